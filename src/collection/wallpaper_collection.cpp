@@ -1,0 +1,254 @@
+#include "collection/wallpaper_collection.h"
+
+#include <new>
+#include <utility>
+
+#include "collection/random.h"
+
+WallpaperCollection::WallpaperCollection(const WallpaperCollection& other) { copyFrom(other); }
+
+WallpaperCollection& WallpaperCollection::operator=(const WallpaperCollection& other) {
+    if (this != &other) {
+        clear();
+        copyFrom(other);
+    }
+    return *this;
+}
+
+WallpaperCollection::~WallpaperCollection() { clear(); }
+
+void WallpaperCollection::copyFrom(const WallpaperCollection& other) {
+    if (!other.slots || other.slotCount <= 0)
+        return;
+    slots = new (std::nothrow) WallpaperEntry*[static_cast<size_t>(other.slotCount)]();
+    if (!slots)
+        return;
+    slotCount = other.slotCount;
+    for (int32_t i = 0; i < slotCount; ++i) {
+        if (!other.slots[i])
+            continue;
+        slots[i] = new (std::nothrow) WallpaperEntry(*other.slots[i]);
+        if (!slots[i]) { // out of memory: the result is an empty collection
+            clear();
+            return;
+        }
+        if (other.slots[i] == other.current)
+            current = slots[i];
+    }
+}
+
+void WallpaperCollection::clear() {
+    for (int32_t i = 0; slots && i < slotCount; ++i)
+        delete slots[i];
+    delete[] slots;
+    slots = nullptr;
+    slotCount = 0;
+    current = nullptr;
+}
+
+bool WallpaperCollection::equals(const WallpaperCollection& other) const {
+    if (slotCount != other.slotCount)
+        return false;
+    if ((current == nullptr) != (other.current == nullptr))
+        return false;
+    if (current && !current->equals(*other.current))
+        return false;
+    for (int32_t i = 0; i < slotCount; ++i) {
+        const WallpaperEntry* a = slots ? slots[i] : nullptr;
+        const WallpaperEntry* b = other.slots ? other.slots[i] : nullptr;
+        if ((a == nullptr) != (b == nullptr))
+            return false;
+        if (a && !a->equals(*b))
+            return false;
+    }
+    return true;
+}
+
+AddOutcome WallpaperCollection::addPath(const char16_t* p, WallpaperEntry** added) {
+    if (added)
+        *added = nullptr;
+    if (!p || !*p)
+        return AddOutcome::Failed;
+    if (findByPath(p))
+        return AddOutcome::AlreadyPresent;
+    int32_t index = 0;
+    while (slots && index < slotCount && slots[index])
+        ++index;
+    if (!slots || index >= slotCount) {
+        auto** grown = new (std::nothrow) WallpaperEntry*[static_cast<size_t>(slotCount) + 10]();
+        if (!grown)
+            return AddOutcome::Failed;
+        for (int32_t i = 0; i < slotCount; ++i)
+            grown[i] = slots[i];
+        delete[] slots;
+        slots = grown;
+        index = slotCount;
+        slotCount += 10;
+    }
+    auto* entry = new (std::nothrow) WallpaperEntry();
+    if (!entry)
+        return AddOutcome::Failed;
+    if (!entry->setPath(p)) {
+        delete entry;
+        return AddOutcome::Failed;
+    }
+    slots[index] = entry;
+    if (added)
+        *added = entry;
+    return AddOutcome::Added;
+}
+
+WallpaperEntry* WallpaperCollection::findByPath(const char16_t* p) const {
+    if (!p || !*p || !slots)
+        return nullptr;
+    for (int32_t i = 0; i < slotCount; ++i)
+        if (slots[i] && plat::compareTextNoCase(slots[i]->path, p) == 0)
+            return slots[i];
+    return nullptr;
+}
+
+int32_t WallpaperCollection::indexOf(const WallpaperEntry* e) const {
+    for (int32_t i = 0; e && slots && i < slotCount; ++i)
+        if (slots[i] == e)
+            return i;
+    return -1;
+}
+
+WallpaperEntry* WallpaperCollection::first() const { return isEmpty() ? nullptr : slots[0]; }
+
+WallpaperEntry* WallpaperCollection::last() const {
+    if (isEmpty())
+        return nullptr;
+    for (int32_t i = slotCount - 1; i >= 0; --i)
+        if (slots[i])
+            return slots[i];
+    return nullptr;
+}
+
+WallpaperEntry* WallpaperCollection::nextOf(const WallpaperEntry* e) const {
+    if (!e)
+        return first();
+    int32_t i = indexOf(e);
+    if (i < 0)
+        return nullptr;
+    for (++i; i < slotCount; ++i)
+        if (slots[i])
+            return slots[i];
+    return nullptr;
+}
+
+WallpaperEntry* WallpaperCollection::previousOf(const WallpaperEntry* e) const {
+    if (!e)
+        return last();
+    int32_t i = indexOf(e);
+    if (i < 0)
+        return nullptr;
+    for (--i; i >= 0; --i)
+        if (slots[i])
+            return slots[i];
+    return nullptr;
+}
+
+WallpaperEntry* WallpaperCollection::removeEntry(WallpaperEntry* e) {
+    if (!e || slotCount <= 0)
+        return nullptr;
+    const int32_t i = indexOf(e);
+    if (i < 0)
+        return nullptr;
+    if (e == current)
+        current = previousOf(e);
+    delete e;
+    for (int32_t k = i; k + 1 < slotCount; ++k)
+        slots[k] = slots[k + 1];
+    slots[slotCount - 1] = nullptr;
+    return i > 0 ? slots[i - 1] : nullptr;
+}
+
+bool WallpaperCollection::swapEntries(WallpaperEntry* a, WallpaperEntry* b) {
+    const int32_t i = indexOf(a), j = indexOf(b);
+    if (i < 0 || j < 0)
+        return false;
+    std::swap(slots[i], slots[j]);
+    return true;
+}
+
+namespace {
+
+// Empty slots order after any entry; entries by file name only.
+int compareByName(const WallpaperEntry* a, const WallpaperEntry* b) {
+    if (!a || !b)
+        return (a ? 0 : 1) - (b ? 0 : 1);
+    char16_t nameA[plat::kPathUnits], nameB[plat::kPathUnits];
+    plat::fileNamePart(nameA, plat::kPathUnits, a->path);
+    plat::fileNamePart(nameB, plat::kPathUnits, b->path);
+    return plat::compareTextNoCase(nameA, nameB);
+}
+
+void quickSort(WallpaperEntry** v, int32_t lo, int32_t hi) {
+    while (lo < hi) {
+        WallpaperEntry* pivot = v[lo + (hi - lo) / 2];
+        int32_t i = lo, j = hi;
+        while (i <= j) {
+            while (compareByName(v[i], pivot) < 0)
+                ++i;
+            while (compareByName(v[j], pivot) > 0)
+                --j;
+            if (i <= j)
+                std::swap(v[i++], v[j--]);
+        }
+        // Recurse into the smaller half so that the stack stays shallow.
+        if (j - lo < hi - i) {
+            quickSort(v, lo, j);
+            lo = i;
+        } else {
+            quickSort(v, i, hi);
+            hi = j;
+        }
+    }
+}
+
+} // namespace
+
+void WallpaperCollection::sortByName() {
+    if (slots && slotCount > 1)
+        quickSort(slots, 0, slotCount - 1);
+}
+
+int32_t WallpaperCollection::entryCount() const {
+    int32_t n = 0;
+    for (int32_t i = 0; slots && i < slotCount; ++i)
+        if (slots[i])
+            ++n;
+    return n;
+}
+
+WallpaperEntry* WallpaperCollection::nthEntry(int32_t k) const {
+    for (int32_t i = 0; slots && i < slotCount; ++i)
+        if (slots[i] && --k == 0)
+            return slots[i];
+    return nullptr;
+}
+
+WallpaperEntry* WallpaperCollection::pickAndShow(int32_t mode, ApplyFunction apply, void* context) {
+    if (!slots || mode < kChangeRandom || mode > kChangePrevious || slotCount == 0 || !slots[0])
+        return nullptr;
+    WallpaperEntry* chosen = nullptr;
+    if (mode == kChangePrevious) {
+        chosen = previousOf(current);
+        if (!chosen)
+            chosen = last();
+    } else if (mode == kChangeNext) {
+        chosen = nextOf(current);
+        if (!chosen)
+            chosen = first();
+    } else {
+        chosen = nthEntry(nextRandom() % entryCount() + 1);
+    }
+    if (!chosen)
+        return nullptr;
+    if (apply && apply(*chosen, context) == 1) {
+        CurrentWallpaper = *chosen;
+        current = chosen;
+    }
+    return chosen;
+}

@@ -1,0 +1,69 @@
+// The ordered list of pictures that the program cycles through.
+//
+// Slots hold owned entries; non-empty slots always form a prefix, so slot 0
+// alone tells whether the collection is empty. slotCount only grows, and
+// copies keep slot positions, so comparing with an earlier copy tells exactly
+// what changed.
+#pragma once
+
+#include <cstdint>
+
+#include "collection/wallpaper_entry.h"
+
+enum ChangeMode : int32_t { kChangeRandom = 0, kChangeNext = 1, kChangePrevious = 2 };
+
+enum class AddOutcome { Added, Failed, AlreadyPresent };
+
+// Puts one entry on the desktop; returns 1 on success.
+using ApplyFunction = int (*)(const WallpaperEntry& entry, void* context);
+
+class WallpaperCollection {
+  public:
+    WallpaperCollection() = default;
+    WallpaperCollection(const WallpaperCollection& other);
+    WallpaperCollection& operator=(const WallpaperCollection& other);
+    virtual ~WallpaperCollection();
+
+    void clear();
+    bool equals(const WallpaperCollection& other) const;
+
+    // Adds a picture whose file exists, in the first empty slot (growing the
+    // array by 10 when full). Paths compare case-insensitively.
+    AddOutcome addPath(const char16_t* p, WallpaperEntry** added = nullptr);
+    WallpaperEntry* findByPath(const char16_t* p) const;
+
+    WallpaperEntry* first() const;
+    WallpaperEntry* last() const;
+    WallpaperEntry* nextOf(const WallpaperEntry* e) const;     // null e: first; no wrap-around
+    WallpaperEntry* previousOf(const WallpaperEntry* e) const; // null e: last; no wrap-around
+
+    // Returns the entry now before the removed one, or null.
+    WallpaperEntry* removeEntry(WallpaperEntry* e);
+    bool swapEntries(WallpaperEntry* a, WallpaperEntry* b);
+    // By file name without folder and extension, case-insensitively; empty
+    // slots last. Not stable.
+    void sortByName();
+    int32_t entryCount() const;
+    bool isEmpty() const { return !slots || slotCount <= 0 || !slots[0]; }
+
+    // Chooses an entry by mode (random, next, previous with wrap-around) and
+    // hands it to apply. On success (1) the entry becomes current and is
+    // copied into CurrentWallpaper. Returns the chosen entry either way.
+    WallpaperEntry* pickAndShow(int32_t mode, ApplyFunction apply, void* context);
+
+    // The collection file. A failed save leaves the previous file as it was.
+    bool saveToFile(const char16_t* name) const;
+    // On a fault the entries read so far stay in the collection.
+    bool loadFromFile(const char16_t* name);
+
+    // The k-th (1-based) non-empty slot in slot order, or null.
+    WallpaperEntry* nthEntry(int32_t k) const;
+    int32_t indexOf(const WallpaperEntry* e) const; // -1 when not present
+
+    WallpaperEntry** slots = nullptr;
+    int32_t slotCount = 0;
+    WallpaperEntry* current = nullptr;
+
+  private:
+    void copyFrom(const WallpaperCollection& other);
+};

@@ -1,0 +1,30 @@
+// Every message box of the program goes through messageBox, so that
+// in-process tests can read and answer boxes instead of a user.
+#pragma once
+
+#include <cstdint>
+
+namespace plat {
+
+// The MessageBoxW flags and results the program uses, with their Win32 values.
+enum : uint32_t {
+    kMbOk = 0x0,
+    kMbYesNo = 0x4,
+    kMbIconError = 0x10,
+    kMbIconQuestion = 0x20,
+    kMbIconWarning = 0x30,
+    kMbIconInformation = 0x40,
+    kMbDefButton2 = 0x100,
+};
+enum : int { kIdOk = 1, kIdCancel = 2, kIdYes = 6, kIdNo = 7 };
+
+// owner is an HWND on Windows, or null.
+int messageBox(void* owner, const char16_t* text, const char16_t* caption, uint32_t flags);
+
+// A hook, when set, answers every box in place of the real one. Without a
+// hook Windows shows MessageBoxW; elsewhere the box is written to stderr and
+// answered with OK (or No for a question).
+using MessageBoxHook = int (*)(void* owner, const char16_t* text, const char16_t* caption, uint32_t flags);
+void setMessageBoxHook(MessageBoxHook hook);
+
+} // namespace plat
