@@ -57,6 +57,13 @@ TEST(BmpRowSink, GreyRowsGoBottomUpUnderAGreyRamp) {
     EXPECT_EQ(readLe32(dib.data() + 40 + 4 * 200), 0x00C8C8C8u);
     const uint8_t rows[8] = {4, 5, 6, 0, 1, 2, 3, 0};
     EXPECT_EQ(0, std::memcmp(dib.data() + 1064, rows, 8));
+
+    // Taking the picture hands over the same bytes and empties the sink.
+    PackedDib taken = sink.takePicture();
+    ASSERT_EQ(taken.size(), dib.size());
+    EXPECT_EQ(0, std::memcmp(taken.data(), dib.data(), dib.size()));
+    EXPECT_FALSE(sink.finish());
+    EXPECT_EQ(sink.putRow(top, 3), 0);
 }
 
 TEST(BmpRowSink, ColourRowsBecomeBlueGreenRedWithZeroPadding) {
