@@ -36,11 +36,3 @@ TEST(NearestColour, TiesGoToTheLowestIndex) {
     EXPECT_EQ(map.nearest(9, 0, 0), 1);
     EXPECT_EQ(map.nearest(255, 255, 255), 0);
 }
-
-TEST(NearestColour, RefusesEmptyAndOversizedPalettes) {
-    PaletteColour palette[1] = {{1, 2, 3}};
-    NearestColourMap map;
-    EXPECT_FALSE(map.init(palette, 0));
-    EXPECT_FALSE(map.init(palette, 257));
-    EXPECT_FALSE(map.init(nullptr, 1));
-}
