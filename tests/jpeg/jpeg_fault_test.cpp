@@ -185,11 +185,11 @@ TEST(JpegFaults, CoefficientsBeyondTheBlock) {
         fill(w);
         return join({head, w.finish(), eoi()});
     };
-    // 0x3F: run 3 at position 62.
+    // 0x21: run 2 at position 62.
     expectFault(run([](ScanWriter& w) {
                     w.dc(0);
                     for (int i = 0; i < 61; ++i) w.ac(0x01, 1);
-                    w.ac(0x3F, 1);
+                    w.ac(0x21, 1);
                 }),
                 -227, "rows", "run past 63");
     // Four ZRLs from position 1 reach 65.

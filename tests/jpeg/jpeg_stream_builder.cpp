@@ -37,7 +37,7 @@ void ScanWriter::dc(int32_t difference) {
 }
 
 void ScanWriter::ac(uint8_t symbol, int32_t value) {
-    for (uint32_t i = 0; i < 16; ++i) {
+    for (uint32_t i = 0; i < 15; ++i) {
         if (kAcSymbols[i] == symbol) {
             bits(i, 4);
             const int32_t s = symbol & 15;
@@ -78,8 +78,8 @@ Bytes dcTable(uint8_t id) {
 }
 
 Bytes acTable(uint8_t id, uint8_t classAndIdByte) {
-    Bytes p = {static_cast<uint8_t>(classAndIdByte | id), 0, 0, 0, 16, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
-    p.insert(p.end(), kAcSymbols, kAcSymbols + 16);
+    Bytes p = {static_cast<uint8_t>(classAndIdByte | id), 0, 0, 0, 15, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    p.insert(p.end(), kAcSymbols, kAcSymbols + 15);
     return segment(0xC4, p);
 }
 

@@ -3,6 +3,7 @@
 //
 // Tables used by default: every quantisation value 1; DC table: 4-bit code s
 // for each size s = 0..11; AC table: the 4-bit code i for symbol kAcSymbols[i].
+// As in real tables, the all-ones code 1111 is unused in both.
 #pragma once
 
 #include <cstdint>
@@ -13,8 +14,8 @@ namespace jpegtest {
 
 using Bytes = std::vector<uint8_t>;
 
-inline constexpr uint8_t kAcSymbols[16] = {0x00, 0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07,
-                                           0x08, 0x0A, 0xF0, 0xF1, 0x11, 0x12, 0x21, 0x3F};
+inline constexpr uint8_t kAcSymbols[15] = {0x00, 0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07,
+                                           0x08, 0x0A, 0xF0, 0xF1, 0x11, 0x12, 0x21};
 
 // Entropy-coded data with stuffing of FF bytes.
 class ScanWriter {

@@ -249,11 +249,14 @@ struct JpegDecoder::State {
     }
 
     // Scan data: FF 00 is a data FF; a marker stays in the input and reads as
-    // FF bytes, so decoding runs on 1-bits until the scan's end.
+    // FF bytes, so decoding runs on 1-bits until the scan's end. Past the end
+    // of the stream the padding reads as FF too (whichever of FF D9 is next),
+    // so a cut-off scan goes on with 1-bits as well.
     uint8_t entropyByte() {
         bool padding;
         const uint8_t c = fetch(padding);
-        if (c != 0xFF || padding) return c;
+        if (padding) return 0xFF;
+        if (c != 0xFF) return c;
         const uint8_t d = fetch(padding);
         if (padding) {
             pushBack(0xFF);
@@ -272,11 +275,15 @@ struct JpegDecoder::State {
         bits = 0;
     }
 
+    // Both readers take exactly 6 bytes whenever fewer than 16 bits are left,
+    // so they consume the input at the same points: a restart search or the
+    // end of a scan then sees the same bytes on both paths, even in damaged
+    // data. The fast one takes the 6 bytes at once when none of them is FF
+    // (stuffing or a marker) and the buffer holds plenty.
     template <bool kFast>
     void refillBits() {
         if constexpr (kFast) {
-            // Six bytes at once when no FF (stuffing or marker) is among them.
-            if (bits <= 16 && inLeft >= 12) {
+            if (inLeft >= 12) {
                 const uint8_t* p = in + inPos;
                 if (p[0] != 0xFF && p[1] != 0xFF && p[2] != 0xFF && p[3] != 0xFF && p[4] != 0xFF &&
                     p[5] != 0xFF) {
@@ -290,15 +297,10 @@ struct JpegDecoder::State {
                     return;
                 }
             }
-            while (bits <= 56) {
-                window |= uint64_t(entropyByte()) << (56 - bits);
-                bits += 8;
-            }
-        } else {
-            while (bits <= 24) {
-                window |= uint64_t(entropyByte()) << (56 - bits);
-                bits += 8;
-            }
+        }
+        for (int32_t i = 0; i < 6; ++i) {
+            window |= uint64_t(entropyByte()) << (56 - bits);
+            bits += 8;
         }
     }
 
