@@ -5,6 +5,7 @@
 #include <cstring>
 #include <random>
 
+#include "image/jpeg/jpeg_colour.h"
 #include "image/jpeg/jpeg_decoder.h"
 #include "image/jpeg/jpeg_idct.h"
 #include "image/jpeg/memory_source.h"
@@ -110,6 +111,29 @@ TEST(JpegTransforms, BothTransformsFollowTheExactInverseDct) {
     jpeg::idctFast(zero, ones, out);
     EXPECT_EQ(out[0], 128);
     EXPECT_EQ(out[63], 128);
+}
+
+TEST(JpegTransforms, ColourConversionMatchesTheTablesForEveryInput) {
+    jpeg::ColourTables tables;
+    tables.build();
+    uint8_t y[256], cb[8], cr[8], fast[32], scalar[32];
+    for (int32_t i = 0; i < 256; ++i) y[i] = static_cast<uint8_t>(i);
+    for (int32_t b = 0; b < 256; ++b) {
+        for (int32_t r = 0; r < 256; ++r) {
+            for (int32_t i = 0; i < 8; ++i) {
+                cb[i] = static_cast<uint8_t>(b);
+                cr[i] = static_cast<uint8_t>((r + i * 37) & 255);
+            }
+            for (int32_t y0 = 0; y0 < 256; y0 += 8) {
+                jpeg::ycc8(tables, y + y0, cb, cr, fast);
+                jpeg::ycc8Scalar(tables, y + y0, cb, cr, scalar);
+                for (int32_t p = 0; p < 8; ++p) {
+                    ASSERT_EQ(std::memcmp(fast + 4 * p, scalar + 4 * p, 3), 0)
+                        << "Y " << y0 + p << " Cb " << b << " Cr " << int(cr[p]);
+                }
+            }
+        }
+    }
 }
 
 struct Rows {

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <new>
 
+#include "image/jpeg/jpeg_colour.h"
 #include "image/jpeg/jpeg_idct.h"
 
 using jpeg::kNaturalOrder;
@@ -121,7 +122,7 @@ struct JpegDecoder::State {
     uint8_t* rowBuffer[2] = {};
     int32_t linesLeft = 0, mcuLinesLeft = 0;
     int32_t bytesPerPixel = 0, rowBytes = 0, paddedRowBytes = 0;
-    int32_t rFromCr[256] = {}, bFromCb[256] = {}, gFromCr[256] = {}, gFromCb[256] = {};
+    jpeg::ColourTables colour = {};
 
     // Input.
     uint8_t in[kInReserve + kInSize + kInTail] = {};
@@ -585,13 +586,7 @@ struct JpegDecoder::State {
         blocks = static_cast<int16_t*>(allocate(checkedMul(size_t(blocksPerMcuRow), 64 * sizeof(int16_t))));
         samples = static_cast<uint8_t*>(allocate(checkedMul(size_t(blocksPerMcuRow), 64)));
 
-        for (int32_t i = 0; i < 256; ++i) {
-            const int32_t x = i - 128;
-            rFromCr[i] = (91882 * x + 32768) >> 16;
-            bFromCb[i] = (116130 * x + 32768) >> 16;
-            gFromCr[i] = -46802 * x;
-            gFromCb[i] = -22554 * x + 32768;
-        }
+        colour.build();
         linesLeft = height;
         mcuLinesLeft = 0;
     }
@@ -1039,65 +1034,34 @@ struct JpegDecoder::State {
         }
     }
 
-    inline void putPixel(uint8_t* p, int32_t y, int32_t cb, int32_t cr) const {
-        p[0] = clampSample(y + rFromCr[cr]);
-        p[1] = clampSample(y + ((gFromCb[cb] + gFromCr[cr]) >> 16));
-        p[2] = clampSample(y + bFromCb[cb]);
-    }
-
     void convertRow(int32_t r, uint8_t* out) {
         const int32_t mcuBytes = blocksPerMcu * 64;
         for (int32_t m = 0; m < mcusPerRow; ++m) {
             const uint8_t* mcu = samples + m * mcuBytes;
+            const uint8_t* y = mcu + r * 8;
             switch (scanType) {
-            case 0: std::memcpy(out + m * 8, mcu + r * 8, 8); break;
-            case 1: {
-                const uint8_t* y = mcu + r * 8;
-                const uint8_t* cb = y + 64;
-                const uint8_t* cr = y + 128;
-                uint8_t* p = out + m * 32;
-                for (int32_t x = 0; x < 8; ++x) putPixel(p + 4 * x, y[x], cb[x], cr[x]);
-                break;
-            }
-            case 2: {
-                const uint8_t* cb = mcu + 128 + r * 8;
-                const uint8_t* cr = mcu + 192 + r * 8;
-                uint8_t* p = out + m * 64;
-                for (int32_t x = 0; x < 16; ++x) {
-                    const uint8_t y = mcu[(x >> 3) * 64 + r * 8 + (x & 7)];
-                    putPixel(p + 4 * x, y, cb[x >> 1], cr[x >> 1]);
-                }
-                break;
-            }
+            case 0: std::memcpy(out + m * 8, y, 8); break;
+            case 1: jpeg::ycc8(colour, y, y + 64, y + 128, out + m * 32); break;
+            case 2: jpeg::ycc16h2(colour, y, y + 64, y + 128, y + 192, out + m * 64); break;
             default: break;
             }
         }
     }
 
-    // 1x2 and 2x2 layouts: rows r and r + 1 share their chroma row.
+    // 1x2 and 2x2 layouts: rows r and r + 1 (r even) share their chroma row.
     void convertRowPair(int32_t r, uint8_t* out0, uint8_t* out1) {
         const int32_t mcuBytes = blocksPerMcu * 64;
-        const int32_t chromaRow = r >> 1;
+        const int32_t lumaBlock = r >> 3, lumaRow = (r & 7) * 8, chromaRow = (r >> 1) * 8;
         for (int32_t m = 0; m < mcusPerRow; ++m) {
             const uint8_t* mcu = samples + m * mcuBytes;
-            for (int32_t dy = 0; dy < 2; ++dy) {
-                const int32_t y = r + dy;
-                uint8_t* out = dy == 0 ? out0 : out1;
-                if (scanType == 3) {
-                    const uint8_t* lum = mcu + (y >> 3) * 64 + (y & 7) * 8;
-                    const uint8_t* cb = mcu + 128 + chromaRow * 8;
-                    const uint8_t* cr = mcu + 192 + chromaRow * 8;
-                    uint8_t* p = out + m * 32;
-                    for (int32_t x = 0; x < 8; ++x) putPixel(p + 4 * x, lum[x], cb[x], cr[x]);
-                } else {
-                    const uint8_t* lum = mcu + (y >> 3) * 128 + (y & 7) * 8;
-                    const uint8_t* cb = mcu + 256 + chromaRow * 8;
-                    const uint8_t* cr = mcu + 320 + chromaRow * 8;
-                    uint8_t* p = out + m * 64;
-                    for (int32_t x = 0; x < 16; ++x) {
-                        putPixel(p + 4 * x, lum[(x >> 3) * 64 + (x & 7)], cb[x >> 1], cr[x >> 1]);
-                    }
-                }
+            if (scanType == 3) {
+                const uint8_t* y = mcu + lumaBlock * 64 + lumaRow;
+                jpeg::ycc8Pair(colour, y, y + 8, mcu + 128 + chromaRow, mcu + 192 + chromaRow, out0 + m * 32,
+                               out1 + m * 32);
+            } else {
+                const uint8_t* y = mcu + lumaBlock * 128 + lumaRow;
+                jpeg::ycc16h2Pair(colour, y, y + 64, y + 8, y + 72, mcu + 256 + chromaRow, mcu + 320 + chromaRow,
+                                  out0 + m * 64, out1 + m * 64);
             }
         }
     }
