@@ -25,6 +25,7 @@ constexpr int32_t kMaxBlocksPerMcuRow = 6144;
 constexpr int32_t kAllocationSlots = 100;
 constexpr int32_t kMaxDimension = 8192;
 constexpr int32_t kMaxScanBlocks = 10;
+constexpr int32_t kFastBits = 10;
 
 // Decoding table of one Huffman slot: a lookup on the next 8 bits, and a
 // small binary tree for the codes longer than 8 bits.
@@ -32,6 +33,12 @@ struct HuffDecode {
     int16_t lookup[256];   // >= 0: symbol; < 0: -(2 * node + 1), a tree node
     uint8_t codeSize[256]; // code length of each symbol
     int16_t tree[512];     // two entries per node, one per next bit
+    // Derived from the above for speed, indexed by the next 10 bits:
+    // (bits consumed << 8) | symbol, or -1 when the tree needs more bits;
+    // and for AC symbols whose value bits lie within the 10 bits too,
+    // (value << 8) | (run << 4) | bits consumed, else 0.
+    int16_t fast[1 << kFastBits];
+    int32_t fastAc[1 << kFastBits];
 };
 
 // One component's coefficients for the whole picture: 64 values per block
@@ -276,38 +283,42 @@ struct JpegDecoder::State {
         bits = 0;
     }
 
-    // Both readers take exactly 6 bytes whenever fewer than 16 bits are left,
-    // so they consume the input at the same points: a restart search or the
-    // end of a scan then sees the same bytes on both paths, even in damaged
-    // data. The fast one takes the 6 bytes at once when none of them is FF
-    // (stuffing or a marker) and the buffer holds plenty.
+    // Both readers fill the window to 57..64 bits whenever fewer than 32 are
+    // left, so they consume the input at the same points: a restart search or
+    // the end of a scan then sees the same bytes on both paths, even in
+    // damaged data. The fast one takes the bytes at once when none of them is
+    // FF (stuffing or a marker) and the buffer holds plenty.
     template <bool kFast>
     void refillBits() {
         if constexpr (kFast) {
-            if (inLeft >= 12) {
+            if (inLeft >= 16) {
                 const uint8_t* p = in + inPos;
-                if (p[0] != 0xFF && p[1] != 0xFF && p[2] != 0xFF && p[3] != 0xFF && p[4] != 0xFF &&
-                    p[5] != 0xFF) {
-                    const uint64_t v = (uint64_t(p[0]) << 40) | (uint64_t(p[1]) << 32) |
-                                       (uint64_t(p[2]) << 24) | (uint64_t(p[3]) << 16) |
-                                       (uint64_t(p[4]) << 8) | uint64_t(p[5]);
-                    window |= v << (16 - bits);
-                    bits += 48;
-                    inPos += 6;
-                    inLeft -= 6;
+                const uint64_t v = (uint64_t(p[0]) << 56) | (uint64_t(p[1]) << 48) | (uint64_t(p[2]) << 40) |
+                                   (uint64_t(p[3]) << 32) | (uint64_t(p[4]) << 24) | (uint64_t(p[5]) << 16) |
+                                   (uint64_t(p[6]) << 8) | uint64_t(p[7]);
+                const int32_t n = (64 - bits) >> 3;
+                const uint64_t mask = n >= 8 ? ~uint64_t(0) : ~(~uint64_t(0) >> (8 * n));
+                // An FF byte among the first n is a zero byte of x.
+                const uint64_t x = ~v | ~mask;
+                if (((x - 0x0101010101010101ull) & ~x & 0x8080808080808080ull) == 0) {
+                    window |= (v & mask) >> bits;
+                    bits += 8 * n;
+                    inPos += n;
+                    inLeft -= n;
                     return;
                 }
             }
         }
-        for (int32_t i = 0; i < 6; ++i) {
+        while (bits <= 56) {
             window |= uint64_t(entropyByte()) << (56 - bits);
             bits += 8;
         }
     }
 
+    // At least 32 bits: a symbol and its value bits.
     template <bool kFast>
-    inline void need16() {
-        if (bits < 16) refillBits<kFast>();
+    inline void ensureBits() {
+        if (bits < 32) refillBits<kFast>();
     }
 
     inline void consume(int32_t n) {
@@ -319,7 +330,7 @@ struct JpegDecoder::State {
     template <bool kFast>
     inline int32_t getBits(int32_t n) {
         if (n == 0) return 0;
-        need16<kFast>();
+        ensureBits<kFast>();
         const int32_t v = static_cast<int32_t>(window >> (64 - n));
         consume(n);
         return v;
@@ -327,7 +338,12 @@ struct JpegDecoder::State {
 
     template <bool kFast>
     inline int32_t decodeSymbol(const HuffDecode& t) {
-        need16<kFast>();
+        ensureBits<kFast>();
+        const int32_t f = t.fast[window >> (64 - kFastBits)];
+        if (f >= 0) {
+            consume(f >> 8);
+            return f & 255;
+        }
         int32_t e = t.lookup[window >> 56];
         if (e >= 0) {
             consume(t.codeSize[e]);
@@ -629,6 +645,33 @@ struct JpegDecoder::State {
             }
             code <<= 1;
         }
+        for (int32_t p = 0; p < (1 << kFastBits); ++p) {
+            int32_t symbol = -1, length = 0;
+            const int32_t e = t.lookup[p >> (kFastBits - 8)];
+            if (e >= 0) {
+                symbol = e;
+                length = t.codeSize[e];
+            } else {
+                const int32_t e9 = t.tree[-e - 1 + ((p >> 1) & 1)];
+                if (e9 >= 0) {
+                    symbol = e9;
+                    length = 9;
+                } else {
+                    const int32_t e10 = t.tree[-e9 - 1 + (p & 1)];
+                    if (e10 >= 0) {
+                        symbol = e10;
+                        length = 10;
+                    }
+                }
+            }
+            t.fast[p] = static_cast<int16_t>(symbol < 0 ? -1 : (length << 8) | symbol);
+            t.fastAc[p] = 0;
+            const int32_t size = symbol & 15;
+            if (symbol > 0 && size != 0 && length + size <= kFastBits) {
+                const int32_t raw = (p >> (kFastBits - length - size)) & ((1 << size) - 1);
+                t.fastAc[p] = extend(raw, size) * 256 + ((symbol >> 4) << 4) + length + size;
+            }
+        }
         huffDirty[slot] = false;
     }
 
@@ -743,8 +786,20 @@ struct JpegDecoder::State {
         block[0] = static_cast<int16_t>(kDequantise ? c.predictor * q[0] : c.predictor);
         int32_t k = 1;
         while (k < 64) {
-            const int32_t rs = decodeSymbol<kFast>(ac);
-            const int32_t r = rs >> 4, s = rs & 15;
+            ensureBits<kFast>();
+            int32_t r, s, value = 0;
+            const int32_t combined = ac.fastAc[window >> (64 - kFastBits)];
+            if (combined != 0) {
+                consume(combined & 15);
+                r = (combined >> 4) & 15;
+                s = 1; // any size: the value is known
+                value = combined >> 8;
+            } else {
+                const int32_t rs = decodeSymbol<kFast>(ac);
+                r = rs >> 4;
+                s = rs & 15;
+                if (s != 0) value = extend(getBits<kFast>(s), s);
+            }
             if (s != 0) {
                 if (r != 0) {
                     if (k + r > 63) fail(-227);
@@ -752,7 +807,6 @@ struct JpegDecoder::State {
                     for (int32_t j = k; j < stop; ++j) block[kNaturalOrder[j]] = 0;
                     k += r;
                 }
-                const int32_t value = extend(getBits<kFast>(s), s);
                 block[kNaturalOrder[k]] = static_cast<int16_t>(kDequantise ? value * q[k] : value);
                 ++k;
             } else if (r == 15) {
