@@ -774,51 +774,63 @@ struct JpegDecoder::State {
     }
 
     // One block of a sequential scan. With kDequantise the plain path's
-    // values are multiplied by the zig-zag table as they are stored. Only the
-    // positions the previous use of this block slot may have set are cleared.
+    // values are multiplied by the zig-zag table as they are stored. A block
+    // slot is reused MCU row after MCU row: only the positions its previous
+    // block may have set (below `end`) are cleared, a short tail one by one,
+    // a long one with the whole block.
     template <bool kFast, bool kDequantise>
     void decodeSequentialBlock(int16_t* block, uint8_t& end, int32_t b) {
         Component& c = comp[mcuOrder[b]];
         const HuffDecode& ac = *blockAc[b];
         const int16_t* q = quant[c.quantSelector];
-        const int32_t previousEnd = end;
+        if (end > 16) {
+            std::memset(block, 0, 64 * sizeof(int16_t));
+        } else {
+            for (int32_t j = 1; j < end; ++j) block[kNaturalOrder[j]] = 0;
+        }
         c.predictor = static_cast<int16_t>(c.predictor + decodeDcDifference<kFast>(*blockDc[b]));
         block[0] = static_cast<int16_t>(kDequantise ? c.predictor * q[0] : c.predictor);
+        // The window lives in registers through the loop; it goes back to the
+        // object around the calls that read or refill it.
+        uint64_t w = window;
+        int32_t n = bits;
         int32_t k = 1;
         while (k < 64) {
-            ensureBits<kFast>();
+            if (n < 32) {
+                window = w, bits = n;
+                refillBits<kFast>();
+                w = window, n = bits;
+            }
             int32_t r, s, value = 0;
-            const int32_t combined = ac.fastAc[window >> (64 - kFastBits)];
+            const int32_t combined = ac.fastAc[w >> (64 - kFastBits)];
             if (combined != 0) {
-                consume(combined & 15);
+                const int32_t used = combined & 15;
+                w <<= used;
+                n -= used;
                 r = (combined >> 4) & 15;
                 s = 1; // any size: the value is known
                 value = combined >> 8;
             } else {
+                window = w, bits = n;
                 const int32_t rs = decodeSymbol<kFast>(ac);
                 r = rs >> 4;
                 s = rs & 15;
                 if (s != 0) value = extend(getBits<kFast>(s), s);
+                w = window, n = bits;
             }
             if (s != 0) {
-                if (r != 0) {
-                    if (k + r > 63) fail(-227);
-                    const int32_t stop = k + r < previousEnd ? k + r : previousEnd;
-                    for (int32_t j = k; j < stop; ++j) block[kNaturalOrder[j]] = 0;
-                    k += r;
-                }
+                k += r;
+                if (k > 63) fail(-227);
                 block[kNaturalOrder[k]] = static_cast<int16_t>(kDequantise ? value * q[k] : value);
                 ++k;
             } else if (r == 15) {
                 if (k + 15 > 63) fail(-227);
-                const int32_t stop = k + 16 < previousEnd ? k + 16 : previousEnd;
-                for (int32_t j = k; j < stop; ++j) block[kNaturalOrder[j]] = 0;
                 k += 16;
             } else {
                 break;
             }
         }
-        for (int32_t j = k; j < previousEnd; ++j) block[kNaturalOrder[j]] = 0;
+        window = w, bits = n;
         end = static_cast<uint8_t>(k);
     }
 
@@ -1123,6 +1135,7 @@ struct JpegDecoder::State {
     void endOfImage() {
         resetBits();
         markerLoop(); // reads tables and skips segments up to the next marker
+        totalRead -= inLeft;
     }
 
     void produceMcuRow() {
