@@ -25,6 +25,9 @@ constexpr int kMruItemUnits = 280;
 NOTIFYICONDATAW g_record = {};
 int32_t g_iconResource = kIconRunning;
 bool g_added = false;
+bool g_shellEnabled = true;
+
+BOOL notifyShell(DWORD action) { return g_shellEnabled ? Shell_NotifyIconW(action, &g_record) : TRUE; }
 
 struct LoadedIcon {
     int32_t resource;
@@ -45,7 +48,7 @@ void setTip(const char16_t* text) {
 
 void modify() {
     if (g_record.hWnd)
-        Shell_NotifyIconW(NIM_MODIFY, &g_record);
+        notifyShell(NIM_MODIFY);
 }
 
 bool readItemText(HMENU menu, UINT id, char16_t* text, int units) {
@@ -71,11 +74,21 @@ void writeItemText(HMENU menu, UINT id, const char16_t* text) {
     SetMenuItemInfoW(menu, id, FALSE, &info);
 }
 
+// Appends " (name)" to an item's text.
 void appendToItem(HMENU menu, UINT id, const char16_t* name, int units) {
     char16_t text[kItemUnits];
     if (!readItemText(menu, id, text, units))
         return;
     appendNameToItem(text, static_cast<size_t>(units), name);
+    writeItemText(menu, id, text);
+}
+
+// Appends a recently used file's full path to its "1. " item.
+void appendPathToItem(HMENU menu, UINT id, const char16_t* path) {
+    char16_t text[kMruItemUnits];
+    if (!readItemText(menu, id, text, kMruItemUnits))
+        return;
+    plat::appendText(text, kMruItemUnits, path);
     writeItemText(menu, id, text);
 }
 
@@ -134,19 +147,19 @@ void addTrayIcon(HWND window) {
     g_record.uCallbackMessage = kTrayCallbackMessage;
     setIcon(kIconRunning);
     setTip(app_texts::kTipFirst);
-    g_added = Shell_NotifyIconW(NIM_ADD, &g_record) != FALSE;
+    g_added = notifyShell(NIM_ADD) != FALSE;
 }
 
 void removeTrayIcon() {
     if (g_added)
-        Shell_NotifyIconW(NIM_DELETE, &g_record);
+        notifyShell(NIM_DELETE);
     g_added = false;
 }
 
 void readdTrayIcon() {
     if (!g_record.hWnd)
         return;
-    g_added = Shell_NotifyIconW(NIM_ADD, &g_record) != FALSE;
+    g_added = notifyShell(NIM_ADD) != FALSE;
     updateTray(ChangeCountdown, isMainWindowVisible() ? 1 : 0, ActiveCollection.entryCount());
 }
 
@@ -227,7 +240,7 @@ HMENU buildCollectionMenu() {
     for (UINT k = 0; k < kMruSlots; ++k) {
         // The items live in the submenu; by-command lookups reach into it.
         if (plan.keepMru[k])
-            appendToItem(menu, ID_MRU1 + k, MruList[k], kMruItemUnits);
+            appendPathToItem(menu, ID_MRU1 + k, MruList[k]);
         else
             DeleteMenu(menu, ID_MRU1 + k, MF_BYCOMMAND);
     }
@@ -251,6 +264,8 @@ void showCollectionMenu(HWND window) {
     TrackPopupMenu(GetSubMenu(bar, 0), TPM_RIGHTBUTTON, at.x, at.y, 0, window, nullptr);
     DestroyMenu(bar);
 }
+
+void setTrayShellEnabled(bool enabled) { g_shellEnabled = enabled; }
 
 const NOTIFYICONDATAW& trayRecord() { return g_record; }
 int32_t trayIconResource() { return g_iconResource; }

@@ -29,6 +29,11 @@ HMENU buildTrayMenu();
 HMENU buildCollectionMenu();
 void showCollectionMenu(HWND window);
 
+// Off: the record is kept as usual but never handed to the shell. Tests that
+// start and stop the window many times use it (removing an icon from Wine's
+// tray takes seconds).
+void setTrayShellEnabled(bool enabled);
+
 // For tests and diagnostics.
 const NOTIFYICONDATAW& trayRecord();
 int32_t trayIconResource();
