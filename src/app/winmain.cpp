@@ -12,6 +12,7 @@
 #include "app/main_window.h"
 #include "app_core/app_texts.h"
 #include "collection/random.h"
+#include "desktop/desktop.h"
 #include "platform/cpu.h"
 #include "platform/message_box.h"
 #include "settings/settings_store.h"
@@ -88,8 +89,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR commandLine, int) {
     }
 
     CloseHandle(marker);
-    // COM is started by the desktop integration on first use; ending it
-    // here with the same count is its business (CoUninitialize pairs).
+    if (ComInitialized)
+        CoUninitialize();
     delete[] LastDir;
     LastDir = nullptr;
     AutoPauseList.reset();

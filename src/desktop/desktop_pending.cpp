@@ -2,6 +2,8 @@
 // the desktop, and they say so: nothing here reports success.
 #include "desktop/desktop.h"
 
+int32_t ComInitialized = 0;
+
 int ApplyWallpaper(const WallpaperEntry&, int) {
     // No picture reaches the desktop yet: report failure silently, so that
     // current and CurrentWallpaper stay as they were.

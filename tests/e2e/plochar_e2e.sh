@@ -78,7 +78,11 @@ FIRST=$PLOCHAR_PID
 expect_box "Plochar 2.12" "Aktivní kolekce neobsahuje žádné plochar."
 shown=$(driver window 'Plochar - ' 10000 visible)
 [ "$shown" = $'Plochar - nová kolekce\nvisible' ] || fail "first start window: $shown"
-reg_has Nastaveni || fail "no Nastaveni under Plochar 2.12"
+# The defaults: 140 bytes, interval 30 at offset 40, periodic change at 136.
+settings=$(wine reg query "$KEY" /v Nastaveni 2>/dev/null | tr -d '\r' | awk '$2 == "REG_BINARY" { print tolower($3) }')
+[ "${#settings}" -eq 280 ] || fail "Nastaveni is not 140 bytes: $settings"
+[ "${settings:80:8}" = 1e000000 ] || fail "default interval is not 30: $settings"
+[ "${settings:272:8}" = 01000000 ] || fail "periodic change is not on: $settings"
 reg_has AutoPause || fail "no AutoPause under Plochar 2.12"
 reg_has MRU1 && fail "the name group is written only on exit"
 

@@ -55,6 +55,33 @@ TEST_F(MainWindowTest, FirstStartShowsTheEmptyCollectionAndWritesDefaults) {
     quit();
 }
 
+TEST_F(MainWindowTest, ResourcesCarryTheirIdsAndTexts) {
+    start();
+    const std::pair<int, std::u16string> buttons[] = {
+        {1044, u"&Kolekce >>"}, {1043, u"&OK"}, {1047, u"&Storno"}, {1045, u"&Nápověda"}};
+    for (const auto& [id, text] : buttons) {
+        wchar_t read[64] = {};
+        GetDlgItemTextW(window, id, read, 64);
+        EXPECT_EQ(std::u16string(reinterpret_cast<const char16_t*>(read)), text) << id;
+    }
+    RECT units = {0, 0, 227, 193};
+    MapDialogRect(window, &units);
+    RECT client = {};
+    GetClientRect(window, &client);
+    EXPECT_EQ(client.right, units.right) << "227 dialog units wide";
+    EXPECT_EQ(client.bottom, units.bottom) << "193 dialog units high";
+    // Every icon in both sizes.
+    for (int id : {101, 120, 121, 102, 113, 127})
+        for (int size : {16, 32}) {
+            HANDLE icon = LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, 0);
+            EXPECT_TRUE(icon) << id << " at " << size;
+            if (icon)
+                DestroyIcon(static_cast<HICON>(icon));
+        }
+    EXPECT_EQ(reinterpret_cast<HICON>(SendMessageW(window, WM_GETICON, ICON_BIG, 0)) != nullptr, true);
+    quit();
+}
+
 TEST_F(MainWindowTest, ImportsAnOlderVersionOnce) {
     AppSettingsRecord old = defaultSettings();
     old.intervalMinutes = 0;
