@@ -4,13 +4,13 @@
 #include <commctrl.h>
 #include <objbase.h>
 
-#include <cstring>
 #include <ctime>
 #include <new>
 
 #include "app/config_frame.h"
 #include "app/main_window.h"
 #include "app_core/app_texts.h"
+#include "app_core/command_line.h"
 #include "collection/random.h"
 #include "desktop/desktop.h"
 #include "platform/cpu.h"
@@ -77,8 +77,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR commandLine, int) {
     seedRandom(static_cast<uint32_t>(std::time(nullptr)));
     InitCommonControls();
 
-    // Exactly "-d", case and blanks included.
-    const bool showAtStart = commandLine && std::wcscmp(commandLine, L"-d") == 0;
+    const bool showAtStart = showWindowAtStart(reinterpret_cast<const char16_t*>(commandLine));
     bool tabsFailed = false;
     HWND window = createMainWindow(instance, showAtStart, &tabsFailed);
     WPARAM result = 0;
