@@ -1,0 +1,36 @@
+// The process-wide state of the running program that is not a setting: the
+// collection in use and its snapshot, the countdowns and the busy flags, and
+// the snapshots the configuration window compares against.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+
+#include "collection/wallpaper_collection.h"
+#include "platform/text.h"
+#include "settings/app_settings.h"
+
+extern WallpaperCollection ActiveCollection;
+// Snapshot of ActiveCollection for change detection and Storno.
+extern WallpaperCollection SavedCollection;
+// File of the active collection; empty for an unnamed collection.
+extern char16_t CollectionFileName[plat::kPathUnits];
+extern int32_t ChangeCountdown; // minutes until the next automatic change
+extern int32_t LogoCountdown;   // minutes until the Windows 9x start-up logo is built
+// 1 while a long operation runs; read by the cancel popup's thread.
+extern std::atomic<int32_t> BusyFlag;
+extern int32_t TrayMenuOpen;
+// 1: saving an unnamed collection asks for a name; 0 during shutdown.
+extern int32_t SaveAsIfUnnamed;
+
+// What the configuration window was opened with.
+extern AppSettingsRecord SettingsSnapshot;
+extern std::unique_ptr<char16_t[]> AutoPauseSnapshot; // null when the list was null or empty
+
+// Snapshots of the settings, the auto-pause list and the collection.
+void takeSnapshots();
+// Only the settings and the list (the collection snapshot moves on its own).
+void takeSettingsSnapshots();
+// Whether anything differs from the snapshots.
+bool isChanged();

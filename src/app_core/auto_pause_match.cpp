@@ -1,0 +1,139 @@
+#include "app_core/auto_pause_match.h"
+
+#include "platform/text.h"
+
+char16_t IgnoredTitles[kIgnoredTitlesUnits] = {};
+
+void lowerAsciiLetters(char16_t* text) {
+    for (; text && *text; ++text)
+        if (*text >= u'A' && *text <= u'Z')
+            *text = static_cast<char16_t>(*text + (u'a' - u'A'));
+}
+
+bool containsText(const char16_t* haystack, const char16_t* needle) {
+    if (!haystack || !needle)
+        return false;
+    if (!needle[0])
+        return true;
+    for (const char16_t* h = haystack; *h; ++h) {
+        size_t i = 0;
+        while (needle[i] && h[i] == needle[i])
+            ++i;
+        if (!needle[i])
+            return true;
+    }
+    return false;
+}
+
+bool forEachItem(const char16_t* list, ItemVisitor visit, void* context) {
+    if (!list)
+        return true;
+    const char16_t* start = list;
+    for (const char16_t* p = list; *p; ++p) {
+        if (*p != u'\n')
+            continue;
+        const size_t length = static_cast<size_t>(p - start);
+        if (length >= 2) {
+            char16_t item[kItemUnits + 1];
+            const size_t n = length < kItemUnits ? length : kItemUnits;
+            for (size_t i = 0; i < n; ++i)
+                item[i] = start[i];
+            item[n] = 0;
+            lowerAsciiLetters(item);
+            if (!visit(item, context))
+                return false;
+        }
+        start = p + 1;
+    }
+    return true;
+}
+
+namespace {
+struct MatchContext {
+    const char16_t* title;
+    const char16_t* ignored;
+    TitleVerdict verdict;
+};
+} // namespace
+
+TitleVerdict matchTitle(const char16_t* lowerTitle, const char16_t* list, const char16_t* ignored) {
+    MatchContext m{lowerTitle, ignored, TitleVerdict::NoMatch};
+    forEachItem(
+        list,
+        [](const char16_t* item, void* c) {
+            auto* ctx = static_cast<MatchContext*>(c);
+            if (ctx->ignored && containsText(ctx->ignored, item)) {
+                ctx->verdict = TitleVerdict::SkipWindow;
+                return false;
+            }
+            if (containsText(ctx->title, item)) {
+                ctx->verdict = TitleVerdict::Match;
+                return false;
+            }
+            return true;
+        },
+        &m);
+    return m.verdict;
+}
+
+bool titleHasAnyItem(const char16_t* lowerTitle, const char16_t* list) {
+    return !forEachItem(
+        list, [](const char16_t* item, void* c) { return !containsText(static_cast<const char16_t*>(c), item); },
+        const_cast<char16_t*>(lowerTitle));
+}
+
+bool recordIgnoredTitle(char16_t* ignored, size_t units, const char16_t* lowerTitle) {
+    if (!ignored || units == 0 || !lowerTitle)
+        return false;
+    const size_t used = plat::textLength(ignored);
+    const size_t length = plat::textLength(lowerTitle);
+    // The title, its "\n" and the terminator must all fit.
+    if (length == 0 || used + length + 2 > units)
+        return false;
+    for (size_t i = 0; i < length; ++i)
+        ignored[used + i] = lowerTitle[i];
+    ignored[used + length] = u'\n';
+    ignored[used + length + 1] = 0;
+    return true;
+}
+
+void pruneIgnoredTitles(char16_t* ignored, size_t units, WindowSearch windowExists, void* context) {
+    if (!ignored || units == 0)
+        return;
+    char16_t kept[kIgnoredTitlesUnits] = {};
+    const size_t keptUnits = units < kIgnoredTitlesUnits ? units : kIgnoredTitlesUnits;
+    const char16_t* start = ignored;
+    for (const char16_t* p = ignored; *p; ++p) {
+        if (*p != u'\n')
+            continue;
+        const size_t length = static_cast<size_t>(p - start);
+        if (length >= 2) {
+            char16_t title[kItemUnits + 1];
+            const size_t n = length < kItemUnits ? length : kItemUnits;
+            for (size_t i = 0; i < n; ++i)
+                title[i] = start[i];
+            title[n] = 0;
+            if (windowExists(title, context)) {
+                // The whole recorded title stays, even beyond kItemUnits.
+                char16_t whole[kIgnoredTitlesUnits];
+                const size_t w = length < kIgnoredTitlesUnits - 1 ? length : kIgnoredTitlesUnits - 1;
+                for (size_t i = 0; i < w; ++i)
+                    whole[i] = start[i];
+                whole[w] = 0;
+                recordIgnoredTitle(kept, keptUnits, whole);
+            }
+        }
+        start = p + 1;
+    }
+    plat::copyText(ignored, units, kept);
+}
+
+AutoPauseStep autoPauseStep(int32_t pauseState, bool windowVisible, const char16_t* list,
+                            bool (*screenSaverRunning)()) {
+    const bool listNonEmpty = list && list[0];
+    if (pauseState != 1 && !windowVisible && listNonEmpty && !(screenSaverRunning && screenSaverRunning()))
+        return AutoPauseStep::Search;
+    if (pauseState == 2 && !listNonEmpty)
+        return AutoPauseStep::ClearStale;
+    return AutoPauseStep::Nothing;
+}

@@ -1,0 +1,40 @@
+#include "app_core/change_cycle.h"
+
+TickOutcome changeCycleTick(int32_t& countdown, const ChangeTickInput& in, ScreenSaverTest screenSaverRunning) {
+    // The countdown stands still while paused, while the window is open and
+    // while there is nothing to change to.
+    if (in.pauseState != 0 || in.windowVisible || !in.periodicChange || in.entryCount <= 0)
+        return TickOutcome::Idle;
+    const int32_t before = countdown;
+    --countdown;
+    // A change that falls due while the user works in the tray menu or while a
+    // screen saver runs waits another minute.
+    if (before == 1 && (in.trayMenuOpen || (screenSaverRunning && screenSaverRunning())))
+        countdown = 1;
+    if (countdown < 1) {
+        countdown = in.intervalMinutes;
+        return TickOutcome::ChangeDue;
+    }
+    return TickOutcome::Counted;
+}
+
+LogoOutcome logoTick(int32_t& countdown, const LogoTickInput& in) {
+    if (in.pauseState == 2 || (in.logoWaitsForUnpause && in.pauseState != 0) || in.windowVisible ||
+        in.entryCount <= 0)
+        return LogoOutcome::Idle;
+    --countdown;
+    if (in.trayMenuOpen && countdown == 0)
+        countdown = 1;
+    return countdown <= 0 ? LogoOutcome::BuildNow : LogoOutcome::Counted;
+}
+
+int32_t manualChangeMode(int32_t command) {
+    switch (command) {
+    case kCmdRandom: return 0;
+    case kCmdNext: return 1;
+    case kCmdPrevious: return 2;
+    default: return -1;
+    }
+}
+
+int32_t toggledPauseState(int32_t pauseState) { return pauseState == 0 ? 1 : 0; }

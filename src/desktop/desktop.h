@@ -1,0 +1,20 @@
+// What the application core asks of the desktop: putting a picture on it,
+// keeping the icon labels coloured and building the Windows 9x start-up logo.
+// The core calls these and nothing else of the desktop.
+#pragma once
+
+#include <cstdint>
+
+#include "collection/wallpaper_collection.h"
+
+// Puts entry on the desktop. Returns 0 when it failed (the user has already
+// been told), 1 when applied, 2 when the user cancelled. allowAbort lets
+// keyboard and mouse input cancel as well as the cancel popup.
+int ApplyWallpaper(const WallpaperEntry& entry, int allowAbort);
+
+// Re-asserts the desktop icon label colours of entry; called once a second.
+void RefreshIconLabels(const WallpaperEntry& entry);
+
+// Builds "logo.sys" from a random picture of the collection. Returns the
+// picture used, or null when the logo could not be built.
+WallpaperEntry* BuildStartupLogo(WallpaperCollection& collection);
