@@ -11,6 +11,14 @@ namespace {
 AbortPoll g_poll = nullptr;
 }
 void setAbortPoll(AbortPoll poll) { g_poll = poll; }
+
+#ifdef _WIN32
+void* showWaitCursor() { return SetCursor(LoadCursorW(nullptr, IDC_WAIT)); }
+void restoreCursor(void* previous) { SetCursor(static_cast<HCURSOR>(previous)); }
+#else
+void* showWaitCursor() { return nullptr; }
+void restoreCursor(void*) {}
+#endif
 } // namespace plat
 
 namespace {

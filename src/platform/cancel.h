@@ -23,4 +23,10 @@ namespace plat {
 // AbortRequest is honoured as on Windows. Ignored on Windows.
 using AbortPoll = int (*)(int32_t allowInput);
 void setAbortPoll(AbortPoll poll);
+
+// Long operations show the wait cursor while they work and restore the one
+// before. On Windows SetCursor with IDC_WAIT; elsewhere there is no cursor and
+// both do nothing.
+void* showWaitCursor();
+void restoreCursor(void* previous);
 } // namespace plat

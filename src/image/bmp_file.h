@@ -1,0 +1,62 @@
+// Reading BMP files into a PackedDib and the one procedure by which every
+// writer of the pipeline writes a BMP file.
+#pragma once
+
+#include <cstdint>
+
+#include "image/packed_dib.h"
+#include "platform/file_io.h"
+
+constexpr uint32_t kBmpFileHeaderBytes = 14;
+constexpr uint16_t kBmpMagic = 0x4D42; // "BM"
+
+// What readBmp reads from: an open file, or bytes in memory (fuzzing, tests).
+class ByteInput {
+  public:
+    virtual ~ByteInput() = default;
+    // Reads up to n bytes from the current position; *got is the count.
+    virtual bool read(void* buffer, uint32_t n, uint32_t* got) = 0;
+    // Bytes from the current position to the end.
+    virtual bool remaining(uint32_t* bytes) = 0;
+};
+
+class FileInput : public ByteInput {
+  public:
+    explicit FileInput(plat::FileHandle file) : file_(file) {}
+    bool read(void* buffer, uint32_t n, uint32_t* got) override;
+    bool remaining(uint32_t* bytes) override;
+
+  private:
+    plat::FileHandle file_;
+};
+
+class MemoryInput : public ByteInput {
+  public:
+    MemoryInput(const uint8_t* data, uint32_t size) : data_(data), size_(size) {}
+    bool read(void* buffer, uint32_t n, uint32_t* got) override;
+    bool remaining(uint32_t* bytes) override;
+
+  private:
+    const uint8_t* data_;
+    uint32_t size_;
+    uint32_t position_ = 0;
+};
+
+// Reads a BMP file from the file's current position (callers rewind first)
+// into a PackedDib; empty on every failure. *abortFlag is CheckUserAbort's
+// allowInput on entry, 0 on return, or 1 when the user cancelled: then the
+// block is returned as far as it was read (the rest zero) and the caller
+// drops it.
+//
+// The file header is checked before anything is allocated: bfOffBits must
+// leave room for the smallest DIB header, bfSize must hold bfOffBits and must
+// not exceed the bytes the file really has. A complete block whose DIB header
+// does not fit it (locateDib) is a failure too.
+PackedDib readBmp(plat::FileHandle file, int32_t* abortFlag);
+PackedDib readBmp(ByteInput& input, int32_t* abortFlag);
+
+// Writes header (40 bytes), colour table (entries x 4 bytes) and pixel rows
+// (stride x rows bytes) as a BMP file with bfOffBits = 54 + 4 x entries. Any
+// failed or short write deletes the file. 1 = written, 0 = failed.
+int writeBmpFile(const char16_t* path, const uint8_t* header, const uint8_t* table, uint32_t entries,
+                 const uint8_t* pixels, uint32_t stride, uint32_t rows);

@@ -1,0 +1,93 @@
+#include "image/bmp_row_sink.h"
+
+#include <cstring>
+#include <new>
+
+#include "image/bmp_file.h"
+
+namespace {
+constexpr uint32_t kGreyTableBytes = 256 * 4;
+}
+
+BmpRowSink::~BmpRowSink() { release(); }
+
+void BmpRowSink::release() {
+    delete[] header;
+    delete[] pixels;
+    header = nullptr;
+    pixels = nullptr;
+    stride = 0;
+    rowsLeft = 0;
+}
+
+uint32_t BmpRowSink::tableEntries() const { return header && readLe16(header + 14) == 8 ? 256 : 0; }
+
+int BmpRowSink::begin(int32_t width, int32_t height, int32_t componentCount) {
+    release();
+    if (width < 1 || height < 1 || width > kMaxDibSide || height > kMaxDibSide)
+        return 0;
+    uint16_t bitCount = componentCount == 3 ? 24 : 8;
+    uint32_t headerBytes = kInfoHeaderBytes + (bitCount == 8 ? kGreyTableBytes : 0);
+    header = new (std::nothrow) uint8_t[headerBytes]();
+    if (!header)
+        return 0;
+    makeInfoHeader(header, width, height, bitCount, 0, 0);
+    if (bitCount == 8) {
+        uint8_t* table = header + kInfoHeaderBytes;
+        for (uint32_t i = 0; i < 256; ++i)
+            table[4 * i] = table[4 * i + 1] = table[4 * i + 2] = static_cast<uint8_t>(i);
+    }
+    uint32_t rowBytes = dibStride(static_cast<uint32_t>(width), bitCount);
+    uint64_t pixelBytes = static_cast<uint64_t>(rowBytes) * static_cast<uint32_t>(height);
+    if (pixelBytes > UINT32_MAX - headerBytes - 1)
+        return 0;
+    pixels = new (std::nothrow) uint8_t[static_cast<size_t>(pixelBytes)]();
+    if (!pixels)
+        return 0;
+    stride = static_cast<int32_t>(rowBytes);
+    rowsLeft = height;
+    return 1;
+}
+
+int BmpRowSink::putRow(const uint8_t* row, uint32_t length) {
+    if (!header || !pixels || !row || rowsLeft <= 0)
+        return 0;
+    uint32_t width = readLe32(header + 4);
+    bool colour = readLe16(header + 14) == 24;
+    if (length < width * (colour ? 4u : 1u))
+        return 0;
+    --rowsLeft;
+    uint8_t* dst = pixels + static_cast<size_t>(rowsLeft) * static_cast<uint32_t>(stride);
+    if (colour) {
+        for (uint32_t x = 0; x < width; ++x, row += 4, dst += 3) {
+            dst[0] = row[2];
+            dst[1] = row[1];
+            dst[2] = row[0];
+        }
+    } else {
+        std::memcpy(dst, row, width);
+    }
+    return 1;
+}
+
+PackedDib BmpRowSink::finish() {
+    if (!header || !pixels)
+        return {};
+    uint32_t height = readLe32(header + 8);
+    uint32_t tableBytes = tableEntries() * 4;
+    uint32_t pixelBytes = static_cast<uint32_t>(stride) * height; // checked in begin
+    PackedDib dib = PackedDib::allocate(kInfoHeaderBytes + tableBytes + pixelBytes);
+    if (!dib)
+        return {};
+    std::memcpy(dib.data(), header, kInfoHeaderBytes + tableBytes);
+    std::memcpy(dib.data() + kInfoHeaderBytes + tableBytes, pixels, pixelBytes);
+    return dib;
+}
+
+int BmpRowSink::saveToFile(const char16_t* path) {
+    if (!header || !pixels)
+        return 0;
+    uint32_t height = readLe32(header + 8);
+    return writeBmpFile(path, header, header + kInfoHeaderBytes, tableEntries(), pixels, static_cast<uint32_t>(stride),
+                        height);
+}

@@ -1,0 +1,210 @@
+// Helpers for the picture tests: a scratch folder, whole-file reads and
+// writes, BMP files built byte by byte, and a scripted cancel poll.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "image/packed_dib.h"
+#include "platform/cancel.h"
+#include "platform/text.h"
+
+#ifdef _WIN32
+#include <direct.h>
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace imgtest {
+
+using Bytes = std::vector<uint8_t>;
+
+class TempDir {
+  public:
+    TempDir() {
+#ifdef _WIN32
+        char buffer[] = "plochar-image-XXXXXX";
+        _mktemp_s(buffer, sizeof buffer);
+        _mkdir(buffer);
+        dir_ = buffer;
+#else
+        char buffer[] = "/tmp/plochar-image-XXXXXX";
+        dir_ = mkdtemp(buffer) ? buffer : "/tmp";
+#endif
+    }
+    ~TempDir() {
+        for (const auto& f : made_)
+            std::remove(f.c_str());
+#ifdef _WIN32
+        _rmdir(dir_.c_str());
+#else
+        rmdir(dir_.c_str());
+#endif
+    }
+    std::string file(const std::string& name) {
+        std::string p = dir_ + "/" + name;
+        made_.push_back(p);
+        return p;
+    }
+    std::u16string path(const std::string& name) { return plat::fromUtf8(file(name)); }
+
+  private:
+    std::string dir_;
+    std::vector<std::string> made_;
+};
+
+inline void writeFile(const std::string& path, const Bytes& bytes) {
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f)
+        return;
+    if (!bytes.empty())
+        std::fwrite(bytes.data(), 1, bytes.size(), f);
+    std::fclose(f);
+}
+
+inline bool fileExists(const std::string& path) {
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (f)
+        std::fclose(f);
+    return f != nullptr;
+}
+
+inline Bytes readFile(const std::string& path) {
+    Bytes bytes;
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f)
+        return bytes;
+    uint8_t buffer[65536];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
+        bytes.insert(bytes.end(), buffer, buffer + n);
+    std::fclose(f);
+    return bytes;
+}
+
+inline void put16(Bytes& b, size_t at, uint16_t v) {
+    b[at] = static_cast<uint8_t>(v);
+    b[at + 1] = static_cast<uint8_t>(v >> 8);
+}
+inline void put32(Bytes& b, size_t at, uint32_t v) {
+    for (int i = 0; i < 4; ++i)
+        b[at + i] = static_cast<uint8_t>(v >> (8 * i));
+}
+inline uint32_t get32(const Bytes& b, size_t at) {
+    return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<uint32_t>(b[at + 3]) << 24);
+}
+inline uint16_t get16(const Bytes& b, size_t at) { return static_cast<uint16_t>(b[at] | (b[at + 1] << 8)); }
+
+// A DIB (no file header) of the given header form. `table` holds 4-byte
+// entries (3-byte for a core header); `pixels` the rows as stored.
+struct Dib {
+    int32_t width = 1;
+    int32_t height = 1; // negative: top-down
+    uint16_t bitCount = 24;
+    uint32_t compression = 0;
+    uint32_t headerSize = 40;
+    uint32_t clrUsed = 0;
+    uint32_t sizeImage = 0;
+    uint32_t masks[3] = {0, 0, 0}; // written after a 40-byte header with BI_BITFIELDS
+    Bytes table;
+    Bytes pixels;
+
+    Bytes build() const {
+        Bytes b(headerSize, 0);
+        put32(b, 0, headerSize);
+        if (headerSize == 12) {
+            put16(b, 4, static_cast<uint16_t>(width));
+            put16(b, 6, static_cast<uint16_t>(height));
+            put16(b, 8, 1);
+            put16(b, 10, bitCount);
+        } else {
+            put32(b, 4, static_cast<uint32_t>(width));
+            put32(b, 8, static_cast<uint32_t>(height));
+            put16(b, 12, 1);
+            put16(b, 14, bitCount);
+            put32(b, 16, compression);
+            put32(b, 20, sizeImage);
+            put32(b, 32, clrUsed);
+            if (compression == 3) {
+                if (headerSize == 40)
+                    b.resize(52);
+                for (int i = 0; i < 3; ++i)
+                    put32(b, 40 + 4 * i, masks[i]);
+            }
+        }
+        b.insert(b.end(), table.begin(), table.end());
+        b.insert(b.end(), pixels.begin(), pixels.end());
+        return b;
+    }
+
+    // As a BMP file: 14-byte header with bfOffBits right after the table.
+    Bytes file() const {
+        Bytes d = build();
+        Bytes f(14, 0);
+        put16(f, 0, 0x4D42);
+        put32(f, 2, static_cast<uint32_t>(14 + d.size()));
+        put32(f, 10, static_cast<uint32_t>(14 + d.size() - pixels.size()));
+        f.insert(f.end(), d.begin(), d.end());
+        return f;
+    }
+
+    PackedDib packed() const {
+        Bytes d = build();
+        PackedDib p = PackedDib::allocate(static_cast<uint32_t>(d.size()));
+        for (size_t i = 0; i < d.size(); ++i)
+            p.data()[i] = d[i];
+        return p;
+    }
+};
+
+inline uint32_t strideOf(int32_t width, int bits) { return ((static_cast<uint32_t>(width) * bits + 31) / 32) * 4; }
+
+// Pixels of a 24-bit picture (rows as stored) filled by colour(x, storageRow).
+template <typename F> Bytes rows24(int32_t width, int32_t rows, F colour) {
+    uint32_t stride = strideOf(width, 24);
+    Bytes p(static_cast<size_t>(stride) * rows, 0);
+    for (int32_t y = 0; y < rows; ++y)
+        for (int32_t x = 0; x < width; ++x) {
+            uint32_t c = colour(x, y); // 0xRRGGBB
+            size_t at = static_cast<size_t>(y) * stride + 3 * x;
+            p[at] = static_cast<uint8_t>(c);
+            p[at + 1] = static_cast<uint8_t>(c >> 8);
+            p[at + 2] = static_cast<uint8_t>(c >> 16);
+        }
+    return p;
+}
+
+// A cancel poll that answers 1 from its n-th call on (1-based) and counts
+// the calls and what allowInput they carried.
+struct ScriptedPoll {
+    static inline int calls = 0;
+    static inline int cancelFrom = 0; // 0: never
+    static inline int lastAllowInput = -1;
+    static int poll(int32_t allowInput) {
+        ++calls;
+        lastAllowInput = allowInput;
+        return cancelFrom && calls >= cancelFrom ? 1 : 0;
+    }
+    static void install(int from) {
+        calls = 0;
+        cancelFrom = from;
+        lastAllowInput = -1;
+        plat::setAbortPoll(&poll);
+    }
+    static void remove() { plat::setAbortPoll(nullptr); }
+};
+
+// Installs the scripted poll for one test and always removes it again.
+struct PollGuard {
+    explicit PollGuard(int cancelFrom) { ScriptedPoll::install(cancelFrom); }
+    ~PollGuard() {
+        ScriptedPoll::remove();
+        AbortRequest = 0;
+    }
+};
+
+} // namespace imgtest
