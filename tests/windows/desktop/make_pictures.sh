@@ -1,0 +1,21 @@
+#!/bin/bash
+# Test JPEGs for the desktop tests, made on the build machine with
+# ImageMagick and libjpeg-turbo's cjpeg (the Windows tests cannot run them):
+# baseline 4:2:0 larger and smaller than the test screen, progressive, grey,
+# and two damaged ones. BMPs are written by the tests themselves.
+set -euo pipefail
+out=$1
+mkdir -p "$out"
+cd "$out"
+convert -size 1200x900 gradient:firebrick-royalblue -swirl 90 ppm:- | cjpeg -quality 85 -sample 2x2 >large420.jpg
+convert -size 320x200 gradient:gold-teal -swirl 60 ppm:- | cjpeg -quality 90 -sample 2x2 >small420.jpg
+convert -size 640x480 radial-gradient:orange-purple ppm:- | cjpeg -quality 90 -progressive >progressive.jpg
+convert -size 300x260 gradient:white-black -colorspace Gray pgm:- | cjpeg -quality 90 -grayscale >grey.jpg
+# The header ends before the frame: nothing can be read.
+head -c 30 small420.jpg >damaged-header.jpg
+# A sound header followed by scan data cut short and garbled.
+size=$(stat -c %s small420.jpg)
+head -c $((size / 3)) small420.jpg >damaged-data.jpg
+printf '\xff\xd9' >>damaged-data.jpg
+printf 'This is not a picture.\r\n' >not-a-picture.bmp
+touch stamp
