@@ -13,10 +13,10 @@
 
 /* The main window (the configuration dialog) and its buttons. */
 #define IDD_MAIN 106
-#define IDC_OK 1043
-#define IDC_COLLECTION_MENU 1044
-#define IDC_HELP 1045
-#define IDC_CANCEL 1047
+#define IDC_BTN_OK 1043
+#define IDC_BTN_COLLECTION 1044
+#define IDC_BTN_HELP 1045
+#define IDC_BTN_CANCEL 1047
 
 /* Menus. */
 #define IDM_TRAY 102

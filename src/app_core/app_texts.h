@@ -44,3 +44,10 @@ inline constexpr char16_t kTipBusyLogo[] = u"Plochar: čekejte prosím, právě 
 inline constexpr char16_t kMenuCancelAutoPause[] = u"Zruš auto-&pauzu";
 inline constexpr char16_t kMenuNoPictures[] = u"žádné plochar v kolekci";
 } // namespace app_texts
+
+namespace app_texts {
+// Configuration window.
+inline constexpr char16_t kCancelQuestion[] =
+    u"Opravdu chcete stornovat veškeré Vámi provedené změny (změny v právě otevřené kolekci od posledního uložení "
+    u"i veškeré nastavení) od otevření tohoto dialogu?";
+} // namespace app_texts

@@ -43,33 +43,33 @@ size_t formatText(char16_t* dst, size_t units, const char16_t* format, const For
             w.put(*p);
             continue;
         }
-        const char16_t* spec = p + 1;
-        if (*spec == u'%') {
+        const char16_t* directive = p + 1;
+        if (*directive == u'%') {
             w.put(u'%');
-            p = spec;
+            p = directive;
             continue;
         }
         bool zeroPad = false;
         int width = 0;
-        if (*spec == u'0') {
+        if (*directive == u'0') {
             zeroPad = true;
-            ++spec;
+            ++directive;
         }
-        while (*spec >= u'0' && *spec <= u'9' && width < 100)
-            width = width * 10 + (*spec++ - u'0');
-        if (*spec != u'i' && *spec != u'd' && *spec != u's') {
+        while (*directive >= u'0' && *directive <= u'9' && width < 100)
+            width = width * 10 + (*directive++ - u'0');
+        if (*directive != u'i' && *directive != u'd' && *directive != u's') {
             w.put(u'%'); // not a placeholder we know: printed as it stands
             continue;
         }
         const FormatArg* arg = next < argCount ? &args[next] : nullptr;
         ++next;
-        if (arg && *spec == u's' && arg->isText) {
+        if (arg && *directive == u's' && arg->isText) {
             for (const char16_t* t = arg->text; t && *t; ++t)
                 w.put(*t);
-        } else if (arg && *spec != u's' && !arg->isText) {
+        } else if (arg && *directive != u's' && !arg->isText) {
             putNumber(w, arg->number, width, zeroPad);
         }
-        p = spec;
+        p = directive;
     }
     dst[w.length] = 0;
     return w.length;

@@ -7,6 +7,10 @@
 
 #include "collection/wallpaper_collection.h"
 
+// 1 once the desktop integration has started COM (Active Desktop); the
+// process entry ends COM before it returns.
+extern int32_t ComInitialized;
+
 // Puts entry on the desktop. Returns 0 when it failed (the user has already
 // been told), 1 when applied, 2 when the user cancelled. allowAbort lets
 // keyboard and mouse input cancel as well as the cancel popup.

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "app_core/change_cycle.h"
+#include "app_core/command_line.h"
 
 namespace {
 
@@ -123,6 +124,13 @@ TEST(PauseTest, ToggleAndManualModes) {
     EXPECT_EQ(manualChangeMode(kCmdNext), 1);
     EXPECT_EQ(manualChangeMode(kCmdPrevious), 2);
     EXPECT_EQ(manualChangeMode(kCmdPause), -1);
+}
+
+TEST(CommandLineTest, OnlyAnExactDashDShowsTheWindow) {
+    EXPECT_TRUE(showWindowAtStart(u"-d"));
+    for (const char16_t* other : {u"-D", u"-d ", u" -d", u"", u"-dd", u"/d"})
+        EXPECT_FALSE(showWindowAtStart(other));
+    EXPECT_FALSE(showWindowAtStart(nullptr));
 }
 
 } // namespace

@@ -1,0 +1,127 @@
+#include "app/auto_pause.h"
+
+#include <windows.h>
+
+#include "app/main_window.h"
+#include "app/tray.h"
+#include "app_core/app_state.h"
+#include "app_core/auto_pause_match.h"
+#include "platform/system_info.h"
+#include "settings/settings_store.h"
+
+namespace {
+
+// Reads a window's title lower-cased (A-Z only) into a kTitleUnits buffer.
+void lowerTitleOf(HWND window, char16_t* title) {
+    title[0] = 0;
+    const int n = GetWindowTextW(window, reinterpret_cast<LPWSTR>(title), static_cast<int>(kTitleUnits));
+    title[n > 0 && n < static_cast<int>(kTitleUnits) ? n : 0] = 0;
+    title[kTitleUnits - 1] = 0;
+    lowerAsciiLetters(title);
+}
+
+struct Existence {
+    const char16_t* part;
+    bool found;
+};
+
+BOOL CALLBACK findTitleContaining(HWND window, LPARAM context) {
+    auto* e = reinterpret_cast<Existence*>(context);
+    char16_t title[kTitleUnits];
+    lowerTitleOf(window, title);
+    if (containsText(title, e->part)) {
+        e->found = true;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// Any top-level window, visible or not, whose title contains part.
+bool windowWithTitleExists(const char16_t* part, void*) {
+    Existence e{part, false};
+    EnumWindows(findTitleContaining, reinterpret_cast<LPARAM>(&e));
+    return e.found;
+}
+
+BOOL CALLBACK matchWindow(HWND window, LPARAM context) {
+    auto* found = reinterpret_cast<bool*>(context);
+    const char16_t* list = AutoPauseList.get();
+    if (!list || !list[0])
+        return FALSE;
+    if (!IsWindowVisible(window))
+        return TRUE;
+    if (AppSettings.autoPauseForegroundOnly && window != GetForegroundWindow())
+        return TRUE;
+    char16_t title[kTitleUnits];
+    lowerTitleOf(window, title);
+    if (matchTitle(title, list, IgnoredTitles) == TitleVerdict::Match) {
+        *found = true;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK recordWindow(HWND window, LPARAM) {
+    if (!IsWindowVisible(window))
+        return TRUE;
+    char16_t title[kTitleUnits];
+    lowerTitleOf(window, title);
+    // A title that no longer fits is left out whole rather than cut.
+    if (titleHasAnyItem(title, AutoPauseList.get()))
+        recordIgnoredTitle(IgnoredTitles, kIgnoredTitlesUnits, title);
+    return TRUE;
+}
+
+void setPauseState(int32_t state) {
+    if (AppSettings.PauseState == state)
+        return;
+    AppSettings.PauseState = state;
+    updateTray(ChangeCountdown, 0, ActiveCollection.entryCount());
+}
+
+} // namespace
+
+void checkAutoPause() {
+    // Looking at every window's title is background work.
+    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);
+    switch (autoPauseStep(AppSettings.PauseState, isMainWindowVisible(), AutoPauseList.get(),
+                          isScreenSaverRunning)) {
+    case AutoPauseStep::Search: {
+        pruneIgnoredTitles(IgnoredTitles, kIgnoredTitlesUnits, windowWithTitleExists, nullptr);
+        bool found = false;
+        EnumWindows(matchWindow, reinterpret_cast<LPARAM>(&found));
+        setPauseState(found ? 2 : 0);
+        break;
+    }
+    case AutoPauseStep::ClearStale:
+        setPauseState(0);
+        break;
+    case AutoPauseStep::Nothing:
+        break;
+    }
+    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_NORMAL);
+}
+
+void recordIgnoredWindows() {
+    for (char16_t& c : IgnoredTitles)
+        c = 0;
+    if (AutoPauseList && AutoPauseList[0])
+        EnumWindows(recordWindow, 0);
+}
+
+bool isScreenSaverRunning() {
+    const plat::OsVersion v = plat::osVersion();
+    if (v.platformId == plat::kPlatformWin9x && v.major == 4 && v.minor < 10)
+        return FindWindowW(L"WindowsScreenSaverClass", nullptr) != nullptr;
+    if (v.platformId == plat::kPlatformNt && v.major < 5) {
+        // NT 4 runs the screen saver on its own desktop.
+        HDESK desk = OpenDesktopW(L"screen-saver", 0, FALSE, MAXIMUM_ALLOWED);
+        if (desk) {
+            CloseDesktop(desk);
+            return true;
+        }
+        return GetLastError() == ERROR_ACCESS_DENIED;
+    }
+    BOOL running = FALSE;
+    return SystemParametersInfoW(SPI_GETSCREENSAVERRUNNING, 0, &running, 0) && running;
+}

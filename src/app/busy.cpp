@@ -1,0 +1,96 @@
+#include "app/busy.h"
+
+#include <windows.h>
+#include <process.h>
+
+#include "app/main_window.h"
+#include "app/tray.h"
+#include "app_core/app_state.h"
+#include "platform/cancel.h"
+#include "resource_ids.h"
+#include "settings/settings_store.h"
+
+namespace {
+
+constexpr wchar_t kPopupClass[] = L"FooDisplayWaitMenuClass";
+
+LRESULT CALLBACK popupWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_DESTROY) {
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+unsigned __stdcall cancelPopupThread(void*) {
+    WNDCLASSW cls = {};
+    cls.lpfnWndProc = popupWindowProc;
+    cls.hInstance = AppInstance;
+    cls.lpszClassName = kPopupClass;
+    // A second popup finds the class already registered; that is fine.
+    RegisterClassW(&cls);
+    HWND window = CreateWindowExW(0, kPopupClass, L"", WS_OVERLAPPED, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                                  CW_USEDEFAULT, nullptr, nullptr, AppInstance, nullptr);
+    if (!window)
+        return 0;
+    HMENU bar = LoadMenuW(AppInstance, MAKEINTRESOURCEW(IDM_CANCEL_WORK));
+    HMENU menu = bar ? GetSubMenu(bar, 0) : nullptr;
+    UINT command = 0;
+    if (menu) {
+        SetForegroundWindow(window);
+        PostMessageW(window, WM_NULL, 0, 0);
+        POINT at = {};
+        GetCursorPos(&at);
+        command = static_cast<UINT>(
+            TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, window, nullptr));
+    }
+    DestroyWindow(window);
+    if (bar)
+        DestroyMenu(bar);
+    // The operation may have ended while the menu was open.
+    if (command && BusyFlag.load() == 1)
+        AbortRequest.store(1);
+    return 0;
+}
+
+struct ChangeWork {
+    int32_t mode;
+    ApplyFunction apply;
+    void* context;
+    WallpaperEntry* chosen;
+};
+
+} // namespace
+
+int32_t runBusy(bool buildingLogo, int32_t (*operation)(void*), void* context) {
+    showTrayStatus(busyTrayStatus(buildingLogo));
+    BusyFlag.store(1);
+    const int32_t result = operation(context);
+    BusyFlag.store(0);
+    AbortRequest.store(0);
+    return result;
+}
+
+WallpaperEntry* busyChange(int32_t mode, ApplyFunction apply, void* applyContext) {
+    ChangeWork work{mode, apply, applyContext, nullptr};
+    runBusy(
+        false,
+        [](void* c) -> int32_t {
+            auto* w = static_cast<ChangeWork*>(c);
+            w->chosen = ActiveCollection.pickAndShow(w->mode, w->apply, w->context);
+            return w->chosen != nullptr;
+        },
+        &work);
+    if (work.chosen)
+        saveSettings(false, true, false, nullptr, false);
+    updateTray(ChangeCountdown, isMainWindowVisible() ? 1 : 0, ActiveCollection.entryCount());
+    return work.chosen;
+}
+
+void startCancelPopup() {
+    const uintptr_t thread = _beginthreadex(nullptr, 0, cancelPopupThread, nullptr, 0, nullptr);
+    if (!thread)
+        return;
+    SetThreadPriority(reinterpret_cast<HANDLE>(thread), THREAD_PRIORITY_ABOVE_NORMAL);
+    CloseHandle(reinterpret_cast<HANDLE>(thread));
+}

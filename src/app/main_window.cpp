@@ -1,0 +1,364 @@
+#include "app/main_window.h"
+
+#include <shellapi.h>
+
+#include "app/auto_pause.h"
+#include "app/busy.h"
+#include "app/config_frame.h"
+#include "app/logo_backup.h"
+#include "app/tray.h"
+#include "app_core/app_state.h"
+#include "app_core/app_texts.h"
+#include "app_core/change_cycle.h"
+#include "app_core/format_text.h"
+#include "desktop/desktop.h"
+#include "platform/message_box.h"
+#include "platform/system_info.h"
+#include "resource_ids.h"
+#include "settings/settings_store.h"
+
+HWND MainWindow = nullptr;
+HINSTANCE AppInstance = nullptr;
+UINT TaskbarCreatedMessage = RegisterWindowMessageW(L"TaskbarCreated");
+
+namespace {
+
+int applyThroughDesktop(const WallpaperEntry& entry, void*) { return ApplyWallpaper(entry, 0); }
+
+ApplyFunction g_apply = applyThroughDesktop;
+void* g_applyContext = nullptr;
+bool g_tabsFailed = false;
+
+struct InitParameter {
+    bool showAtStart;
+};
+
+int entries() { return ActiveCollection.entryCount(); }
+
+int showMessage(HWND owner, const char16_t* text, uint32_t flags, const char16_t* caption = app_texts::kCaption) {
+    return plat::messageBox(owner, text, caption, flags);
+}
+
+void setProcessPriority(DWORD priorityClass) {
+    if (AppSettings.lowerPriority)
+        SetPriorityClass(GetCurrentProcess(), priorityClass);
+}
+
+// --- start-up --------------------------------------------------------------
+
+// Loads the last collection; false when it could not be read.
+bool loadLastCollection() {
+    if (!CollectionFileName[0])
+        return true;
+    bool loaded = SavedCollection.loadFromFile(CollectionFileName);
+    if (!loaded) {
+        char16_t text[400];
+        formatText(text, 400, app_texts::kCannotOpenLast, FormatArg(CollectionFileName));
+        showMessage(nullptr, text, plat::kMbIconWarning);
+        CollectionFileName[0] = 0;
+    }
+    // Entries read before a fault stay.
+    ActiveCollection = SavedCollection;
+    refreshCollectionPage();
+    return loaded;
+}
+
+void startTimers(HWND window) {
+    ChangeCountdown = AppSettings.intervalMinutes;
+    SetTimer(window, kTimerIconLabels, 1000, nullptr);
+    SetTimer(window, kTimerChange, 60000, nullptr);
+    SetTimer(window, kTimerAutoPause, 2500, nullptr);
+    SendMessageW(window, WM_TIMER, kTimerAutoPause, 0);
+    SendMessageW(window, WM_TIMER, kTimerIconLabels, 0);
+    if (AppSettings.makeLogo) {
+        LogoCountdown = AppSettings.logoDelayMinutes;
+        if (plat::isWindows9x()) {
+            SetTimer(window, kTimerLogo, 60000, nullptr);
+            if (AppSettings.logoDelayMinutes == 0)
+                PostMessageW(window, WM_TIMER, kTimerLogo, 0);
+        }
+    }
+}
+
+BOOL onInitDialog(HWND window, const InitParameter* init) {
+    MainWindow = window;
+    bool show = init && init->showAtStart;
+    ActiveCollection.clear();
+    SavedCollection.clear();
+
+    loadSettings(CollectionFileName, plat::kPathUnits);
+    takeSettingsSnapshots();
+    if (!buildConfigFrame(window)) {
+        g_tabsFailed = true;
+        showMessage(nullptr, app_texts::kTabsFailed, plat::kMbIconError);
+        DestroyWindow(window);
+        return TRUE;
+    }
+    if (!loadLastCollection())
+        show = true;
+    setWindowTitle(window, CollectionFileName);
+    if (SavedCollection.isEmpty()) {
+        showMessage(nullptr, app_texts::kCollectionEmpty, plat::kMbIconInformation);
+        show = true;
+    }
+    backupStartupLogoOnce();
+    startTimers(window);
+    addTrayIcon(window);
+    updateTray(ChangeCountdown, show ? 1 : 0, entries());
+    prepareCollectionDialogs(window);
+    if (!show)
+        setProcessPriority(IDLE_PRIORITY_CLASS);
+    createButtonTooltips(window);
+    if (AppSettings.changeAtStart && AppSettings.PauseState == 0 && entries() > 0) {
+        busyChange(AppSettings.changeOrder, g_apply, g_applyContext);
+        updateTray(ChangeCountdown, show ? 1 : 0, entries());
+    }
+    if (show)
+        ShowWindow(window, SW_SHOW);
+    return TRUE;
+}
+
+// --- timers ----------------------------------------------------------------
+
+void onChangeTimer() {
+    const ChangeTickInput in{AppSettings.PauseState, isMainWindowVisible(), AppSettings.periodicChange, entries(),
+                             TrayMenuOpen != 0, AppSettings.intervalMinutes};
+    const TickOutcome outcome = changeCycleTick(ChangeCountdown, in, isScreenSaverRunning);
+    if (outcome == TickOutcome::Idle)
+        return;
+    if (outcome == TickOutcome::ChangeDue)
+        busyChange(AppSettings.changeOrder, g_apply, g_applyContext);
+    updateTray(ChangeCountdown, 0, entries());
+}
+
+void onLogoTimer(HWND window) {
+    const LogoTickInput in{AppSettings.PauseState, AppSettings.logoWaitsForUnpause, isMainWindowVisible(), entries(),
+                           TrayMenuOpen != 0};
+    if (logoTick(LogoCountdown, in) != LogoOutcome::BuildNow)
+        return;
+    KillTimer(window, kTimerLogo);
+    const int32_t built = runBusy(
+        true, [](void*) -> int32_t { return BuildStartupLogo(ActiveCollection) != nullptr; }, nullptr);
+    if (!built)
+        showMessage(nullptr, app_texts::kLogoFailed, plat::kMbIconWarning);
+    updateTray(ChangeCountdown, isMainWindowVisible() ? 1 : 0, entries());
+}
+
+void onTimer(HWND window, UINT_PTR id) {
+    switch (id) {
+    case kTimerIconLabels: RefreshIconLabels(CurrentWallpaper); break;
+    case kTimerChange: onChangeTimer(); break;
+    case kTimerLogo: onLogoTimer(window); break;
+    case kTimerAutoPause: checkAutoPause(); break;
+    default: break;
+    }
+}
+
+// --- commands --------------------------------------------------------------
+
+void showConfigWindow(HWND window) {
+    if (IsWindowVisible(window)) {
+        SetForegroundWindow(window);
+        BringWindowToTop(window);
+        return;
+    }
+    updateTray(ChangeCountdown, 1, entries());
+    setProcessPriority(NORMAL_PRIORITY_CLASS);
+    takeSnapshots();
+    showCollectionTab();
+    ShowWindow(window, SW_SHOW);
+}
+
+void hideConfigWindow(HWND window) {
+    updateTray(ChangeCountdown, 0, entries());
+    setProcessPriority(IDLE_PRIORITY_CLASS);
+    ShowWindow(window, SW_HIDE);
+}
+
+void manualChange(int32_t command) {
+    AppSettings.lastManualCommand = manualChangeMode(command);
+    // A manual change restarts the interval.
+    ChangeCountdown = AppSettings.intervalMinutes;
+    busyChange(AppSettings.lastManualCommand, g_apply, g_applyContext);
+    updateTray(ChangeCountdown, isMainWindowVisible() ? 1 : 0, entries());
+}
+
+void reapplyCurrent() {
+    if (!CurrentWallpaper.hasPath())
+        return;
+    runBusy(
+        false, [](void*) -> int32_t { return g_apply(CurrentWallpaper, g_applyContext); }, nullptr);
+    updateTray(ChangeCountdown, isMainWindowVisible() ? 1 : 0, entries());
+}
+
+void togglePause() {
+    if (AppSettings.PauseState == 2)
+        recordIgnoredWindows();
+    AppSettings.PauseState = toggledPauseState(AppSettings.PauseState);
+    updateTray(ChangeCountdown, isMainWindowVisible() ? 1 : 0, entries());
+}
+
+void openHelp(HWND window) {
+    char16_t path[plat::kPathUnits];
+    if (!plat::programFolderFile(u"Plochar.html", path, plat::kPathUnits)) {
+        showMessage(window, app_texts::kHelpFailed, plat::kMbIconError);
+        return;
+    }
+    const INT_PTR result = reinterpret_cast<INT_PTR>(
+        ShellExecuteW(nullptr, L"open", reinterpret_cast<LPCWSTR>(path), nullptr, nullptr, SW_SHOWNORMAL));
+    if (result <= 32)
+        showMessage(window, app_texts::kHelpFailed, plat::kMbIconError, app_texts::kCaptionError);
+}
+
+void saveCollection(HWND window) {
+    if (CollectionFileName[0]) {
+        if (!ActiveCollection.saveToFile(CollectionFileName))
+            showMessage(nullptr, app_texts::kSaveFailed, plat::kMbIconWarning);
+    } else if (SaveAsIfUnnamed) {
+        SendMessageW(window, WM_COMMAND, ID_COLLECTION_SAVE_AS, 0);
+    }
+}
+
+// "&OK": keep everything, save, hide.
+void onOk(HWND window) {
+    if (AppSettings.intervalMinutes != SettingsSnapshot.intervalMinutes ||
+        AppSettings.periodicChange != SettingsSnapshot.periodicChange)
+        ChangeCountdown = AppSettings.intervalMinutes;
+    SavedCollection = ActiveCollection;
+    SendMessageW(window, WM_COMMAND, ID_COLLECTION_SAVE, 0);
+    takeSettingsSnapshots();
+    saveSettings(true, false, true, CollectionFileName, false);
+    hideConfigWindow(window);
+}
+
+// "&Storno": back to the snapshots, after asking when anything changed.
+void onCancel(HWND window) {
+    if (isChanged()) {
+        if (showMessage(window, app_texts::kCancelQuestion,
+                        plat::kMbYesNo | plat::kMbIconQuestion | plat::kMbDefButton2) != plat::kIdYes)
+            return;
+        ActiveCollection = SavedCollection;
+        AppSettings = SettingsSnapshot;
+        setAutoPauseList(AutoPauseSnapshot.get());
+        if (!AutoPauseSnapshot)
+            AutoPauseList.reset();
+    }
+    hideConfigWindow(window);
+}
+
+BOOL onCommand(HWND window, UINT id) {
+    switch (id) {
+    case ID_SETTINGS: showConfigWindow(window); return TRUE;
+    case ID_CHANGE_RANDOM:
+    case ID_CHANGE_NEXT:
+    case ID_CHANGE_PREVIOUS: manualChange(static_cast<int32_t>(id)); return TRUE;
+    case ID_PAUSE: togglePause(); return TRUE;
+    case ID_REAPPLY: reapplyCurrent(); return TRUE;
+    case ID_HELP:
+    case IDC_BTN_HELP: openHelp(window); return TRUE;
+    case ID_QUIT: PostMessageW(window, WM_CLOSE, 0, 0); return TRUE;
+    case ID_COLLECTION_SAVE: saveCollection(window); return TRUE;
+    case IDC_BTN_OK: onOk(window); return TRUE;
+    case IDC_BTN_CANCEL: onCancel(window); return TRUE;
+    case IDC_BTN_COLLECTION: showCollectionMenu(window); return TRUE;
+    default: return FALSE;
+    }
+}
+
+// --- closing ---------------------------------------------------------------
+
+// True when the close box's command is to be swallowed.
+bool onSysCommand(HWND window, WPARAM command) {
+    switch (command & 0xFFF0) {
+    case SC_MINIMIZE:
+        SendMessageW(window, WM_COMMAND, IDC_BTN_OK, 0);
+        return true;
+    case SC_CLOSE: {
+        const char16_t* question = isChanged() ? app_texts::kQuitChanged : app_texts::kQuit;
+        return showMessage(window, question, plat::kMbYesNo | plat::kMbIconQuestion) != plat::kIdYes;
+    }
+    default: return false;
+    }
+}
+
+// Leaving, by WM_DESTROY or because Windows ends the session: everything is
+// saved the same way.
+void shutDown(HWND window, bool destroying) {
+    for (UINT_PTR id = kTimerIconLabels; id <= kTimerAutoPause; ++id)
+        KillTimer(window, id);
+    removeTrayIcon();
+    destroyConfigFrame();
+    SaveAsIfUnnamed = 0;
+    SendMessageW(window, WM_COMMAND, ID_COLLECTION_SAVE, 0);
+    saveSettings(true, false, true, CollectionFileName, false);
+    AutoPauseSnapshot.reset();
+    MainWindow = nullptr;
+    if (destroying)
+        PostQuitMessage(0);
+}
+
+void forwardToPage(UINT message, WPARAM wParam, LPARAM lParam) {
+    HWND page = currentConfigPage();
+    if (page && isMainWindowVisible())
+        SendMessageW(page, message, wParam, lParam);
+}
+
+INT_PTR CALLBACK mainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == TaskbarCreatedMessage && message != 0) {
+        readdTrayIcon();
+        return TRUE;
+    }
+    switch (message) {
+    case WM_INITDIALOG: return onInitDialog(window, reinterpret_cast<const InitParameter*>(lParam));
+    case WM_TIMER: onTimer(window, wParam); return TRUE;
+    case WM_COMMAND: return onCommand(window, LOWORD(wParam));
+    case kTrayCallbackMessage: onTrayCallback(window, lParam); return TRUE;
+    case WM_SYSCOMMAND:
+        if (onSysCommand(window, wParam)) {
+            SetWindowLongPtrW(window, DWLP_MSGRESULT, 0);
+            return TRUE;
+        }
+        return FALSE;
+    case WM_CLOSE: DestroyWindow(window); return TRUE;
+    case WM_DESTROY: shutDown(window, true); return TRUE;
+    case WM_ENDSESSION:
+        if (wParam)
+            shutDown(window, false);
+        return TRUE;
+    case WM_PALETTECHANGED:
+    case WM_QUERYNEWPALETTE:
+    case WM_DISPLAYCHANGE: forwardToPage(message, wParam, lParam); return FALSE;
+    default: return FALSE;
+    }
+}
+
+} // namespace
+
+HWND createMainWindow(HINSTANCE instance, bool showAtStart, bool* tabsFailed) {
+    AppInstance = instance;
+    g_tabsFailed = false;
+    InitParameter init{showAtStart};
+    HWND window = CreateDialogParamW(instance, MAKEINTRESOURCEW(IDD_MAIN), nullptr, mainDialogProc,
+                                     reinterpret_cast<LPARAM>(&init));
+    if (tabsFailed)
+        *tabsFailed = g_tabsFailed;
+    if (!window || g_tabsFailed)
+        return nullptr;
+    HICON icon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_RUNNING));
+    SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+    SetClassLongPtrW(window, GCLP_HICON, reinterpret_cast<LONG_PTR>(icon));
+    return window;
+}
+
+bool isMainWindowVisible() { return MainWindow && IsWindowVisible(MainWindow); }
+
+void setApplyOperation(ApplyFunction apply, void* context) {
+    g_apply = apply ? apply : applyThroughDesktop;
+    g_applyContext = apply ? context : nullptr;
+}
+
+void setWindowTitle(HWND window, const char16_t* collectionName) {
+    char16_t title[plat::kPathUnits + 16];
+    windowTitleText(collectionName, title, plat::kPathUnits + 16);
+    SetWindowTextW(window, reinterpret_cast<LPCWSTR>(title));
+}

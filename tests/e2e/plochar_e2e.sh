@@ -1,0 +1,140 @@
+#!/bin/bash
+# Starts the real plochar.exe in a Wine virtual desktop of a fresh prefix and
+# checks what a user sees: the first start, a second start, "-d", the tray's
+# "&Konec", a collection named in the registry and, for the 32-bit build, the
+# start-up logo backup in Windows 98 mode.
+#
+#   plochar_e2e.sh <plochar.exe> <plochar_driver.exe> <x86|x64>
+set -u
+EXE=$1
+DRIVER=$2
+ARCH=$3
+
+export WINEPREFIX
+WINEPREFIX=$(mktemp -d /tmp/plochar-e2e-XXXXXX)
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+KEY='HKCU\Software\Vorsan\Plochar 2.12'
+PLOCHAR_PID=
+
+cleanup() {
+    wineserver -k >/dev/null 2>&1
+    rm -rf "$WINEPREFIX"
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAIL: $*"
+    exit 1
+}
+
+step() { echo "--- $*"; }
+
+driver() { wine 'C:\plochar\plochar_driver.exe' "$@" 2>/dev/null | tr -d '\r'; }
+
+start_plochar() {
+    wine 'C:\plochar\plochar.exe' "$@" >/dev/null 2>&1 &
+    PLOCHAR_PID=$!
+}
+
+# Waits up to 15 s for a process to end.
+wait_gone() {
+    for _ in $(seq 150); do
+        kill -0 "$1" 2>/dev/null || return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+expect_box() { # caption, expected text, [button]
+    local text
+    text=$(driver box "$1" 30000 "${3:-ok}")
+    [ "$text" = "$2" ] || fail "expected box \"$2\", saw \"$text\""
+    echo "box: $text"
+}
+
+reg_has() { # value name
+    wine reg query "$KEY" /v "$1" 2>/dev/null | grep -q "$1"
+}
+
+quit_from_tray() {
+    driver tray-key 'Plochar - ' k 15000 >/dev/null || fail "could not open the tray menu"
+    wait_gone "$PLOCHAR_PID" || fail "the tray's Konec did not end the program"
+}
+
+step "preparing a fresh prefix"
+wineboot -i >/dev/null 2>&1
+# Every program of this prefix runs in one virtual desktop, which has a tray.
+wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d shell /f >/dev/null 2>&1
+wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v shell /d 1024x768 /f >/dev/null 2>&1
+mkdir -p "$WINEPREFIX/drive_c/plochar" "$WINEPREFIX/drive_c/obrazky"
+cp "$EXE" "$WINEPREFIX/drive_c/plochar/plochar.exe"
+cp "$DRIVER" "$WINEPREFIX/drive_c/plochar/plochar_driver.exe"
+wine explorer /desktop=shell,1024x768 >/dev/null 2>&1 &
+
+step "first start"
+start_plochar
+FIRST=$PLOCHAR_PID
+expect_box "Plochar 2.12" "Aktivní kolekce neobsahuje žádné plochar."
+shown=$(driver window 'Plochar - ' 10000 visible)
+[ "$shown" = $'Plochar - nová kolekce\nvisible' ] || fail "first start window: $shown"
+# The defaults: 140 bytes, interval 30 at offset 40, periodic change at 136.
+settings=$(wine reg query "$KEY" /v Nastaveni 2>/dev/null | tr -d '\r' | awk '$2 == "REG_BINARY" { print tolower($3) }')
+[ "${#settings}" -eq 280 ] || fail "Nastaveni is not 140 bytes: $settings"
+[ "${settings:80:8}" = 1e000000 ] || fail "default interval is not 30: $settings"
+[ "${settings:272:8}" = 01000000 ] || fail "periodic change is not on: $settings"
+reg_has AutoPause || fail "no AutoPause under Plochar 2.12"
+reg_has MRU1 && fail "the name group is written only on exit"
+
+step "second start"
+start_plochar
+SECOND=$PLOCHAR_PID
+expect_box "Plochar 2.12" "Program plochar je již spuštěn."
+wait_gone "$SECOND" || fail "the second instance kept running"
+kill -0 "$FIRST" 2>/dev/null || fail "the first instance ended"
+
+step "quit from the tray"
+PLOCHAR_PID=$FIRST
+quit_from_tray
+reg_has MRU1 || fail "exit did not save the collection name and MRU list"
+
+step "a collection named in the registry, with -d"
+printf 'BM' >"$WINEPREFIX/drive_c/obrazky/hory1.bmp"
+printf 'BM' >"$WINEPREFIX/drive_c/obrazky/hory2.bmp"
+driver make-collection 'C:\obrazky\Hory.plk' 'C:\obrazky\hory1.bmp' 'C:\obrazky\hory2.bmp' ||
+    fail "could not write the collection"
+wine reg add "$KEY" /v LastKolekce /d 'C:\obrazky\Hory.plk' /f >/dev/null 2>&1
+start_plochar -d
+shown=$(driver window 'Plochar - ' 15000 visible)
+[ "$shown" = $'Plochar - Hory\nvisible' ] || fail "-d window: $shown"
+driver no-box "Plochar 2.12" 1500 || fail "a message box appeared"
+quit_from_tray
+
+step "the same collection without -d stays in the tray"
+start_plochar
+shown=$(driver window 'Plochar - ' 15000 hidden)
+[ "$shown" = $'Plochar - Hory\nhidden' ] || fail "hidden start window: $shown"
+quit_from_tray
+wine reg query "$KEY" /v LastKolekce 2>/dev/null | grep -q 'Hory.plk' || fail "LastKolekce lost"
+
+if [ "$ARCH" = x86 ]; then
+    step "Windows 98: the first start backs up the start-up logo"
+    wine reg delete 'HKCU\Software\Vorsan' /f >/dev/null 2>&1
+    wine reg delete 'HKLM\Software\Vorsan' /f >/dev/null 2>&1
+    wine reg add 'HKCU\Software\Wine\AppDefaults\plochar.exe' /v Version /d win98 /f >/dev/null 2>&1
+    printf 'LOGO' >"$WINEPREFIX/drive_c/logo.sys"
+    rm -f "$WINEPREFIX/drive_c/logo_sys.ori"
+    start_plochar
+    expect_box "Plochar 2.12" "Aktivní kolekce neobsahuje žádné plochar."
+    # The backup follows the answered box.
+    for _ in $(seq 100); do
+        [ -f "$WINEPREFIX/drive_c/logo_sys.ori" ] && break
+        sleep 0.1
+    done
+    cmp -s "$WINEPREFIX/drive_c/logo.sys" "$WINEPREFIX/drive_c/logo_sys.ori" || fail "no logo_sys.ori"
+    wine reg query 'HKLM\Software\Vorsan\Plochar 2.01' /v LogoSaved 2>/dev/null | grep -q '0x1' ||
+        fail "LogoSaved is not 1"
+    quit_from_tray
+fi
+
+echo "PASS"

@@ -1,0 +1,387 @@
+// The real main window under Wine: start-up, the change cycle driven by its
+// timer messages, manual changes, pausing, re-apply, closing and saving.
+#include "app_test_support.h"
+
+#include <cstring>
+#include <fstream>
+
+#include "app/tray.h"
+#include "app_core/app_state.h"
+#include "platform/cancel.h"
+#include "platform/message_box.h"
+#include "settings/settings_store.h"
+
+namespace apptest {
+namespace {
+
+AppSettingsRecord storedSettings() {
+    AppSettingsRecord s{};
+    const std::vector<uint8_t> data = readValue(HKEY_CURRENT_USER, kKey212, L"Nastaveni");
+    EXPECT_EQ(data.size(), 140u);
+    std::memcpy(&s, data.data(), std::min(data.size(), sizeof(s)));
+    return s;
+}
+
+using MainWindowTest = AppWindowTest;
+
+TEST_F(MainWindowTest, FirstStartShowsTheEmptyCollectionAndWritesDefaults) {
+    setTrayShellEnabled(true); // this one goes through the real shell
+    start();
+    ASSERT_EQ(Boxes.size(), 1u);
+    EXPECT_EQ(Boxes[0].text, u"Aktivní kolekce neobsahuje žádné plochar.");
+    EXPECT_EQ(Boxes[0].caption, u"Plochar 2.12");
+    EXPECT_EQ(Boxes[0].flags, plat::kMbIconInformation);
+    EXPECT_EQ(Boxes[0].owner, nullptr);
+    EXPECT_TRUE(IsWindowVisible(window)) << "an empty collection opens the window";
+    EXPECT_EQ(windowTitle(window), u"Plochar - nová kolekce");
+    EXPECT_EQ(storedSettings().intervalMinutes, 30);
+    EXPECT_EQ(readString(HKEY_CURRENT_USER, kKey212, L"AutoPause"),
+              u"Kontrola disku\nDefragmentace disku\nScanDisk\nNero Burning\n");
+
+    const NOTIFYICONDATAW& r = trayRecord();
+    EXPECT_EQ(r.cbSize, NOTIFYICONDATAW_V1_SIZE);
+#ifndef _WIN64
+    EXPECT_EQ(r.cbSize, 152u);
+#endif
+    EXPECT_EQ(r.hWnd, window);
+    EXPECT_EQ(r.uID, 1u);
+    EXPECT_EQ(r.uFlags, 7u);
+    EXPECT_EQ(r.uCallbackMessage, 1124u);
+    EXPECT_EQ(trayIconResource(), 120);
+    EXPECT_EQ(r.hIcon, trayIconHandle(120));
+    EXPECT_EQ(tip(), u"Plochar: činnost pozastavena - otevřené konfigurační okno.");
+    EXPECT_EQ(GetPriorityClass(GetCurrentProcess()), static_cast<DWORD>(NORMAL_PRIORITY_CLASS))
+        << "a shown window keeps normal priority";
+    quit();
+}
+
+TEST_F(MainWindowTest, ResourcesCarryTheirIdsAndTexts) {
+    start();
+    const std::pair<int, std::u16string> buttons[] = {
+        {1044, u"&Kolekce >>"}, {1043, u"&OK"}, {1047, u"&Storno"}, {1045, u"&Nápověda"}};
+    for (const auto& [id, text] : buttons) {
+        wchar_t read[64] = {};
+        GetDlgItemTextW(window, id, read, 64);
+        EXPECT_EQ(std::u16string(reinterpret_cast<const char16_t*>(read)), text) << id;
+    }
+    RECT units = {0, 0, 227, 193};
+    MapDialogRect(window, &units);
+    RECT client = {};
+    GetClientRect(window, &client);
+    EXPECT_EQ(client.right, units.right) << "227 dialog units wide";
+    EXPECT_EQ(client.bottom, units.bottom) << "193 dialog units high";
+    // Every icon in both sizes.
+    for (int id : {101, 120, 121, 102, 113, 127})
+        for (int size : {16, 32}) {
+            HANDLE icon = LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, 0);
+            EXPECT_TRUE(icon) << id << " at " << size;
+            if (icon)
+                DestroyIcon(static_cast<HICON>(icon));
+        }
+    EXPECT_EQ(reinterpret_cast<HICON>(SendMessageW(window, WM_GETICON, ICON_BIG, 0)) != nullptr, true);
+    quit();
+}
+
+TEST_F(MainWindowTest, ImportsAnOlderVersionOnce) {
+    AppSettingsRecord old = defaultSettings();
+    old.intervalMinutes = 0;
+    old.changeOrder = 1;
+    writeValue(HKEY_CURRENT_USER, kKey210, L"Nastaveni", REG_BINARY, &old, 136);
+    writeString(HKEY_CURRENT_USER, kKey210, L"AutoPause", u"Nero\n");
+    start();
+    ASSERT_EQ(Boxes.size(), 2u);
+    EXPECT_EQ(Boxes[0].flags, plat::kMbIconWarning);
+    EXPECT_EQ(Boxes[0].text.find(u"Program Plochar importoval své nastavení z minulé verze"), 0u);
+    const AppSettingsRecord s = storedSettings();
+    EXPECT_EQ(s.intervalMinutes, 30);
+    EXPECT_EQ(s.periodicChange, 0);
+    EXPECT_EQ(s.changeOrder, 1);
+    EXPECT_EQ(readString(HKEY_CURRENT_USER, kKey212, L"AutoPause"), u"Nero\n");
+    EXPECT_EQ(tip(), u"Plochar: činnost pozastavena - otevřené konfigurační okno.");
+    quit();
+
+    Boxes.clear();
+    start();
+    ASSERT_EQ(Boxes.size(), 1u) << "the second start imports nothing";
+    quit();
+}
+
+class ChangeCycleTest : public AppWindowTest {
+  protected:
+    void SetUp() override {
+        AppWindowTest::SetUp();
+        const std::u16string file = makeCollection({"a.bmp", "b.bmp", "c.bmp"});
+        writeString(HKEY_CURRENT_USER, kKey212, L"LastKolekce", file);
+        storeSettings([](AppSettingsRecord& s) {
+            s.intervalMinutes = 3;
+            s.changeAtStart = 0;
+            s.changeOrder = 1;
+        });
+    }
+};
+
+TEST_F(ChangeCycleTest, TimerTwoCountsDownChangesAndRestarts) {
+    start();
+    EXPECT_TRUE(Boxes.empty());
+    EXPECT_FALSE(IsWindowVisible(window));
+    EXPECT_EQ(windowTitle(window), u"Plochar - Hory");
+    EXPECT_EQ(GetPriorityClass(GetCurrentProcess()), static_cast<DWORD>(IDLE_PRIORITY_CLASS));
+    EXPECT_EQ(trayIconResource(), 101);
+    EXPECT_EQ(tip(), u"Plochar: změna za 3 minuty.");
+
+    timer(2);
+    EXPECT_EQ(tip(), u"Plochar: změna za 2 minuty.");
+    timer(2);
+    EXPECT_EQ(tip(), u"Plochar: změna za 1 minutu.");
+    EXPECT_TRUE(Applied.empty());
+    timer(2);
+    ASSERT_EQ(Applied.size(), 1u);
+    EXPECT_EQ(Applied[0].path, pictures[0]) << "forward order starts at the first picture";
+    EXPECT_EQ(Applied[0].trayIcon, 121) << "busy icon while applying";
+    EXPECT_EQ(Applied[0].busyFlag, 1);
+    EXPECT_EQ(BusyFlag.load(), 0);
+    EXPECT_EQ(std::u16string(CurrentWallpaper.path), pictures[0]);
+    EXPECT_FALSE(readValue(HKEY_CURRENT_USER, kKey212, L"LastTapeta").empty()) << "the applied picture is kept";
+    EXPECT_EQ(trayIconResource(), 101);
+    EXPECT_EQ(tip(), u"Plochar: změna za 3 minuty.");
+
+    for (int i = 0; i < 3; ++i)
+        timer(2);
+    ASSERT_EQ(Applied.size(), 2u);
+    EXPECT_EQ(Applied[1].path, pictures[1]);
+    quit();
+}
+
+TEST_F(ChangeCycleTest, AFailedApplyKeepsThePictureAndWaitsAnInterval) {
+    ApplyResult = 0;
+    start();
+    for (int i = 0; i < 3; ++i)
+        timer(2);
+    ASSERT_EQ(Applied.size(), 1u);
+    EXPECT_FALSE(CurrentWallpaper.hasPath());
+    EXPECT_EQ(ChangeCountdown, 3);
+    EXPECT_EQ(tip(), u"Plochar: změna za 3 minuty.");
+    quit();
+}
+
+TEST_F(ChangeCycleTest, ManualChangesRestartTheIntervalAndSetTheDefault) {
+    start();
+    timer(2);
+    command(40003);
+    ASSERT_EQ(Applied.size(), 1u);
+    EXPECT_EQ(Applied[0].path, pictures[0]);
+    EXPECT_EQ(AppSettings.lastManualCommand, 1);
+    EXPECT_EQ(ChangeCountdown, 3);
+    EXPECT_EQ(tip(), u"Plochar: změna za 3 minuty.");
+    command(40006);
+    ASSERT_EQ(Applied.size(), 2u);
+    EXPECT_EQ(Applied[1].path, pictures[2]) << "previous of the first wraps to the last";
+    EXPECT_EQ(AppSettings.lastManualCommand, 2);
+    command(40002);
+    EXPECT_EQ(Applied.size(), 3u);
+    EXPECT_EQ(AppSettings.lastManualCommand, 0);
+
+    // Re-apply shows the current picture again and leaves the countdown.
+    timer(2);
+    command(40015);
+    ASSERT_EQ(Applied.size(), 4u);
+    EXPECT_EQ(Applied[3].path, std::u16string(CurrentWallpaper.path));
+    EXPECT_EQ(Applied[3].trayIcon, 121);
+    EXPECT_EQ(ChangeCountdown, 2);
+    quit();
+}
+
+TEST_F(ChangeCycleTest, PauseStopsTheCountdownUntilToggledBack) {
+    start();
+    command(40007);
+    EXPECT_EQ(AppSettings.PauseState, 1);
+    EXPECT_EQ(trayIconResource(), 120);
+    EXPECT_EQ(tip(), u"Plochar: činnost pozastavena.");
+    for (int i = 0; i < 5; ++i)
+        timer(2);
+    EXPECT_TRUE(Applied.empty());
+    EXPECT_EQ(ChangeCountdown, 3);
+    command(40007);
+    EXPECT_EQ(AppSettings.PauseState, 0);
+    EXPECT_EQ(trayIconResource(), 101);
+    EXPECT_EQ(tip(), u"Plochar: změna za 3 minuty.");
+
+    // A pause by the user is stored and outlives a restart.
+    command(40007);
+    quit();
+    start();
+    EXPECT_EQ(AppSettings.PauseState, 1);
+    EXPECT_EQ(tip(), u"Plochar: činnost pozastavena.");
+    quit();
+}
+
+TEST_F(ChangeCycleTest, ChangeAtStartRunsOnceWhenRunning) {
+    storeSettings([](AppSettingsRecord& s) {
+        s.intervalMinutes = 3;
+        s.changeAtStart = 1;
+        s.changeOrder = 2;
+    });
+    start();
+    ASSERT_EQ(Applied.size(), 1u);
+    EXPECT_EQ(Applied[0].path, pictures[2]);
+    quit();
+}
+
+TEST_F(ChangeCycleTest, OpenWindowHoldsTheCountdownAndOkResumes) {
+    start();
+    command(40001);
+    EXPECT_TRUE(IsWindowVisible(window));
+    EXPECT_EQ(GetPriorityClass(GetCurrentProcess()), static_cast<DWORD>(NORMAL_PRIORITY_CLASS));
+    EXPECT_EQ(tip(), u"Plochar: činnost pozastavena - otevřené konfigurační okno.");
+    for (int i = 0; i < 4; ++i)
+        timer(2);
+    EXPECT_TRUE(Applied.empty());
+    SendMessageW(window, WM_SYSCOMMAND, SC_MINIMIZE, 0); // presses OK
+    EXPECT_FALSE(IsWindowVisible(window));
+    EXPECT_EQ(GetPriorityClass(GetCurrentProcess()), static_cast<DWORD>(IDLE_PRIORITY_CLASS));
+    EXPECT_EQ(tip(), u"Plochar: změna za 3 minuty.");
+    quit();
+}
+
+TEST_F(ChangeCycleTest, StornoAsksOnlyWhenSomethingChanged) {
+    start();
+    command(40001);
+    command(1047);
+    EXPECT_TRUE(Boxes.empty());
+    EXPECT_FALSE(IsWindowVisible(window));
+
+    command(40001);
+    AppSettings.intervalMinutes = 99;
+    Answers.push_back(plat::kIdNo);
+    command(1047);
+    ASSERT_EQ(Boxes.size(), 1u);
+    EXPECT_EQ(Boxes[0].flags, plat::kMbYesNo | plat::kMbIconQuestion | plat::kMbDefButton2);
+    EXPECT_TRUE(IsWindowVisible(window)) << "No keeps the window open";
+    EXPECT_EQ(AppSettings.intervalMinutes, 99);
+    Answers.push_back(plat::kIdYes);
+    command(1047);
+    EXPECT_FALSE(IsWindowVisible(window));
+    EXPECT_EQ(AppSettings.intervalMinutes, 3);
+    quit();
+}
+
+TEST_F(ChangeCycleTest, TheCloseBoxAsksAndNoKeepsRunning) {
+    start();
+    SendMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    ASSERT_EQ(Boxes.size(), 1u);
+    EXPECT_EQ(Boxes[0].text, u"Opravdu chcete program Plochar ukončit?");
+    EXPECT_EQ(Boxes[0].owner, window);
+    EXPECT_TRUE(IsWindow(window));
+
+    AppSettings.changeOrder = 0;
+    Answers.push_back(plat::kIdYes);
+    SendMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    ASSERT_EQ(Boxes.size(), 2u);
+    EXPECT_EQ(Boxes[1].text.substr(0, 40), u"Opravdu chcete program Plochar ukončit? ");
+    EXPECT_TRUE(pumpUntil([] { return MainWindow == nullptr; }, 5000));
+    EXPECT_EQ(storedSettings().changeOrder, 0) << "closing saved the settings";
+}
+
+TEST_F(ChangeCycleTest, QuitSavesTheCollectionAndSettings) {
+    start();
+    ASSERT_EQ(ActiveCollection.addPath((folder / "c.bmp").u16string().c_str()), AddOutcome::AlreadyPresent);
+    std::ofstream(folder / "d.bmp") << "BM";
+    ASSERT_EQ(ActiveCollection.addPath((folder / "d.bmp").u16string().c_str()), AddOutcome::Added);
+    AppSettings.intervalMinutes = 45;
+    AppSettings.PauseState = 2;
+    std::memcpy(MruList[0], u"C:\\jina.plk", 24);
+    quit();
+    EXPECT_TRUE(Boxes.empty()) << "the tray's Konec asks nothing";
+    EXPECT_FALSE(trayIconAdded());
+    WallpaperCollection saved;
+    ASSERT_TRUE(saved.loadFromFile(CollectionFileName));
+    EXPECT_EQ(saved.entryCount(), 4);
+    const AppSettingsRecord s = storedSettings();
+    EXPECT_EQ(s.intervalMinutes, 45);
+    EXPECT_EQ(s.PauseState, 0) << "an automatic pause is not stored";
+    EXPECT_EQ(readString(HKEY_CURRENT_USER, kKey212, L"MRU1"), u"C:\\jina.plk");
+    EXPECT_EQ(readString(HKEY_CURRENT_USER, kKey212, L"LastKolekce"), std::u16string(CollectionFileName));
+}
+
+TEST_F(ChangeCycleTest, EndingTheSessionSavesWithoutAQuitMessage) {
+    start();
+    AppSettings.intervalMinutes = 44;
+    SendMessageW(window, WM_ENDSESSION, TRUE, 0);
+    EXPECT_EQ(MainWindow, nullptr);
+    EXPECT_EQ(storedSettings().intervalMinutes, 44);
+    MSG msg;
+    EXPECT_FALSE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    DestroyWindow(window);
+    pumpUntil([] { return false; }, 0);
+}
+
+TEST_F(AppWindowTest, AMissingLastCollectionIsReportedAndForgotten) {
+    writeString(HKEY_CURRENT_USER, kKey212, L"LastKolekce", u"C:\\nikde\\Pryc.plk");
+    start();
+    ASSERT_EQ(Boxes.size(), 2u);
+    EXPECT_EQ(Boxes[0].text, u"Nelze otevřít koleci \"C:\\nikde\\Pryc.plk\". Vytvořím novou.");
+    EXPECT_EQ(Boxes[0].flags, plat::kMbIconWarning);
+    EXPECT_EQ(CollectionFileName[0], 0);
+    EXPECT_EQ(windowTitle(window), u"Plochar - nová kolekce");
+    EXPECT_TRUE(IsWindowVisible(window));
+    quit();
+}
+
+TEST_F(AppWindowTest, TaskbarRestartAddsTheIconAgainWithItsStatus) {
+    start();
+    AppSettings.PauseState = 1;
+    SendMessageW(window, TaskbarCreatedMessage, 0, 0);
+    EXPECT_EQ(tip(), u"Plochar: činnost pozastavena - otevřené konfigurační okno.");
+    ShowWindow(window, SW_HIDE);
+    SendMessageW(window, TaskbarCreatedMessage, 0, 0);
+    EXPECT_EQ(tip(), u"Plochar: činnost pozastavena - žádné plochar v kolekci.");
+    quit();
+}
+
+// The cancel popup: a right click on the tray while a picture is being made
+// shows menu 124 on its own thread; choosing its item stops the work.
+struct PopupRun {
+    HWND main;
+    bool sawMenu = false;
+    int polls = 0;
+    int aborted = 0;
+};
+PopupRun* g_popup = nullptr;
+
+int applyThatWaitsForCancel(const WallpaperEntry&, void*) {
+    SendMessageW(g_popup->main, 1124, 1, WM_RBUTTONUP);
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < 5000) {
+        HWND menu = FindWindowW(L"#32768", nullptr);
+        if (menu && IsWindowVisible(menu) && !g_popup->sawMenu) {
+            g_popup->sawMenu = true;
+            PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);
+            PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
+        }
+        ++g_popup->polls;
+        if (CheckUserAbort(0)) {
+            g_popup->aborted = 1;
+            return 2;
+        }
+        Sleep(20);
+    }
+    return 2;
+}
+
+TEST_F(ChangeCycleTest, TheCancelPopupStopsALongChange) {
+    start();
+    PopupRun run{window};
+    g_popup = &run;
+    setApplyOperation(applyThatWaitsForCancel, nullptr);
+    command(40002);
+    g_popup = nullptr;
+    EXPECT_TRUE(run.sawMenu) << "the popup menu appeared";
+    EXPECT_EQ(run.aborted, 1) << "choosing its item cancelled the work";
+    EXPECT_EQ(AbortRequest.load(), 0);
+    EXPECT_EQ(BusyFlag.load(), 0);
+    EXPECT_EQ(trayIconResource(), 101);
+    quit();
+}
+
+} // namespace
+} // namespace apptest
