@@ -1,7 +1,6 @@
 #include "image/bmp_row_sink.h"
 
 #include <cstring>
-#include <new>
 
 #include "image/bmp_file.h"
 
@@ -12,8 +11,7 @@ constexpr uint32_t kGreyTableBytes = 256 * 4;
 BmpRowSink::~BmpRowSink() { release(); }
 
 void BmpRowSink::release() {
-    delete[] header;
-    delete[] pixels;
+    block_.reset();
     header = nullptr;
     pixels = nullptr;
     stride = 0;
@@ -28,22 +26,23 @@ int BmpRowSink::begin(int32_t width, int32_t height, int32_t componentCount) {
         return 0;
     uint16_t bitCount = componentCount == 3 ? 24 : 8;
     uint32_t headerBytes = kInfoHeaderBytes + (bitCount == 8 ? kGreyTableBytes : 0);
-    header = new (std::nothrow) uint8_t[headerBytes]();
-    if (!header)
+    uint32_t rowBytes = dibStride(static_cast<uint32_t>(width), bitCount);
+    uint64_t pixelBytes = static_cast<uint64_t>(rowBytes) * static_cast<uint32_t>(height);
+    if (pixelBytes > UINT32_MAX - headerBytes - 1)
         return 0;
+    // One zeroed block for header, table and rows: the rows never decoded
+    // stay black.
+    block_ = PackedDib::allocate(headerBytes + static_cast<uint32_t>(pixelBytes));
+    if (!block_)
+        return 0;
+    header = block_.data();
     makeInfoHeader(header, width, height, bitCount, 0, 0);
     if (bitCount == 8) {
         uint8_t* table = header + kInfoHeaderBytes;
         for (uint32_t i = 0; i < 256; ++i)
             table[4 * i] = table[4 * i + 1] = table[4 * i + 2] = static_cast<uint8_t>(i);
     }
-    uint32_t rowBytes = dibStride(static_cast<uint32_t>(width), bitCount);
-    uint64_t pixelBytes = static_cast<uint64_t>(rowBytes) * static_cast<uint32_t>(height);
-    if (pixelBytes > UINT32_MAX - headerBytes - 1)
-        return 0;
-    pixels = new (std::nothrow) uint8_t[static_cast<size_t>(pixelBytes)]();
-    if (!pixels)
-        return 0;
+    pixels = header + headerBytes;
     stride = static_cast<int32_t>(rowBytes);
     rowsLeft = height;
     return 1;
@@ -71,16 +70,18 @@ int BmpRowSink::putRow(const uint8_t* row, uint32_t length) {
 }
 
 PackedDib BmpRowSink::finish() {
-    if (!header || !pixels)
+    if (!block_)
         return {};
-    uint32_t height = readLe32(header + 8);
-    uint32_t tableBytes = tableEntries() * 4;
-    uint32_t pixelBytes = static_cast<uint32_t>(stride) * height; // checked in begin
-    PackedDib dib = PackedDib::allocate(kInfoHeaderBytes + tableBytes + pixelBytes);
+    PackedDib dib = PackedDib::allocate(block_.size());
     if (!dib)
         return {};
-    std::memcpy(dib.data(), header, kInfoHeaderBytes + tableBytes);
-    std::memcpy(dib.data() + kInfoHeaderBytes + tableBytes, pixels, pixelBytes);
+    std::memcpy(dib.data(), block_.data(), block_.size());
+    return dib;
+}
+
+PackedDib BmpRowSink::takePicture() {
+    PackedDib dib = std::move(block_);
+    release();
     return dib;
 }
 

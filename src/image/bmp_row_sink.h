@@ -33,10 +33,15 @@ class BmpRowSink : public RowSink {
     int putRow(const uint8_t* row, uint32_t length) override;
     // A copy of header, grey table (8 bits) and pixels; the sink keeps its own.
     PackedDib finish() override;
+    // The collected picture itself, without a copy: the sink is empty after.
+    // The conversion's memory result uses it so that a large picture is
+    // never held twice.
+    PackedDib takePicture();
     // Writes the collected picture as a BMP file: bfOffBits 1078 for 8 bits,
     // 54 for 24 bits. 1 = written, 0 = failed (no file left behind).
     int saveToFile(const char16_t* path);
 
+    // Both point into one block laid out as a PackedDib.
     uint8_t* header = nullptr; // 40 bytes, then 1024 bytes of grey ramp for 8 bits
     uint8_t* pixels = nullptr; // stride x height bytes
     int32_t stride = 0;
@@ -45,4 +50,5 @@ class BmpRowSink : public RowSink {
   private:
     void release();
     uint32_t tableEntries() const;
+    PackedDib block_;
 };

@@ -55,6 +55,6 @@ int convertJpeg(plat::FileHandle file, const char16_t* sourcePath, const char16_
 
     if (toFile)
         return sink->saveToFile(outputPath);
-    *memoryResult = sink->finish();
+    *memoryResult = sink->takePicture();
     return *memoryResult ? 1 : 0;
 }

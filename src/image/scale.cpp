@@ -121,6 +121,43 @@ void fitInBox(int32_t srcW, int32_t srcH, int32_t* width, int32_t* height) {
         *height = 1;
 }
 
+int scalePicture(const PackedDib& source, int32_t width, int32_t height, int32_t allowInput, ScaledPicture* out) {
+    DibLayout l;
+    if (!out || !locateDib(source, &l) || !readableSource(l) || l.width == 0 || l.rows == 0)
+        return 1;
+    if (width < 1 || height < 1 || width > kMaxDibSide || height > kMaxDibSide)
+        return 1;
+    uint32_t entries = isPaletteDepth(l.bitCount) ? l.tableEntries : 0;
+    makeInfoHeader(out->header, width, height, l.bitCount, entries, l.clrImportant);
+    if (entries > 256) {
+        out->bigTable.reset(new (std::nothrow) uint8_t[static_cast<size_t>(entries) * 4]);
+        if (!out->bigTable)
+            return 1;
+    }
+    copyTable(source.data(), l, out->bigTable ? out->bigTable.get() : out->table, entries);
+    out->entries = entries;
+    out->stride = dibStride(static_cast<uint32_t>(width), l.bitCount);
+    out->pixels = allocatePixels(out->stride, static_cast<uint32_t>(height));
+    if (!out->pixels)
+        return 1;
+    if (CheckUserAbort(allowInput))
+        return 2;
+
+    SampleGrid grid;
+    grid.make(static_cast<uint32_t>(l.width), static_cast<uint32_t>(width));
+    ChannelSet channels = describeChannels(l);
+    const uint8_t* srcPixels = source.data() + l.pixelOffset;
+    for (uint32_t y = 0; y < static_cast<uint32_t>(height); ++y) {
+        const uint8_t* src =
+            sourceRow(srcPixels, l, resampleIndex(y, static_cast<uint32_t>(l.rows), static_cast<uint32_t>(height)));
+        uint8_t* dst = out->pixels.get() + static_cast<size_t>(static_cast<uint32_t>(height) - 1 - y) * out->stride;
+        stretchRowSameFormat(src, l, channels, grid.columns, dst);
+    }
+    out->width = width;
+    out->height = height;
+    return 0;
+}
+
 int scaleToFile(const WallpaperEntry& entry, const char16_t* outputPath, int32_t* width, int32_t* height,
                 int32_t keepAspect, int32_t allowInput) {
     if (!entry.path[0] || !outputPath || !*outputPath || !width || !height)
@@ -137,41 +174,19 @@ int scaleToFile(const WallpaperEntry& entry, const char16_t* outputPath, int32_t
         break;
     }
     DibLayout l;
-    if (!locateDib(source, &l) || !readableSource(l) || l.width == 0 || l.rows == 0)
+    if (!locateDib(source, &l) || l.width == 0 || l.rows == 0)
         return 1;
-
     int32_t targetW = *width, targetH = *height;
     if (keepAspect)
         fitInBox(l.width, l.rows, &targetW, &targetH);
 
-    uint32_t entries = isPaletteDepth(l.bitCount) ? l.tableEntries : 0;
-    uint8_t header[kInfoHeaderBytes];
-    makeInfoHeader(header, targetW, targetH, l.bitCount, entries, l.clrImportant);
-    std::unique_ptr<uint8_t[]> table(new (std::nothrow) uint8_t[static_cast<size_t>(entries) * 4 + 4]());
-    if (!table)
-        return 1;
-    copyTable(source.data(), l, table.get(), entries);
-
-    uint32_t stride = dibStride(static_cast<uint32_t>(targetW), l.bitCount);
-    std::unique_ptr<uint8_t[]> pixels = allocatePixels(stride, static_cast<uint32_t>(targetH));
-    if (!pixels)
-        return 1;
-    if (CheckUserAbort(allowInput))
-        return 2;
-
-    SampleGrid grid;
-    grid.make(static_cast<uint32_t>(l.width), static_cast<uint32_t>(targetW));
-    ChannelSet channels = describeChannels(l);
-    const uint8_t* srcPixels = source.data() + l.pixelOffset;
-    for (uint32_t y = 0; y < static_cast<uint32_t>(targetH); ++y) {
-        const uint8_t* src = sourceRow(srcPixels, l, resampleIndex(y, static_cast<uint32_t>(l.rows),
-                                                                   static_cast<uint32_t>(targetH)));
-        uint8_t* dst = pixels.get() + static_cast<size_t>(static_cast<uint32_t>(targetH) - 1 - y) * stride;
-        stretchRowSameFormat(src, l, channels, grid.columns, dst);
-    }
+    ScaledPicture scaled;
+    int r = scalePicture(source, targetW, targetH, allowInput, &scaled);
+    if (r != 0)
+        return r;
     source.reset();
-
-    if (!writeBmpFile(outputPath, header, table.get(), entries, pixels.get(), stride, static_cast<uint32_t>(targetH)))
+    if (!writeBmpFile(outputPath, scaled.header, scaled.colourTable(), scaled.entries, scaled.pixels.get(),
+                      scaled.stride, static_cast<uint32_t>(targetH)))
         return 1;
     *width = targetW;
     *height = targetH;
@@ -211,11 +226,24 @@ int buildLogoBitmap(const WallpaperEntry& entry, const char16_t* outputPath, int
     case LoadResult::Loaded:
         break;
     }
-    DibLayout l;
-    if (!locateDib(source, &l) || !readableSource(l) || l.width == 0 || l.rows == 0)
+    ScaledPicture logo;
+    switch (buildLogoPicture(entry, std::move(source), fastLogo, &logo)) {
+    case 1:
         return 0;
+    case 2:
+        return 1; // a cancelled logo counts as done
+    default:
+        break;
+    }
+    return writeBmpFile(outputPath, logo.header, logo.table, 256, logo.pixels.get(), logo.stride, kLogoHeight);
+}
 
-    uint8_t table[256 * 4] = {};
+int buildLogoPicture(const WallpaperEntry& entry, PackedDib source, int32_t fastLogo, ScaledPicture* out) {
+    DibLayout l;
+    if (!out || !locateDib(source, &l) || !readableSource(l) || l.width == 0 || l.rows == 0)
+        return 1;
+
+    uint8_t* table = out->table;
     uint32_t meaningful = 0;
     bool fixedPalette = false;
     if (!isPaletteDepth(l.bitCount)) {
@@ -227,12 +255,12 @@ int buildLogoBitmap(const WallpaperEntry& entry, const char16_t* outputPath, int
             PackedDib reduced;
             int r = quantizeTo256(entry, nullptr, nullptr, 0, std::move(source), &reduced);
             if (r == 0)
-                return 0;
+                return 1;
             if (!reduced)
-                return r == 2 ? 1 : 0;
+                return r == 2 ? 2 : 1;
             source = std::move(reduced);
             if (!locateDib(source, &l))
-                return 0;
+                return 1;
         }
     }
     if (!fixedPalette) {
@@ -240,14 +268,14 @@ int buildLogoBitmap(const WallpaperEntry& entry, const char16_t* outputPath, int
         copyTable(source.data(), l, table, meaningful);
     }
 
-    uint8_t header[kInfoHeaderBytes];
-    makeInfoHeader(header, kLogoWidth, kLogoHeight, 8, 256, meaningful);
-    const uint32_t stride = kLogoWidth;
-    std::unique_ptr<uint8_t[]> pixels = allocatePixels(stride, kLogoHeight);
-    if (!pixels)
-        return 0;
-    if (CheckUserAbort(0))
+    makeInfoHeader(out->header, kLogoWidth, kLogoHeight, 8, 256, meaningful);
+    out->entries = 256;
+    out->stride = kLogoWidth;
+    out->pixels = allocatePixels(out->stride, kLogoHeight);
+    if (!out->pixels)
         return 1;
+    if (CheckUserAbort(0))
+        return 2;
 
     PaletteColour palette[256];
     for (uint32_t i = 0; i < meaningful; ++i)
@@ -264,7 +292,7 @@ int buildLogoBitmap(const WallpaperEntry& entry, const char16_t* outputPath, int
             indexMap[i] = static_cast<uint8_t>(nearestEntryExhaustive(palette, meaningful, colours.bgr0[i][2],
                                                                        colours.bgr0[i][1], colours.bgr0[i][0]));
     } else if (!nearest.init(palette, meaningful)) {
-        return 0;
+        return 1;
     }
 
     SampleGrid grid;
@@ -273,9 +301,8 @@ int buildLogoBitmap(const WallpaperEntry& entry, const char16_t* outputPath, int
     const uint8_t* srcPixels = source.data() + l.pixelOffset;
     uint32_t bytes = l.bitCount / 8;
     for (uint32_t y = 0; y < static_cast<uint32_t>(kLogoHeight); ++y) {
-        const uint8_t* src =
-            sourceRow(srcPixels, l, resampleIndex(y, static_cast<uint32_t>(l.rows), kLogoHeight));
-        uint8_t* dst = pixels.get() + static_cast<size_t>(kLogoHeight - 1 - static_cast<int32_t>(y)) * stride;
+        const uint8_t* src = sourceRow(srcPixels, l, resampleIndex(y, static_cast<uint32_t>(l.rows), kLogoHeight));
+        uint8_t* dst = out->pixels.get() + static_cast<size_t>(kLogoHeight - 1 - static_cast<int32_t>(y)) * out->stride;
         for (uint32_t x = 0; x < static_cast<uint32_t>(kLogoWidth); ++x) {
             uint32_t sx = grid.columns[x];
             if (isPaletteDepth(l.bitCount)) {
@@ -286,6 +313,7 @@ int buildLogoBitmap(const WallpaperEntry& entry, const char16_t* outputPath, int
             }
         }
     }
-    source.reset();
-    return writeBmpFile(outputPath, header, table, 256, pixels.get(), stride, kLogoHeight);
+    out->width = kLogoWidth;
+    out->height = kLogoHeight;
+    return 0;
 }

@@ -11,6 +11,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "collection/wallpaper_entry.h"
 #include "image/packed_dib.h"
@@ -24,6 +25,23 @@ inline uint32_t resampleIndex(uint32_t i, uint32_t sourceCount, uint32_t targetC
 // (box side / source side) x source side, truncated; equal ratios keep the
 // height. Never less than 1.
 void fitInBox(int32_t srcW, int32_t srcH, int32_t* width, int32_t* height);
+
+// A scaled picture ready to be written: 40-byte header, colour table of
+// `entries` 4-byte entries, bottom-up rows of `stride` bytes.
+struct ScaledPicture {
+    uint8_t header[40] = {};
+    uint8_t table[256 * 4] = {}; // logo and palette pictures of up to 256 entries
+    std::unique_ptr<uint8_t[]> bigTable; // palette tables longer than 256 entries
+    uint32_t entries = 0;
+    std::unique_ptr<uint8_t[]> pixels;
+    uint32_t stride = 0;
+    int32_t width = 0, height = 0;
+    const uint8_t* colourTable() const { return bigTable ? bigTable.get() : table; }
+};
+
+// Stretches `source` to width x height in its own format (see scaleToFile).
+// 0 = done, 1 = failed, 2 = cancelled (one poll before the stretch).
+int scalePicture(const PackedDib& source, int32_t width, int32_t height, int32_t allowInput, ScaledPicture* out);
 
 // Scales the entry's picture (BMP of 1, 4, 8, 16, 24 or 32 bits, core or info
 // header, BI_RGB or BI_BITFIELDS, either row order; or JPEG) to *width x
@@ -49,3 +67,7 @@ constexpr int32_t kLogoHeight = 400;
 // Runs unattended (only the cancel menu and window messages stop it).
 // 1 = written or cancelled, 0 = failed.
 int buildLogoBitmap(const WallpaperEntry& entry, const char16_t* outputPath, int32_t fastLogo);
+
+// The logo picture from a picture in memory (consumed). 0 = done, 1 = failed,
+// 2 = cancelled.
+int buildLogoPicture(const WallpaperEntry& entry, PackedDib source, int32_t fastLogo, ScaledPicture* out);

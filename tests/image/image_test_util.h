@@ -144,11 +144,12 @@ struct Dib {
     // As a BMP file: 14-byte header with bfOffBits right after the table.
     Bytes file() const {
         Bytes d = build();
-        Bytes f(14, 0);
+        Bytes f(14 + d.size(), 0);
         put16(f, 0, 0x4D42);
         put32(f, 2, static_cast<uint32_t>(14 + d.size()));
         put32(f, 10, static_cast<uint32_t>(14 + d.size() - pixels.size()));
-        f.insert(f.end(), d.begin(), d.end());
+        for (size_t i = 0; i < d.size(); ++i)
+            f[14 + i] = d[i];
         return f;
     }
 

@@ -1,0 +1,54 @@
+// readBmp and the PackedDib locator on arbitrary bytes: a BMP file read from
+// memory, and the same bytes taken as a DIB block. Every part the locator
+// reports is read in full, so a wrong bound shows up as an overflow.
+#include <cstddef>
+#include <cstdint>
+
+#include "image/bmp_file.h"
+#include "image/packed_dib.h"
+
+namespace {
+
+volatile uint32_t g_sink;
+
+void touchAll(const uint8_t* block, uint32_t size) {
+    DibLayout l;
+    if (!locateDib(block, size, &l))
+        return;
+    uint32_t sum = 0;
+    const uint8_t* table = block + l.tableOffset;
+    for (uint64_t i = 0; i < static_cast<uint64_t>(l.tableEntries) * l.entryBytes; ++i)
+        sum += table[i];
+    const uint8_t* pixels = block + l.pixelOffset;
+    if (l.compression == kBiRgb || l.compression == kBiBitfields) {
+        for (int32_t y = 0; y < l.rows; ++y) {
+            const uint8_t* row = pixels + static_cast<size_t>(y) * l.stride;
+            sum += row[0] + row[l.stride ? l.stride - 1 : 0];
+        }
+    } else {
+        for (uint32_t i = 0; i < l.pixelBytes; ++i)
+            sum += pixels[i];
+    }
+    g_sink = sum;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size > (1u << 20))
+        return 0;
+    MemoryInput input(data, static_cast<uint32_t>(size));
+    int32_t abortFlag = 0;
+    PackedDib dib = readBmp(input, &abortFlag);
+    if (dib)
+        touchAll(dib.data(), dib.size());
+    if (size >= 14) {
+        PackedDib raw = PackedDib::allocate(static_cast<uint32_t>(size - 14));
+        if (raw) {
+            for (size_t i = 14; i < size; ++i)
+                raw.data()[i - 14] = data[i];
+            touchAll(raw.data(), raw.size());
+        }
+    }
+    return 0;
+}
