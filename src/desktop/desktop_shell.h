@@ -7,11 +7,10 @@
 
 #include <cstdint>
 
-// Set the first time CoInitialize succeeds anywhere in the program; the
-// program calls CoUninitialize at exit when it is set. GUI thread only.
-extern int32_t ComInitialized;
+#include "desktop/desktop.h" // ComInitialized
 
-// CoInitialize once per process; false when COM cannot be used.
+// CoInitialize once per process (sets ComInitialized); false when COM
+// cannot be used. GUI thread only.
 bool EnsureComInitialized();
 
 // "Progman" "Program Manager" -> "SHELLDLL_DefView" -> "SysListView32", or

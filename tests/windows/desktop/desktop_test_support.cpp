@@ -1,5 +1,7 @@
 #include "desktop_test_support.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 
 #include "image/bmp_file.h"
@@ -136,7 +138,18 @@ ScriptedBoxes::ScriptedBoxes(std::vector<int> answers) {
     g_boxes.clear();
     plat::setMessageBoxHook(answerBox);
 }
-ScriptedBoxes::~ScriptedBoxes() { plat::setMessageBoxHook(nullptr); }
+// A real box would wait for a user who never comes: outside a script every
+// box is a test failure.
+static int unexpectedBox(void*, const char16_t* text, const char16_t*, uint32_t flags) {
+    ADD_FAILURE() << "unexpected message box: " << plat::toUtf8(text);
+    return (flags & 0xF) == MB_YESNO ? IDNO : IDOK;
+}
+
+ScriptedBoxes::~ScriptedBoxes() { plat::setMessageBoxHook(unexpectedBox); }
+
+namespace {
+const bool g_boxesGuarded = (plat::setMessageBoxHook(unexpectedBox), true);
+}
 const std::vector<ScriptedBoxes::Box>& ScriptedBoxes::boxes() const { return g_boxes; }
 
 } // namespace desktest

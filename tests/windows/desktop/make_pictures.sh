@@ -13,9 +13,15 @@ convert -size 640x480 radial-gradient:orange-purple ppm:- | cjpeg -quality 90 -p
 convert -size 300x260 gradient:white-black -colorspace Gray pgm:- | cjpeg -quality 90 -grayscale >grey.jpg
 # The header ends before the frame: nothing can be read.
 head -c 30 small420.jpg >damaged-header.jpg
-# A sound header followed by scan data cut short and garbled.
-size=$(stat -c %s small420.jpg)
-head -c $((size / 3)) small420.jpg >damaged-data.jpg
-printf '\xff\xd9' >>damaged-data.jpg
+# A sound header, but the scan's restart markers are out of order: the
+# decoder stops half-way through the picture.
+convert -size 320x200 gradient:gold-teal ppm:- | cjpeg -quality 90 -restart 1 >restarts.jpg
+python3 - <<'PY'
+data = bytearray(open("restarts.jpg", "rb").read())
+at = data.index(b"\xff\xd3", data.index(b"\xff\xda"))
+data[at + 1] = 0xD6
+open("damaged-data.jpg", "wb").write(data)
+PY
+rm restarts.jpg
 printf 'This is not a picture.\r\n' >not-a-picture.bmp
 touch stamp
