@@ -23,12 +23,13 @@ fail() {
 }
 step() { echo "--- $*"; }
 
-# A 24-bit X screen of our own, so that colours are exact and the 1024x768
-# desktop fits whatever xvfb-run gave the test.
+# A 24-bit X screen of our own, exactly as large as the Wine desktop, so
+# that colours are exact and the desktop window covers the whole screen
+# (whatever xvfb-run gave the test).
 start_display() {
     local fd_file
     fd_file=$(mktemp)
-    Xvfb -displayfd 1 -screen 0 1280x1024x24 -nolisten tcp >"$fd_file" 2>/dev/null &
+    Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp >"$fd_file" 2>/dev/null &
     XVFB_PID=$!
     for _ in $(seq 100); do
         [ -s "$fd_file" ] && break
@@ -84,19 +85,12 @@ prepare_prefix() { # with-desktop (1/0)
     mkdir -p "$WINEPREFIX/drive_c/plochar" "$WINEPREFIX/drive_c/obrazky"
 }
 
-# Colour of one pixel of the virtual desktop window as RRGGBB.
-desktop_window() { xwininfo -root -tree 2>/dev/null | awk '/Wine desktop/ { print $1; exit }'; }
+# Colour of one pixel of a screenshot as rrggbb.
 pixel() { # png x y
     convert "$1" -format '%[hex:p{'"$2"','"$3"'}]' info:- 2>/dev/null | cut -c1-6 | tr 'A-F' 'a-f'
 }
 screenshot() { # out.png
-    local id
-    id=$(desktop_window)
-    if [ -n "$id" ]; then
-        xwd -id "$id" -silent | convert xwd:- "$1"
-    else
-        xwd -root -silent | convert xwd:- -crop 1024x768+0+0 "$1"
-    fi
+    xwd -root -silent | convert xwd:- "$1"
 }
 
 # Waits up to $2 seconds until file $1 exists with contents other than $3

@@ -46,7 +46,6 @@ wine explorer /desktop=shell,1024x768 >/dev/null 2>&1 &
 SESSION_COLOUR=
 for _ in $(seq 60); do
     sleep 0.5
-    [ -n "$(desktop_window)" ] || continue
     screenshot "$SHOTS/0-empty.png"
     SESSION_COLOUR=$(pixel "$SHOTS/0-empty.png" 900 150)
     [ -n "$SESSION_COLOUR" ] && [ "$SESSION_COLOUR" != 000000 ] && break
