@@ -28,6 +28,9 @@ int applyThroughDesktop(const WallpaperEntry& entry, void*) { return ApplyWallpa
 ApplyFunction g_apply = applyThroughDesktop;
 void* g_applyContext = nullptr;
 bool g_tabsFailed = false;
+// Timer 3 runs until the logo was attempted; a tick still queued after that
+// must not start a second build.
+bool g_logoTimerRunning = false;
 
 struct InitParameter {
     bool showAtStart;
@@ -73,7 +76,7 @@ void startTimers(HWND window) {
     if (AppSettings.makeLogo) {
         LogoCountdown = AppSettings.logoDelayMinutes;
         if (plat::isWindows9x()) {
-            SetTimer(window, kTimerLogo, 60000, nullptr);
+            g_logoTimerRunning = SetTimer(window, kTimerLogo, 60000, nullptr) != 0;
             if (AppSettings.logoDelayMinutes == 0)
                 PostMessageW(window, WM_TIMER, kTimerLogo, 0);
         }
@@ -132,11 +135,14 @@ void onChangeTimer() {
 }
 
 void onLogoTimer(HWND window) {
+    if (!g_logoTimerRunning)
+        return;
     const LogoTickInput in{AppSettings.PauseState, AppSettings.logoWaitsForUnpause, isMainWindowVisible(), entries(),
                            TrayMenuOpen != 0};
     if (logoTick(LogoCountdown, in) != LogoOutcome::BuildNow)
         return;
     KillTimer(window, kTimerLogo);
+    g_logoTimerRunning = false;
     const int32_t built = runBusy(
         true, [](void*) -> int32_t { return BuildStartupLogo(ActiveCollection) != nullptr; }, nullptr);
     if (!built)
@@ -286,6 +292,7 @@ bool onSysCommand(HWND window, WPARAM command) {
 void shutDown(HWND window, bool destroying) {
     for (UINT_PTR id = kTimerIconLabels; id <= kTimerAutoPause; ++id)
         KillTimer(window, id);
+    g_logoTimerRunning = false;
     removeTrayIcon();
     destroyConfigFrame();
     SaveAsIfUnnamed = 0;

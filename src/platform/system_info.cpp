@@ -37,10 +37,18 @@ OsVersion osVersion() {
 #ifdef _WIN32
     OSVERSIONINFOW info = {};
     info.dwOSVersionInfoSize = sizeof(info);
+    // The version the system reports is the one wanted here, compatibility
+    // shims included: that is how Wine (and Windows) present an old system.
+#if defined(__GNUC__)
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+#elif defined(_MSC_VER)
+#pragma warning(suppress : 4996)
+#endif
     if (GetVersionExW(&info)) {
+#if defined(__GNUC__)
 #pragma GCC diagnostic pop
+#endif
         v.platformId = info.dwPlatformId;
         v.major = info.dwMajorVersion;
         v.minor = info.dwMinorVersion;

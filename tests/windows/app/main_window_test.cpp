@@ -9,6 +9,7 @@
 #include "app_core/app_state.h"
 #include "platform/cancel.h"
 #include "platform/message_box.h"
+#include "platform/system_info.h"
 #include "settings/settings_store.h"
 
 namespace apptest {
@@ -313,6 +314,66 @@ TEST_F(ChangeCycleTest, EndingTheSessionSavesWithoutAQuitMessage) {
     EXPECT_FALSE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     DestroyWindow(window);
     pumpUntil([] { return false; }, 0);
+}
+
+TEST_F(ChangeCycleTest, LogoCountdownOnWindows98ReportsAFailedBuildOnce) {
+    plat::overrideOsVersion(&plat::kWindows98);
+    storeSettings([](AppSettingsRecord& s) {
+        s.changeAtStart = 0;
+        s.makeLogo = 1;
+        s.logoDelayMinutes = 0;
+    });
+    start();
+    // Delay 0: the first logo tick is already posted; the builder is not
+    // there yet, so the build fails and is reported.
+    EXPECT_TRUE(pumpUntil([] { return !Boxes.empty(); }, 3000));
+    ASSERT_EQ(Boxes.size(), 1u);
+    EXPECT_EQ(Boxes[0].text.find(u"Nastala chyba při tvoření startovního logo systému Windows."), 0u);
+    EXPECT_EQ(Boxes[0].flags, plat::kMbIconWarning);
+    EXPECT_EQ(tip(), u"Plochar: změna za 30 minut.") << "the tray returns to its status";
+    timer(3);
+    EXPECT_EQ(Boxes.size(), 1u) << "a stray tick after the attempt builds nothing";
+    quit();
+}
+
+TEST_F(ChangeCycleTest, LogoWaitsWhilePaused) {
+    plat::overrideOsVersion(&plat::kWindows98);
+    storeSettings([](AppSettingsRecord& s) {
+        s.changeAtStart = 0;
+        s.makeLogo = 1;
+        s.logoDelayMinutes = 2;
+        s.PauseState = 1;
+    });
+    start();
+    for (int i = 0; i < 4; ++i)
+        timer(3);
+    EXPECT_TRUE(Boxes.empty()) << "the logo waits for the user's pause";
+    command(40007);
+    timer(3);
+    EXPECT_TRUE(Boxes.empty());
+    timer(3);
+    EXPECT_EQ(Boxes.size(), 1u);
+    quit();
+
+    // Windows NT builds no logo: timer 3 never runs there.
+    Boxes.clear();
+    plat::overrideOsVersion(&plat::kWindowsXp);
+    start();
+    for (int i = 0; i < 4; ++i)
+        timer(3);
+    EXPECT_TRUE(Boxes.empty());
+    quit();
+}
+
+TEST_F(AppWindowTest, HelpWithoutItsFileSaysSo) {
+    start();
+    Boxes.clear();
+    command(40008);
+    ASSERT_EQ(Boxes.size(), 1u);
+    EXPECT_EQ(Boxes[0].text, u"Nápovědu se nepodařilo otevřít");
+    EXPECT_EQ(Boxes[0].caption, u"Chyba");
+    EXPECT_EQ(Boxes[0].owner, window);
+    quit();
 }
 
 TEST_F(AppWindowTest, AMissingLastCollectionIsReportedAndForgotten) {
