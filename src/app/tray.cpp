@@ -192,15 +192,23 @@ void onTrayCallback(HWND window, LPARAM mouseMessage) {
     }
 }
 
-HMENU buildTrayMenu() {
-    HMENU bar = LoadMenuW(AppInstance, MAKEINTRESOURCEW(IDM_TRAY));
-    if (!bar)
-        return nullptr;
-    HMENU menu = GetSubMenu(bar, 0);
-    if (!menu) {
+// Loads a menu resource and hands out its first popup; the bar is what the
+// caller destroys. Null when either is missing.
+HMENU loadMenuBar(UINT id, HMENU* popup) {
+    HMENU bar = LoadMenuW(AppInstance, MAKEINTRESOURCEW(id));
+    *popup = bar ? GetSubMenu(bar, 0) : nullptr;
+    if (bar && !*popup) {
         DestroyMenu(bar);
         return nullptr;
     }
+    return bar;
+}
+
+HMENU buildTrayMenu() {
+    HMENU menu = nullptr;
+    HMENU bar = loadMenuBar(IDM_TRAY, &menu);
+    if (!bar)
+        return nullptr;
     const TrayMenuPlan plan = planTrayMenu(menuState());
     SetMenuDefaultItem(menu, static_cast<UINT>(plan.defaultCommand), FALSE);
     grey(menu, ID_SETTINGS, plan.settingsGreyed);
@@ -227,14 +235,10 @@ HMENU buildTrayMenu() {
 }
 
 HMENU buildCollectionMenu() {
-    HMENU bar = LoadMenuW(AppInstance, MAKEINTRESOURCEW(IDM_COLLECTION));
+    HMENU menu = nullptr;
+    HMENU bar = loadMenuBar(IDM_COLLECTION, &menu);
     if (!bar)
         return nullptr;
-    HMENU menu = GetSubMenu(bar, 0);
-    if (!menu) {
-        DestroyMenu(bar);
-        return nullptr;
-    }
     const CollectionMenuPlan plan = planCollectionMenu(ActiveCollection.entryCount(), MruList);
     grey(menu, ID_COLLECTION_REMOVE_MISSING, plan.removeMissingGreyed);
     for (UINT k = 0; k < kMruSlots; ++k) {

@@ -44,7 +44,55 @@ bool NearestColourMap::init(const PaletteColour* palette, uint32_t count) {
     for (auto& chunk : chunks_)
         chunk.reset();
     slotsUsed_ = 0;
-    return slotOfCell_ != nullptr;
+    blockLists_.reset(new (std::nothrow) uint8_t[kBlocks * 256]);
+    blockListSize_.reset(new (std::nothrow) uint16_t[kBlocks]);
+    if (blockListSize_)
+        for (uint32_t i = 0; i < kBlocks; ++i)
+            blockListSize_[i] = 0xFFFF;
+    return slotOfCell_ && blockLists_ && blockListSize_;
+}
+
+namespace {
+
+// The entries of `from` (in index order) that can be nearest to some colour
+// of the box lo..lo+side-1 on each axis: those whose nearest point of the box
+// is no farther than the smallest farthest point over all entries.
+uint32_t candidatesInBox(const PaletteColour* palette, const uint8_t* from, uint32_t n, int32_t r0, int32_t g0,
+                         int32_t b0, int32_t side, uint8_t* out) {
+    int32_t nearSq[256];
+    int32_t limit = INT32_MAX;
+    for (uint32_t k = 0; k < n; ++k) {
+        const PaletteColour& e = palette[from[k]];
+        int32_t nr, fr, ng, fg, nb, fb;
+        axisRange(e.red, r0, r0 + side - 1, &nr, &fr);
+        axisRange(e.green, g0, g0 + side - 1, &ng, &fg);
+        axisRange(e.blue, b0, b0 + side - 1, &nb, &fb);
+        nearSq[k] = nr + ng + nb;
+        if (fr + fg + fb < limit)
+            limit = fr + fg + fb;
+    }
+    uint32_t count = 0;
+    for (uint32_t k = 0; k < n; ++k)
+        if (nearSq[k] <= limit)
+            out[count++] = from[k];
+    return count;
+}
+
+} // namespace
+
+const uint8_t* NearestColourMap::blockCandidates(uint32_t block, uint32_t* count) {
+    uint8_t* list = blockLists_.get() + block * 256;
+    if (blockListSize_[block] == 0xFFFF) {
+        uint8_t all[256];
+        for (uint32_t i = 0; i < count_; ++i)
+            all[i] = static_cast<uint8_t>(i);
+        int32_t r0 = static_cast<int32_t>(block & 15) * 16;
+        int32_t g0 = static_cast<int32_t>((block >> 4) & 15) * 16;
+        int32_t b0 = static_cast<int32_t>(block >> 8) * 16;
+        blockListSize_[block] = static_cast<uint16_t>(candidatesInBox(palette_, all, count_, r0, g0, b0, 16, list));
+    }
+    *count = blockListSize_[block];
+    return list;
 }
 
 const uint8_t* NearestColourMap::fillCell(uint32_t cell) {
@@ -60,24 +108,13 @@ const uint8_t* NearestColourMap::fillCell(uint32_t cell) {
     int32_t g0 = static_cast<int32_t>((cell >> 6) & 63) * 4;
     int32_t b0 = static_cast<int32_t>(cell >> 12) * 4;
 
-    // An entry whose nearest point of the block is farther than the farthest
+    // An entry whose nearest point of the cell is farther than the farthest
     // point of some other entry can never win (or tie) for any colour in it.
-    int32_t nearSq[256];
-    int32_t limit = INT32_MAX;
-    for (uint32_t i = 0; i < count_; ++i) {
-        int32_t nr, fr, ng, fg, nb, fb;
-        axisRange(palette_[i].red, r0, r0 + 3, &nr, &fr);
-        axisRange(palette_[i].green, g0, g0 + 3, &ng, &fg);
-        axisRange(palette_[i].blue, b0, b0 + 3, &nb, &fb);
-        nearSq[i] = nr + ng + nb;
-        if (fr + fg + fb < limit)
-            limit = fr + fg + fb;
-    }
+    uint32_t block = static_cast<uint32_t>(b0 >> 4) << 8 | static_cast<uint32_t>(g0 >> 4) << 4 | static_cast<uint32_t>(r0 >> 4);
+    uint32_t inBlock = 0;
+    const uint8_t* blockList = blockCandidates(block, &inBlock);
     uint8_t candidates[256];
-    uint32_t n = 0;
-    for (uint32_t i = 0; i < count_; ++i)
-        if (nearSq[i] <= limit)
-            candidates[n++] = static_cast<uint8_t>(i);
+    uint32_t n = candidatesInBox(palette_, blockList, inBlock, r0, g0, b0, 4, candidates);
 
     // Candidates are in index order, so "smaller than" keeps the lowest index
     // among equal distances, exactly as the exhaustive search does.

@@ -3,7 +3,9 @@
 // always that of an exhaustive search over all entries; the map only makes it
 // fast by working out, once per 4x4x4 block of colours (the histogram cell of
 // the colour reduction), the entries that can be nearest to any colour of the
-// block and the answers of all 64 colours in it.
+// block and the answers of all 64 colours in it. The entries considered for a
+// cell come from the same test on the 16x16x16 block around it: an entry
+// that cannot win anywhere in the larger block cannot win in the cell.
 #pragma once
 
 #include <cstdint>
@@ -44,6 +46,9 @@ class NearestColourMap {
         return fillCell(cell);
     }
     const uint8_t* fillCell(uint32_t cell);
+    // Entries that can be nearest somewhere in 16x16x16 block `block`; null
+    // when memory runs out.
+    const uint8_t* blockCandidates(uint32_t block, uint32_t* count);
 
     PaletteColour palette_[256] = {};
     uint32_t count_ = 0;
@@ -51,4 +56,7 @@ class NearestColourMap {
     std::unique_ptr<uint32_t[]> slotOfCell_;
     std::unique_ptr<uint8_t[]> chunks_[kCells / kSlotsPerChunk];
     uint32_t slotsUsed_ = 0;
+    static constexpr uint32_t kBlocks = 16 * 16 * 16;
+    std::unique_ptr<uint8_t[]> blockLists_;     // 256 entries room per block
+    std::unique_ptr<uint16_t[]> blockListSize_; // 0xFFFF: not yet worked out
 };

@@ -5,6 +5,8 @@
 
 PackedDib PackedDib::allocate(uint32_t size) {
     PackedDib dib;
+    if (size == UINT32_MAX) // size + 1 would wrap where size_t is 32 bits
+        return dib;
     // The spare byte past the end keeps a zero after the pixels, as blocks
     // read from files have always had; nothing counts on it.
     dib.bytes_.reset(new (std::nothrow) uint8_t[static_cast<size_t>(size) + 1]());

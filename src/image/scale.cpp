@@ -10,6 +10,7 @@
 #include "image/picture_loader.h"
 #include "image/pixel_format.h"
 #include "image/quantize.h"
+#include "image/rle.h"
 #include "platform/cancel.h"
 
 namespace {
@@ -121,9 +122,16 @@ void fitInBox(int32_t srcW, int32_t srcH, int32_t* width, int32_t* height) {
         *height = 1;
 }
 
-int scalePicture(const PackedDib& source, int32_t width, int32_t height, int32_t allowInput, ScaledPicture* out) {
+int scalePicture(const PackedDib& picture, int32_t width, int32_t height, int32_t allowInput, ScaledPicture* out) {
     DibLayout l;
-    if (!out || !locateDib(source, &l) || !readableSource(l) || l.width == 0 || l.rows == 0)
+    if (!out || !locateDib(picture, &l))
+        return 1;
+    // RLE pictures are expanded to plain rows first.
+    PackedDib expanded;
+    if (isRlePicture(l) && (!expandRle(picture, &expanded) || !locateDib(expanded, &l)))
+        return 1;
+    const PackedDib& source = expanded ? expanded : picture;
+    if (!readableSource(l) || l.width == 0 || l.rows == 0)
         return 1;
     if (width < 1 || height < 1 || width > kMaxDibSide || height > kMaxDibSide)
         return 1;
@@ -240,7 +248,15 @@ int buildLogoBitmap(const WallpaperEntry& entry, const char16_t* outputPath, int
 
 int buildLogoPicture(const WallpaperEntry& entry, PackedDib source, int32_t fastLogo, ScaledPicture* out) {
     DibLayout l;
-    if (!out || !locateDib(source, &l) || !readableSource(l) || l.width == 0 || l.rows == 0)
+    if (!out || !locateDib(source, &l))
+        return 1;
+    if (isRlePicture(l)) {
+        PackedDib expanded;
+        if (!expandRle(source, &expanded) || !locateDib(expanded, &l))
+            return 1;
+        source = std::move(expanded);
+    }
+    if (!readableSource(l) || l.width == 0 || l.rows == 0)
         return 1;
 
     uint8_t* table = out->table;

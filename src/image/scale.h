@@ -44,10 +44,10 @@ struct ScaledPicture {
 int scalePicture(const PackedDib& source, int32_t width, int32_t height, int32_t allowInput, ScaledPicture* out);
 
 // Scales the entry's picture (BMP of 1, 4, 8, 16, 24 or 32 bits, core or info
-// header, BI_RGB or BI_BITFIELDS, either row order; or JPEG) to *width x
+// header, BI_RGB, BI_BITFIELDS, RLE8 or RLE4, either row order; or JPEG) to *width x
 // *height, or into that box with keepAspect, and writes it as a BMP of the
-// source's bit count (bit fields become plain 5-5-5 or 8-8-8 pixels) with the
-// source's colour table. 0 = written (*width, *height = the size made), 1 =
+// source's bit count (bit fields become plain 5-5-5 or 8-8-8 pixels, RLE
+// becomes plain rows) with the source's colour table. 0 = written (*width, *height = the size made), 1 =
 // failed (no new file left behind), 2 = cancelled.
 int scaleToFile(const WallpaperEntry& entry, const char16_t* outputPath, int32_t* width, int32_t* height,
                 int32_t keepAspect, int32_t allowInput);

@@ -67,6 +67,10 @@ TEST(Background, MeanIsBrightenedByFivePercentAndLimited) {
     rows.pixels = rows24(2, 2, [](int32_t x, int32_t y) { return y == 0 ? (x ? 0x010101u : 0u) : 0x0A0A0Au; });
     ASSERT_EQ(estimate(rows, &c), 0); // row means 0 and 10 -> 5 -> 5.25
     EXPECT_EQ(c, rgb(5, 5, 5));
+    // 21 / 2 is 10, giving 10.5 -> 10; the unrounded 10.5 would give 11.
+    two.pixels = rows24(2, 1, [](int32_t x, int32_t) { return x ? 0x151515u : 0u; });
+    ASSERT_EQ(estimate(two, &c), 0);
+    EXPECT_EQ(c, rgb(10, 10, 10));
 }
 
 TEST(Background, ReadsEveryUncompressedPixelForm) {

@@ -193,6 +193,24 @@ TEST(ReadBmp, RefusesFilesWhoseHeaderDoesNotDescribeAReadableBlock) {
     EXPECT_TRUE(readBytes(trailing));
 }
 
+TEST(ReadBmp, SizeBeyondTheFileIsRefusedBeforeAnythingIsAllocatedOrRead) {
+    // Counts the reads: a refused header is the only read made.
+    struct CountingInput : MemoryInput {
+        using MemoryInput::MemoryInput;
+        int reads = 0;
+        bool read(void* buffer, uint32_t n, uint32_t* got) override {
+            ++reads;
+            return MemoryInput::read(buffer, n, got);
+        }
+    };
+    Bytes file = paletted8(4, 4, 4).file();
+    put32(file, 2, 0xFFFFFFF0);
+    CountingInput input(file.data(), static_cast<uint32_t>(file.size()));
+    int32_t flag = 0;
+    EXPECT_FALSE(readBmp(input, &flag));
+    EXPECT_EQ(input.reads, 1);
+}
+
 TEST(ReadBmp, ReadsPixelsInChunksAndPollsBetweenThem) {
 #ifdef _WIN32
     GTEST_SKIP() << "the native poll hook stands in for the message queue";

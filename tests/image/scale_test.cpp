@@ -170,6 +170,50 @@ TEST(Scale, BitFieldPixelsBecomePlainPixelsOfTheSameBitCount) {
     EXPECT_EQ(s32.file[56], 0x10); // red
 }
 
+TEST(Scale, RlePicturesAreExpandedBeforeTheStretch) {
+    TempDir dir;
+    Dib rle8;
+    rle8.width = 2;
+    rle8.height = 2;
+    rle8.bitCount = 8;
+    rle8.compression = 1;
+    rle8.clrUsed = 3;
+    rle8.table.assign(12, 0);
+    // Bottom row: a run of two 1s; end of line; top row: one 2 (the rest
+    // never written stays 0); end of picture.
+    rle8.pixels = {2, 1, 0, 0, 1, 2, 0, 1};
+    Scaled s = scale(dir, rle8.file(), 2, 2);
+    ASSERT_EQ(s.result, 0);
+    EXPECT_EQ(get32(s.file, 30), 0u); // plain rows
+    EXPECT_EQ(get32(s.file, 46), 3u);
+    const uint8_t rows[8] = {1, 1, 0, 0, 2, 0, 0, 0};
+    ASSERT_EQ(s.file.size(), 14u + 40 + 12 + 8);
+    EXPECT_EQ(0, std::memcmp(&s.file[66], rows, 8));
+
+    // RLE4: a run of three alternating nibbles, then an absolute run of three
+    // of which the last falls past the right edge and is dropped.
+    Dib rle4;
+    rle4.width = 5;
+    rle4.height = 1;
+    rle4.bitCount = 4;
+    rle4.compression = 2;
+    rle4.clrUsed = 6;
+    rle4.table.assign(24, 0);
+    rle4.pixels = {3, 0x12, 0, 3, 0x34, 0x50, 0, 1};
+    Scaled s4 = scale(dir, rle4.file(), 5, 1);
+    ASSERT_EQ(s4.result, 0);
+    const uint8_t row4[4] = {0x12, 0x13, 0x40, 0};
+    EXPECT_EQ(0, std::memcmp(&s4.file[get32(s4.file, 10)], row4, 4));
+
+    // RLE data running past the block is cut at its end, not read beyond.
+    Dib cut = rle8;
+    cut.pixels = {0, 9, 1, 2};
+    cut.sizeImage = 1000;
+    Scaled sc = scale(dir, cut.file(), 2, 2);
+    ASSERT_EQ(sc.result, 0);
+    EXPECT_EQ(0, std::memcmp(&sc.file[66], "\0\0\0\0\0\0\0\0", 8));
+}
+
 TEST(Scale, FailuresAndCancelLeaveTheOutputAlone) {
     TempDir dir;
     // Neither BMP nor JPEG: an existing output file stays as it was.
@@ -182,17 +226,6 @@ TEST(Scale, FailuresAndCancelLeaveTheOutputAlone) {
     EXPECT_EQ(scaleToFile(entry, plat::fromUtf8(out).c_str(), &w, &h, 0, 0), 1);
     EXPECT_EQ(readFile(out), (Bytes{1, 2, 3}));
     EXPECT_EQ(w, 10);
-
-    // RLE sources are not stretched.
-    Dib rle;
-    rle.width = 2;
-    rle.height = 1;
-    rle.bitCount = 8;
-    rle.compression = 1;
-    rle.clrUsed = 1;
-    rle.table = {0, 0, 0, 0};
-    rle.pixels = {2, 0, 0, 1};
-    EXPECT_EQ(scale(dir, rle.file(), 4, 4).result, 1);
 
     Dib d;
     d.pixels = {1, 2, 3, 0};

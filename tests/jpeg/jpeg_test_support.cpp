@@ -155,8 +155,9 @@ Difference compare(const Picture& a, const Picture& b) {
         d.meanAbs = 256;
         return d;
     }
-    double sum = 0, squares = 0;
+    double sum = 0, squares = 0, signedSum = 0;
     for (size_t i = 0; i < a.samples.size(); ++i) {
+        signedSum += int32_t(a.samples[i]) - int32_t(b.samples[i]);
         const int32_t diff = std::abs(int32_t(a.samples[i]) - int32_t(b.samples[i]));
         if (diff > d.maxAbs) d.maxAbs = diff;
         sum += diff;
@@ -164,6 +165,7 @@ Difference compare(const Picture& a, const Picture& b) {
     }
     const double n = double(a.samples.size());
     d.meanAbs = sum / n;
+    d.meanSigned = signedSum / n;
     d.psnr = squares == 0 ? std::numeric_limits<double>::infinity()
                           : 10 * std::log10(255.0 * 255.0 / (squares / n));
     return d;

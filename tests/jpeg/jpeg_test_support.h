@@ -47,6 +47,7 @@ Decoded decode(const std::vector<uint8_t>& bytes, bool fast, int32_t chunkLimit 
 struct Difference {
     int32_t maxAbs = 0;
     double meanAbs = 0;
+    double meanSigned = 0; // bias of a against b
     double psnr = 0; // infinity when identical
 };
 Difference compare(const Picture& a, const Picture& b);

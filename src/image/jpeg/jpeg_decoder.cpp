@@ -5,6 +5,7 @@
 #include <cstring>
 #include <new>
 
+#include "image/jpeg/jpeg_colour.h"
 #include "image/jpeg/jpeg_idct.h"
 
 using jpeg::kNaturalOrder;
@@ -24,6 +25,7 @@ constexpr int32_t kMaxBlocksPerMcuRow = 6144;
 constexpr int32_t kAllocationSlots = 100;
 constexpr int32_t kMaxDimension = 8192;
 constexpr int32_t kMaxScanBlocks = 10;
+constexpr int32_t kFastBits = 10;
 
 // Decoding table of one Huffman slot: a lookup on the next 8 bits, and a
 // small binary tree for the codes longer than 8 bits.
@@ -31,6 +33,12 @@ struct HuffDecode {
     int16_t lookup[256];   // >= 0: symbol; < 0: -(2 * node + 1), a tree node
     uint8_t codeSize[256]; // code length of each symbol
     int16_t tree[512];     // two entries per node, one per next bit
+    // Derived from the above for speed, indexed by the next 10 bits:
+    // (bits consumed << 8) | symbol, or -1 when the tree needs more bits;
+    // and for AC symbols whose value bits lie within the 10 bits too,
+    // (value << 8) | (run << 4) | bits consumed, else 0.
+    int16_t fast[1 << kFastBits];
+    int32_t fastAc[1 << kFastBits];
 };
 
 // One component's coefficients for the whole picture: 64 values per block
@@ -121,7 +129,7 @@ struct JpegDecoder::State {
     uint8_t* rowBuffer[2] = {};
     int32_t linesLeft = 0, mcuLinesLeft = 0;
     int32_t bytesPerPixel = 0, rowBytes = 0, paddedRowBytes = 0;
-    int32_t rFromCr[256] = {}, bFromCb[256] = {}, gFromCr[256] = {}, gFromCb[256] = {};
+    jpeg::ColourTables colour = {};
 
     // Input.
     uint8_t in[kInReserve + kInSize + kInTail] = {};
@@ -249,11 +257,14 @@ struct JpegDecoder::State {
     }
 
     // Scan data: FF 00 is a data FF; a marker stays in the input and reads as
-    // FF bytes, so decoding runs on 1-bits until the scan's end.
+    // FF bytes, so decoding runs on 1-bits until the scan's end. Past the end
+    // of the stream the padding reads as FF too (whichever of FF D9 is next),
+    // so a cut-off scan goes on with 1-bits as well.
     uint8_t entropyByte() {
         bool padding;
         const uint8_t c = fetch(padding);
-        if (c != 0xFF || padding) return c;
+        if (padding) return 0xFF;
+        if (c != 0xFF) return c;
         const uint8_t d = fetch(padding);
         if (padding) {
             pushBack(0xFF);
@@ -272,39 +283,42 @@ struct JpegDecoder::State {
         bits = 0;
     }
 
+    // Both readers fill the window to 57..64 bits whenever fewer than 32 are
+    // left, so they consume the input at the same points: a restart search or
+    // the end of a scan then sees the same bytes on both paths, even in
+    // damaged data. The fast one takes the bytes at once when none of them is
+    // FF (stuffing or a marker) and the buffer holds plenty.
     template <bool kFast>
     void refillBits() {
         if constexpr (kFast) {
-            // Six bytes at once when no FF (stuffing or marker) is among them.
-            if (bits <= 16 && inLeft >= 12) {
+            if (inLeft >= 16) {
                 const uint8_t* p = in + inPos;
-                if (p[0] != 0xFF && p[1] != 0xFF && p[2] != 0xFF && p[3] != 0xFF && p[4] != 0xFF &&
-                    p[5] != 0xFF) {
-                    const uint64_t v = (uint64_t(p[0]) << 40) | (uint64_t(p[1]) << 32) |
-                                       (uint64_t(p[2]) << 24) | (uint64_t(p[3]) << 16) |
-                                       (uint64_t(p[4]) << 8) | uint64_t(p[5]);
-                    window |= v << (16 - bits);
-                    bits += 48;
-                    inPos += 6;
-                    inLeft -= 6;
+                const uint64_t v = (uint64_t(p[0]) << 56) | (uint64_t(p[1]) << 48) | (uint64_t(p[2]) << 40) |
+                                   (uint64_t(p[3]) << 32) | (uint64_t(p[4]) << 24) | (uint64_t(p[5]) << 16) |
+                                   (uint64_t(p[6]) << 8) | uint64_t(p[7]);
+                const int32_t n = (64 - bits) >> 3;
+                const uint64_t mask = n >= 8 ? ~uint64_t(0) : ~(~uint64_t(0) >> (8 * n));
+                // An FF byte among the first n is a zero byte of x.
+                const uint64_t x = ~v | ~mask;
+                if (((x - 0x0101010101010101ull) & ~x & 0x8080808080808080ull) == 0) {
+                    window |= (v & mask) >> bits;
+                    bits += 8 * n;
+                    inPos += n;
+                    inLeft -= n;
                     return;
                 }
             }
-            while (bits <= 56) {
-                window |= uint64_t(entropyByte()) << (56 - bits);
-                bits += 8;
-            }
-        } else {
-            while (bits <= 24) {
-                window |= uint64_t(entropyByte()) << (56 - bits);
-                bits += 8;
-            }
+        }
+        while (bits <= 56) {
+            window |= uint64_t(entropyByte()) << (56 - bits);
+            bits += 8;
         }
     }
 
+    // At least 32 bits: a symbol and its value bits.
     template <bool kFast>
-    inline void need16() {
-        if (bits < 16) refillBits<kFast>();
+    inline void ensureBits() {
+        if (bits < 32) refillBits<kFast>();
     }
 
     inline void consume(int32_t n) {
@@ -316,7 +330,7 @@ struct JpegDecoder::State {
     template <bool kFast>
     inline int32_t getBits(int32_t n) {
         if (n == 0) return 0;
-        need16<kFast>();
+        ensureBits<kFast>();
         const int32_t v = static_cast<int32_t>(window >> (64 - n));
         consume(n);
         return v;
@@ -324,7 +338,12 @@ struct JpegDecoder::State {
 
     template <bool kFast>
     inline int32_t decodeSymbol(const HuffDecode& t) {
-        need16<kFast>();
+        ensureBits<kFast>();
+        const int32_t f = t.fast[window >> (64 - kFastBits)];
+        if (f >= 0) {
+            consume(f >> 8);
+            return f & 255;
+        }
         int32_t e = t.lookup[window >> 56];
         if (e >= 0) {
             consume(t.codeSize[e]);
@@ -583,13 +602,7 @@ struct JpegDecoder::State {
         blocks = static_cast<int16_t*>(allocate(checkedMul(size_t(blocksPerMcuRow), 64 * sizeof(int16_t))));
         samples = static_cast<uint8_t*>(allocate(checkedMul(size_t(blocksPerMcuRow), 64)));
 
-        for (int32_t i = 0; i < 256; ++i) {
-            const int32_t x = i - 128;
-            rFromCr[i] = (91882 * x + 32768) >> 16;
-            bFromCb[i] = (116130 * x + 32768) >> 16;
-            gFromCr[i] = -46802 * x;
-            gFromCb[i] = -22554 * x + 32768;
-        }
+        colour.build();
         linesLeft = height;
         mcuLinesLeft = 0;
     }
@@ -631,6 +644,33 @@ struct JpegDecoder::State {
                 if (placed) *entry = static_cast<int16_t>(symbol);
             }
             code <<= 1;
+        }
+        for (int32_t p = 0; p < (1 << kFastBits); ++p) {
+            int32_t symbol = -1, length = 0;
+            const int32_t e = t.lookup[p >> (kFastBits - 8)];
+            if (e >= 0) {
+                symbol = e;
+                length = t.codeSize[e];
+            } else {
+                const int32_t e9 = t.tree[-e - 1 + ((p >> 1) & 1)];
+                if (e9 >= 0) {
+                    symbol = e9;
+                    length = 9;
+                } else {
+                    const int32_t e10 = t.tree[-e9 - 1 + (p & 1)];
+                    if (e10 >= 0) {
+                        symbol = e10;
+                        length = 10;
+                    }
+                }
+            }
+            t.fast[p] = static_cast<int16_t>(symbol < 0 ? -1 : (length << 8) | symbol);
+            t.fastAc[p] = 0;
+            const int32_t size = symbol & 15;
+            if (symbol > 0 && size != 0 && length + size <= kFastBits) {
+                const int32_t raw = (p >> (kFastBits - length - size)) & ((1 << size) - 1);
+                t.fastAc[p] = extend(raw, size) * 256 + ((symbol >> 4) << 4) + length + size;
+            }
         }
         huffDirty[slot] = false;
     }
@@ -734,40 +774,63 @@ struct JpegDecoder::State {
     }
 
     // One block of a sequential scan. With kDequantise the plain path's
-    // values are multiplied by the zig-zag table as they are stored. Only the
-    // positions the previous use of this block slot may have set are cleared.
+    // values are multiplied by the zig-zag table as they are stored. A block
+    // slot is reused MCU row after MCU row: only the positions its previous
+    // block may have set (below `end`) are cleared, a short tail one by one,
+    // a long one with the whole block.
     template <bool kFast, bool kDequantise>
     void decodeSequentialBlock(int16_t* block, uint8_t& end, int32_t b) {
         Component& c = comp[mcuOrder[b]];
         const HuffDecode& ac = *blockAc[b];
         const int16_t* q = quant[c.quantSelector];
-        const int32_t previousEnd = end;
+        if (end > 16) {
+            std::memset(block, 0, 64 * sizeof(int16_t));
+        } else {
+            for (int32_t j = 1; j < end; ++j) block[kNaturalOrder[j]] = 0;
+        }
         c.predictor = static_cast<int16_t>(c.predictor + decodeDcDifference<kFast>(*blockDc[b]));
         block[0] = static_cast<int16_t>(kDequantise ? c.predictor * q[0] : c.predictor);
+        // The window lives in registers through the loop; it goes back to the
+        // object around the calls that read or refill it.
+        uint64_t w = window;
+        int32_t n = bits;
         int32_t k = 1;
         while (k < 64) {
-            const int32_t rs = decodeSymbol<kFast>(ac);
-            const int32_t r = rs >> 4, s = rs & 15;
+            if (n < 32) {
+                window = w, bits = n;
+                refillBits<kFast>();
+                w = window, n = bits;
+            }
+            int32_t r, s, value = 0;
+            const int32_t combined = ac.fastAc[w >> (64 - kFastBits)];
+            if (combined != 0) {
+                const int32_t used = combined & 15;
+                w <<= used;
+                n -= used;
+                r = (combined >> 4) & 15;
+                s = 1; // any size: the value is known
+                value = combined >> 8;
+            } else {
+                window = w, bits = n;
+                const int32_t rs = decodeSymbol<kFast>(ac);
+                r = rs >> 4;
+                s = rs & 15;
+                if (s != 0) value = extend(getBits<kFast>(s), s);
+                w = window, n = bits;
+            }
             if (s != 0) {
-                if (r != 0) {
-                    if (k + r > 63) fail(-227);
-                    const int32_t stop = k + r < previousEnd ? k + r : previousEnd;
-                    for (int32_t j = k; j < stop; ++j) block[kNaturalOrder[j]] = 0;
-                    k += r;
-                }
-                const int32_t value = extend(getBits<kFast>(s), s);
+                k += r;
+                if (k > 63) fail(-227);
                 block[kNaturalOrder[k]] = static_cast<int16_t>(kDequantise ? value * q[k] : value);
                 ++k;
             } else if (r == 15) {
                 if (k + 15 > 63) fail(-227);
-                const int32_t stop = k + 16 < previousEnd ? k + 16 : previousEnd;
-                for (int32_t j = k; j < stop; ++j) block[kNaturalOrder[j]] = 0;
                 k += 16;
             } else {
                 break;
             }
         }
-        for (int32_t j = k; j < previousEnd; ++j) block[kNaturalOrder[j]] = 0;
+        window = w, bits = n;
         end = static_cast<uint8_t>(k);
     }
 
@@ -1037,65 +1100,34 @@ struct JpegDecoder::State {
         }
     }
 
-    inline void putPixel(uint8_t* p, int32_t y, int32_t cb, int32_t cr) const {
-        p[0] = clampSample(y + rFromCr[cr]);
-        p[1] = clampSample(y + ((gFromCb[cb] + gFromCr[cr]) >> 16));
-        p[2] = clampSample(y + bFromCb[cb]);
-    }
-
     void convertRow(int32_t r, uint8_t* out) {
         const int32_t mcuBytes = blocksPerMcu * 64;
         for (int32_t m = 0; m < mcusPerRow; ++m) {
             const uint8_t* mcu = samples + m * mcuBytes;
+            const uint8_t* y = mcu + r * 8;
             switch (scanType) {
-            case 0: std::memcpy(out + m * 8, mcu + r * 8, 8); break;
-            case 1: {
-                const uint8_t* y = mcu + r * 8;
-                const uint8_t* cb = y + 64;
-                const uint8_t* cr = y + 128;
-                uint8_t* p = out + m * 32;
-                for (int32_t x = 0; x < 8; ++x) putPixel(p + 4 * x, y[x], cb[x], cr[x]);
-                break;
-            }
-            case 2: {
-                const uint8_t* cb = mcu + 128 + r * 8;
-                const uint8_t* cr = mcu + 192 + r * 8;
-                uint8_t* p = out + m * 64;
-                for (int32_t x = 0; x < 16; ++x) {
-                    const uint8_t y = mcu[(x >> 3) * 64 + r * 8 + (x & 7)];
-                    putPixel(p + 4 * x, y, cb[x >> 1], cr[x >> 1]);
-                }
-                break;
-            }
+            case 0: std::memcpy(out + m * 8, y, 8); break;
+            case 1: jpeg::ycc8(colour, y, y + 64, y + 128, out + m * 32); break;
+            case 2: jpeg::ycc16h2(colour, y, y + 64, y + 128, y + 192, out + m * 64); break;
             default: break;
             }
         }
     }
 
-    // 1x2 and 2x2 layouts: rows r and r + 1 share their chroma row.
+    // 1x2 and 2x2 layouts: rows r and r + 1 (r even) share their chroma row.
     void convertRowPair(int32_t r, uint8_t* out0, uint8_t* out1) {
         const int32_t mcuBytes = blocksPerMcu * 64;
-        const int32_t chromaRow = r >> 1;
+        const int32_t lumaBlock = r >> 3, lumaRow = (r & 7) * 8, chromaRow = (r >> 1) * 8;
         for (int32_t m = 0; m < mcusPerRow; ++m) {
             const uint8_t* mcu = samples + m * mcuBytes;
-            for (int32_t dy = 0; dy < 2; ++dy) {
-                const int32_t y = r + dy;
-                uint8_t* out = dy == 0 ? out0 : out1;
-                if (scanType == 3) {
-                    const uint8_t* lum = mcu + (y >> 3) * 64 + (y & 7) * 8;
-                    const uint8_t* cb = mcu + 128 + chromaRow * 8;
-                    const uint8_t* cr = mcu + 192 + chromaRow * 8;
-                    uint8_t* p = out + m * 32;
-                    for (int32_t x = 0; x < 8; ++x) putPixel(p + 4 * x, lum[x], cb[x], cr[x]);
-                } else {
-                    const uint8_t* lum = mcu + (y >> 3) * 128 + (y & 7) * 8;
-                    const uint8_t* cb = mcu + 256 + chromaRow * 8;
-                    const uint8_t* cr = mcu + 320 + chromaRow * 8;
-                    uint8_t* p = out + m * 64;
-                    for (int32_t x = 0; x < 16; ++x) {
-                        putPixel(p + 4 * x, lum[(x >> 3) * 64 + (x & 7)], cb[x >> 1], cr[x >> 1]);
-                    }
-                }
+            if (scanType == 3) {
+                const uint8_t* y = mcu + lumaBlock * 64 + lumaRow;
+                jpeg::ycc8Pair(colour, y, y + 8, mcu + 128 + chromaRow, mcu + 192 + chromaRow, out0 + m * 32,
+                               out1 + m * 32);
+            } else {
+                const uint8_t* y = mcu + lumaBlock * 128 + lumaRow;
+                jpeg::ycc16h2Pair(colour, y, y + 64, y + 8, y + 72, mcu + 256 + chromaRow, mcu + 320 + chromaRow,
+                                  out0 + m * 64, out1 + m * 64);
             }
         }
     }
@@ -1103,6 +1135,7 @@ struct JpegDecoder::State {
     void endOfImage() {
         resetBits();
         markerLoop(); // reads tables and skips segments up to the next marker
+        totalRead -= inLeft;
     }
 
     void produceMcuRow() {

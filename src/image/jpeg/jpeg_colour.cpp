@@ -1,0 +1,145 @@
+#include "image/jpeg/jpeg_colour.h"
+
+#if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
+#define PLOCHAR_JPEG_SSE2 1
+#include <emmintrin.h>
+#endif
+
+namespace jpeg {
+
+void ColourTables::build() {
+    for (int32_t i = 0; i < 256; ++i) {
+        const int32_t x = i - 128;
+        rFromCr[i] = (91882 * x + 32768) >> 16;
+        bFromCb[i] = (116130 * x + 32768) >> 16;
+        gFromCr[i] = -46802 * x;
+        gFromCb[i] = -22554 * x + 32768;
+    }
+}
+
+void ycc8Scalar(const ColourTables& t, const uint8_t* y, const uint8_t* cb, const uint8_t* cr, uint8_t* out) {
+    for (int32_t x = 0; x < 8; ++x) yccPixel(t, y[x], cb[x], cr[x], out + 4 * x);
+}
+
+#ifdef PLOCHAR_JPEG_SSE2
+
+namespace {
+
+// The table entries computed on 8 lanes. Each constant above 32767 is split
+// into a multiple of 65536 (added as a whole) and a 16-bit remainder, so the
+// results are exactly the tables':
+//   91882 x  = 65536 x + 26346 x
+//   116130 x = 131072 x - 14942 x
+//   -46802 x = -65536 x + 18734 x
+struct ChromaTerms {
+    __m128i r, g, b;
+};
+
+inline __m128i high16(__m128i lo32, __m128i hi32) {
+    return _mm_packs_epi32(_mm_srai_epi32(lo32, 16), _mm_srai_epi32(hi32, 16));
+}
+
+inline ChromaTerms chromaTerms(const uint8_t* cbBytes, const uint8_t* crBytes) {
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i bias = _mm_set1_epi16(128);
+    const __m128i xb = _mm_sub_epi16(
+        _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(cbBytes)), zero), bias);
+    const __m128i xr = _mm_sub_epi16(
+        _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(crBytes)), zero), bias);
+    const __m128i two = _mm_set1_epi16(2);
+    const __m128i kR = _mm_set_epi16(16384, 26346, 16384, 26346, 16384, 26346, 16384, 26346);
+    const __m128i kB = _mm_set_epi16(16384, -14942, 16384, -14942, 16384, -14942, 16384, -14942);
+    const __m128i kG = _mm_set_epi16(18734, -22554, 18734, -22554, 18734, -22554, 18734, -22554);
+    const __m128i half = _mm_set1_epi32(32768);
+    ChromaTerms t;
+    // (26346 x + 2 * 16384) >> 16, then + x
+    t.r = _mm_add_epi16(high16(_mm_madd_epi16(_mm_unpacklo_epi16(xr, two), kR),
+                               _mm_madd_epi16(_mm_unpackhi_epi16(xr, two), kR)),
+                        xr);
+    t.b = _mm_add_epi16(high16(_mm_madd_epi16(_mm_unpacklo_epi16(xb, two), kB),
+                               _mm_madd_epi16(_mm_unpackhi_epi16(xb, two), kB)),
+                        _mm_add_epi16(xb, xb));
+    t.g = _mm_sub_epi16(high16(_mm_add_epi32(_mm_madd_epi16(_mm_unpacklo_epi16(xb, xr), kG), half),
+                               _mm_add_epi32(_mm_madd_epi16(_mm_unpackhi_epi16(xb, xr), kG), half)),
+                        xr);
+    return t;
+}
+
+inline __m128i loadY(const uint8_t* y) {
+    return _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(y)), _mm_setzero_si128());
+}
+
+// 8 pixels from 8 luminance values (16-bit lanes) and their chroma terms.
+inline void store8(uint8_t* out, __m128i y, __m128i tr, __m128i tg, __m128i tb) {
+    const __m128i r = _mm_add_epi16(y, tr), g = _mm_add_epi16(y, tg), b = _mm_add_epi16(y, tb);
+    const __m128i r8 = _mm_packus_epi16(r, r), g8 = _mm_packus_epi16(g, g), b8 = _mm_packus_epi16(b, b);
+    const __m128i rg = _mm_unpacklo_epi8(r8, g8);
+    const __m128i b0 = _mm_unpacklo_epi8(b8, _mm_setzero_si128());
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_unpacklo_epi16(rg, b0));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 16), _mm_unpackhi_epi16(rg, b0));
+}
+
+inline void store16h2(uint8_t* out, const uint8_t* yLeft, const uint8_t* yRight, const ChromaTerms& t) {
+    store8(out, loadY(yLeft), _mm_unpacklo_epi16(t.r, t.r), _mm_unpacklo_epi16(t.g, t.g),
+           _mm_unpacklo_epi16(t.b, t.b));
+    store8(out + 32, loadY(yRight), _mm_unpackhi_epi16(t.r, t.r), _mm_unpackhi_epi16(t.g, t.g),
+           _mm_unpackhi_epi16(t.b, t.b));
+}
+
+} // namespace
+
+bool yccHasSimd() { return true; }
+
+void ycc8(const ColourTables&, const uint8_t* y, const uint8_t* cb, const uint8_t* cr, uint8_t* out) {
+    const ChromaTerms t = chromaTerms(cb, cr);
+    store8(out, loadY(y), t.r, t.g, t.b);
+}
+
+void ycc16h2(const ColourTables&, const uint8_t* yLeft, const uint8_t* yRight, const uint8_t* cb, const uint8_t* cr,
+             uint8_t* out) {
+    store16h2(out, yLeft, yRight, chromaTerms(cb, cr));
+}
+
+void ycc8Pair(const ColourTables&, const uint8_t* y0, const uint8_t* y1, const uint8_t* cb, const uint8_t* cr,
+              uint8_t* out0, uint8_t* out1) {
+    const ChromaTerms t = chromaTerms(cb, cr);
+    store8(out0, loadY(y0), t.r, t.g, t.b);
+    store8(out1, loadY(y1), t.r, t.g, t.b);
+}
+
+void ycc16h2Pair(const ColourTables&, const uint8_t* y0Left, const uint8_t* y0Right, const uint8_t* y1Left,
+                 const uint8_t* y1Right, const uint8_t* cb, const uint8_t* cr, uint8_t* out0, uint8_t* out1) {
+    const ChromaTerms t = chromaTerms(cb, cr);
+    store16h2(out0, y0Left, y0Right, t);
+    store16h2(out1, y1Left, y1Right, t);
+}
+
+#else
+
+bool yccHasSimd() { return false; }
+
+void ycc8(const ColourTables& t, const uint8_t* y, const uint8_t* cb, const uint8_t* cr, uint8_t* out) {
+    ycc8Scalar(t, y, cb, cr, out);
+}
+
+void ycc16h2(const ColourTables& t, const uint8_t* yLeft, const uint8_t* yRight, const uint8_t* cb, const uint8_t* cr,
+             uint8_t* out) {
+    for (int32_t x = 0; x < 8; ++x) yccPixel(t, yLeft[x], cb[x >> 1], cr[x >> 1], out + 4 * x);
+    for (int32_t x = 0; x < 8; ++x) yccPixel(t, yRight[x], cb[4 + (x >> 1)], cr[4 + (x >> 1)], out + 32 + 4 * x);
+}
+
+void ycc8Pair(const ColourTables& t, const uint8_t* y0, const uint8_t* y1, const uint8_t* cb, const uint8_t* cr,
+              uint8_t* out0, uint8_t* out1) {
+    ycc8Scalar(t, y0, cb, cr, out0);
+    ycc8Scalar(t, y1, cb, cr, out1);
+}
+
+void ycc16h2Pair(const ColourTables& t, const uint8_t* y0Left, const uint8_t* y0Right, const uint8_t* y1Left,
+                 const uint8_t* y1Right, const uint8_t* cb, const uint8_t* cr, uint8_t* out0, uint8_t* out1) {
+    ycc16h2(t, y0Left, y0Right, cb, cr, out0);
+    ycc16h2(t, y1Left, y1Right, cb, cr, out1);
+}
+
+#endif
+
+} // namespace jpeg

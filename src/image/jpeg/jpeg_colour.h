@@ -1,0 +1,46 @@
+// YCbCr to RGB conversion of the JPEG decoder, with chroma replicated across
+// (h2 variants) and shared by two rows (pair variants). Output pixels are 4
+// bytes: R, G, B, 0. Internal to the decoder; exposed for its tests.
+#pragma once
+
+#include <cstdint>
+
+namespace jpeg {
+
+// The four tables, index = Cb or Cr sample, x = index - 128:
+// R += (91882 x + 32768) >> 16, B += (116130 x + 32768) >> 16,
+// G += (-22554 x_b + 32768 - 46802 x_r) >> 16.
+struct ColourTables {
+    int32_t rFromCr[256];
+    int32_t bFromCb[256];
+    int32_t gFromCr[256];
+    int32_t gFromCb[256];
+    void build();
+};
+
+inline uint8_t clampToByte(int32_t v) { return static_cast<uint8_t>(v < 0 ? 0 : (v > 255 ? 255 : v)); }
+
+inline void yccPixel(const ColourTables& t, int32_t y, int32_t cb, int32_t cr, uint8_t* out) {
+    out[0] = clampToByte(y + t.rFromCr[cr]);
+    out[1] = clampToByte(y + ((t.gFromCb[cb] + t.gFromCr[cr]) >> 16));
+    out[2] = clampToByte(y + t.bFromCb[cb]);
+}
+
+// 8 pixels with their own chroma.
+void ycc8(const ColourTables& t, const uint8_t* y, const uint8_t* cb, const uint8_t* cr, uint8_t* out);
+// 16 pixels, luminance from two 8-sample halves, chroma 8 samples replicated.
+void ycc16h2(const ColourTables& t, const uint8_t* yLeft, const uint8_t* yRight, const uint8_t* cb,
+             const uint8_t* cr, uint8_t* out);
+// Two rows of 8 pixels sharing one chroma row.
+void ycc8Pair(const ColourTables& t, const uint8_t* y0, const uint8_t* y1, const uint8_t* cb, const uint8_t* cr,
+              uint8_t* out0, uint8_t* out1);
+// Two rows of 16 pixels sharing one chroma row of 8 samples.
+void ycc16h2Pair(const ColourTables& t, const uint8_t* y0Left, const uint8_t* y0Right, const uint8_t* y1Left,
+                 const uint8_t* y1Right, const uint8_t* cb, const uint8_t* cr, uint8_t* out0, uint8_t* out1);
+
+// The table-driven version of ycc8, and whether the build has a SIMD one
+// (which must give the same bytes).
+void ycc8Scalar(const ColourTables& t, const uint8_t* y, const uint8_t* cb, const uint8_t* cr, uint8_t* out);
+bool yccHasSimd();
+
+} // namespace jpeg
