@@ -44,21 +44,19 @@ sleep 1
 [ "$(stat -c %s "$LOGO" 2>/dev/null)" = 129078 ] || fail "no 129078-byte logo.sys: $(ls -l "$LOGO" 2>&1)"
 cmp -s "$WINEPREFIX/drive_c/logo_sys.ori" <(printf 'THE LOGO FOUND AT THE FIRST START') ||
     fail "the first start did not save the old logo"
-python3 - "$LOGO" <<'PY' || fail "logo.sys is not the expected picture"
-import struct, sys
-data = open(sys.argv[1], "rb").read()
-assert data[:2] == b"BM", "not a BMP"
-size, offset = struct.unpack_from("<I", data, 2)[0], struct.unpack_from("<I", data, 10)[0]
-width, height, planes, bits = struct.unpack_from("<iiHH", data, 18)
-print(f"logo.sys: {width}x{height}, {bits} bits, {len(data)} bytes")
-assert (width, height, bits, len(data), size) == (320, 400, 8, 129078, 129078)
-# Every pixel of a plain orange picture maps to one orange table entry.
-table = data[54:54 + 1024]
-index = data[offset + 200 * 320 + 160]
-b, g, r = table[4 * index], table[4 * index + 1], table[4 * index + 2]
-print(f"centre colour: {r} {g} {b}")
-assert abs(r - 0xE0) <= 24 and abs(g - 0x70) <= 24 and abs(b - 0x10) <= 24
-PY
+u32() { od -An -tu4 -j"$2" -N4 "$1" | tr -d ' '; }
+u16() { od -An -tu2 -j"$2" -N2 "$1" | tr -d ' '; }
+u8() { od -An -tu1 -j"$2" -N1 "$1" | tr -d ' '; }
+[ "$(head -c2 "$LOGO")" = BM ] || fail "logo.sys is not a BMP"
+width=$(u32 "$LOGO" 18) height=$(u32 "$LOGO" 22) bits=$(u16 "$LOGO" 28) pixels=$(u32 "$LOGO" 10)
+echo "logo.sys: ${width}x${height}, $bits bits, $(stat -c %s "$LOGO") bytes"
+[ "$width $height $bits $(u32 "$LOGO" 2)" = "320 400 8 129078" ] || fail "logo.sys has the wrong shape"
+# The plain orange picture maps to an orange table entry.
+index=$(u8 "$LOGO" $((pixels + 200 * 320 + 160)))
+blue=$(u8 "$LOGO" $((54 + 4 * index))) green=$(u8 "$LOGO" $((55 + 4 * index))) red=$(u8 "$LOGO" $((56 + 4 * index)))
+echo "centre colour: $red $green $blue"
+near() { [ $(($1 - $2)) -le 24 ] && [ $(($2 - $1)) -le 24 ]; }
+near "$red" 224 && near "$green" 112 && near "$blue" 16 || fail "logo.sys is not made from the orange picture"
 wine reg query 'HKLM\Software\Vorsan\Plochar 2.01' /v LogoSaved 2>/dev/null | grep -q '0x1' || fail "LogoSaved is not 1"
 
 step "the restore puts the saved logo back"

@@ -16,12 +16,11 @@ head -c 30 small420.jpg >damaged-header.jpg
 # A sound header, but the scan's restart markers are out of order: the
 # decoder stops half-way through the picture.
 convert -size 320x200 gradient:gold-teal ppm:- | cjpeg -quality 90 -restart 1 >restarts.jpg
-python3 - <<'PY'
-data = bytearray(open("restarts.jpg", "rb").read())
-at = data.index(b"\xff\xd3", data.index(b"\xff\xda"))
-data[at + 1] = 0xD6
-open("damaged-data.jpg", "wb").write(data)
-PY
+sos=$(LC_ALL=C grep -obUaP '\xff\xda' restarts.jpg | head -n1 | cut -d: -f1)
+rst3=$(LC_ALL=C grep -obUaP '\xff\xd3' restarts.jpg | awk -F: -v s="$sos" '$1 > s { print $1; exit }')
+[ -n "$sos" ] && [ -n "$rst3" ] || { echo "no restart marker found" >&2; exit 1; }
+cp restarts.jpg damaged-data.jpg
+printf '\xd6' | dd of=damaged-data.jpg bs=1 seek=$((rst3 + 1)) conv=notrunc status=none
 rm restarts.jpg
 printf 'This is not a picture.\r\n' >not-a-picture.bmp
 touch stamp
