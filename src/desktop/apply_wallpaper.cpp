@@ -121,6 +121,9 @@ bool displayDepth(int32_t* bits) {
     return true;
 }
 
+// The colour for this session, for the next logon (registry) and for
+// programs that still read win.ini. A "Control Panel\Colors" that cannot be
+// opened only costs the next logon its colour.
 void setDesktopColour(uint32_t colour) {
     int element = COLOR_BACKGROUND;
     COLORREF value = colour;
@@ -145,12 +148,16 @@ bool setWallpaperThroughRegistry(const char16_t* bmpPath, int32_t style) {
         plat::messageBox(nullptr, desk::text::kRegistryFailed, desk::text::kCaption, MB_ICONERROR);
         return false;
     }
+    // The key opened for writing; a value that still fails to be written
+    // leaves the system's previous arrangement, which is all we could do.
     desk::WallpaperRegistryValues values = desk::registryValuesForStyle(style);
     const DWORD oneCharacter = 2 * sizeof(char16_t);
     RegSetValueExW(key, L"TileWallpaper", 0, REG_SZ, reinterpret_cast<const BYTE*>(values.tile), oneCharacter);
     RegSetValueExW(key, L"WallpaperStyle", 0, REG_SZ, reinterpret_cast<const BYTE*>(values.style), oneCharacter);
     RegFlushKey(key);
     RegCloseKey(key);
+    // No change broadcast: the shell repaints the desktop on its own. A
+    // refusal leaves the old picture up; the next change tries again.
     SystemParametersInfoW(SPI_SETDESKWALLPAPER, 0, const_cast<wchar_t*>(W(bmpPath)), SPIF_UPDATEINIFILE);
     return true;
 }
