@@ -7,9 +7,6 @@
 
 namespace {
 
-// Pixels are read in chunks this size so that the cancel poll runs often
-// during a large read.
-constexpr uint32_t kChunkBytes = 1024;
 
 // The smallest DIB header (core, 12 bytes) after the file header.
 constexpr uint32_t kMinOffBits = kBmpFileHeaderBytes + 12;
@@ -91,7 +88,7 @@ PackedDib readBmp(ByteInput& input, int32_t* abortFlag) {
         return {};
 
     while (done < blockSize) {
-        uint32_t chunk = std::min(blockSize - done, kChunkBytes);
+        uint32_t chunk = std::min(blockSize - done, kBmpReadChunkBytes);
         if (!readExactly(input, block + done, chunk))
             return {};
         done += chunk;

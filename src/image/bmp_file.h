@@ -10,6 +10,12 @@
 constexpr uint32_t kBmpFileHeaderBytes = 14;
 constexpr uint16_t kBmpMagic = 0x4D42; // "BM"
 
+// The pixel part is read in chunks of this size with a cancel poll after
+// each, so that a large read can be stopped at once. 64 KiB take a few
+// microseconds to read; 1 KiB chunks would cost tens of thousands of system
+// calls for a photograph and poll far more often than anyone can press Esc.
+constexpr uint32_t kBmpReadChunkBytes = 65536;
+
 // What readBmp reads from: an open file, or bytes in memory (fuzzing, tests).
 class ByteInput {
   public:

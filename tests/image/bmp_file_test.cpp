@@ -215,10 +215,11 @@ TEST(ReadBmp, ReadsPixelsInChunksAndPollsBetweenThem) {
 #ifdef _WIN32
     GTEST_SKIP() << "the native poll hook stands in for the message queue";
 #else
-    // 2048 pixel bytes: exactly two chunks, no empty third read.
-    Dib d = paletted8(1024, 2, 0);
+    // Pixels of exactly two chunks: two polls, no empty third read.
+    Dib d = paletted8(static_cast<int32_t>(kBmpReadChunkBytes / 2), 4, 0);
     d.clrUsed = 1;
     d.table = {1, 2, 3, 0};
+    ASSERT_EQ(d.pixels.size(), 2u * kBmpReadChunkBytes);
     Bytes file = d.file();
     {
         PollGuard guard(0);
@@ -232,14 +233,16 @@ TEST(ReadBmp, ReadsPixelsInChunksAndPollsBetweenThem) {
     {
         // Cancelled after the first chunk: the block comes back as read so
         // far, the rest zero.
-        for (size_t i = file.size() - 2048; i < file.size(); ++i)
+        for (size_t i = file.size() - 2 * kBmpReadChunkBytes; i < file.size(); ++i)
             file[i] = 0x5A;
         PollGuard guard(1);
         int32_t flag = 1;
         PackedDib dib = readBytes(file, &flag);
         ASSERT_TRUE(dib);
         EXPECT_EQ(flag, 1);
-        EXPECT_EQ(dib.data()[dib.size() - 2048], 0x5A);
+        EXPECT_EQ(dib.data()[dib.size() - 2 * kBmpReadChunkBytes], 0x5A);
+        EXPECT_EQ(dib.data()[dib.size() - kBmpReadChunkBytes - 1], 0x5A);
+        EXPECT_EQ(dib.data()[dib.size() - kBmpReadChunkBytes], 0);
         EXPECT_EQ(dib.data()[dib.size() - 1], 0);
     }
 #endif
