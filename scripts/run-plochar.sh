@@ -104,6 +104,13 @@ deadline=
 [ -n "${PLOCHAR_DEMO_MINUTES:-}" ] && deadline=$(($(date +%s) + PLOCHAR_DEMO_MINUTES * 60))
 timed_out() { [ -n "$deadline" ] && [ "$(date +%s)" -ge "$deadline" ]; }
 
+# "C:\Plochar\desktop.bmp, 1024x768, 24 bits" from the BMP's header.
+describe_bmp() {
+  local f=$1
+  echo "C:\\Plochar\\desktop.bmp, $(od -An -tu4 -j18 -N4 "$f" | tr -d ' ')x$(od -An -tu4 -j22 -N4 "$f" |
+    tr -d ' '), $(od -An -tu2 -j28 -N2 "$f" | tr -d ' ') bits"
+}
+
 watch_changes() { # $1: take screenshots (1/0)
   local last="" n=0 now shot
   [ "$1" = 1 ] && echo "== a screenshot after each change goes to $demo/screenshots"
@@ -112,8 +119,7 @@ watch_changes() { # $1: take screenshots (1/0)
     if [ -n "$now" ] && [ "$now" != "$last" ]; then
       last=$now
       n=$((n + 1))
-      echo "   $(date +%T) change $n: $(wine reg query 'HKCU\Control Panel\Desktop' /v Wallpaper 2>/dev/null |
-        tr -d '\r' | awk '/Wallpaper/ { print $3 }')"
+      echo "   $(date +%T) change $n: $(describe_bmp "$program_dir/desktop.bmp")"
       if [ "$1" = 1 ]; then
         sleep 3 # let the desktop repaint
         shot=$demo/screenshots/change-$(printf '%02d' "$n").png
