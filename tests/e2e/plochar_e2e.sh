@@ -99,8 +99,11 @@ quit_from_tray
 reg_has MRU1 || fail "exit did not save the collection name and MRU list"
 
 step "a collection named in the registry, with -d"
-printf 'BM' >"$WINEPREFIX/drive_c/obrazky/hory1.bmp"
-printf 'BM' >"$WINEPREFIX/drive_c/obrazky/hory2.bmp"
+# Real pictures (1x1, 24 bits): the start-up change applies one of them.
+one_pixel_bmp='BM\x3a\0\0\0\0\0\0\0\x36\0\0\0\x28\0\0\0\x01\0\0\0\x01\0\0\0\x01\0\x18\0\0\0\0\0\x04\0\0\0'
+one_pixel_bmp+='\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\x80\x80\x80\0'
+printf "$one_pixel_bmp" >"$WINEPREFIX/drive_c/obrazky/hory1.bmp"
+printf "$one_pixel_bmp" >"$WINEPREFIX/drive_c/obrazky/hory2.bmp"
 driver make-collection 'C:\obrazky\Hory.plk' 'C:\obrazky\hory1.bmp' 'C:\obrazky\hory2.bmp' ||
     fail "could not write the collection"
 wine reg add "$KEY" /v LastKolekce /d 'C:\obrazky\Hory.plk' /f >/dev/null 2>&1

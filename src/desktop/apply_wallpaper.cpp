@@ -1,0 +1,228 @@
+// Putting one picture on the desktop. Every picture reaches the system as our
+// own "desktop.bmp" next to the program, whatever its format and whatever
+// the Windows version, so that every system can show it.
+#include <windows.h>
+
+#include "app_core/format_text.h"
+#include "desktop/desktop.h"
+#include "desktop/desktop_shell.h"
+#include "desktop/desktop_texts.h"
+#include "desktop_core/desktop_rules.h"
+#include "image/file_source.h"
+#include "image/jpeg/jpeg_decoder.h"
+#include "image/jpeg_to_bmp.h"
+#include "image/quantize.h"
+#include "image/scale.h"
+#include "platform/cancel.h"
+#include "platform/cpu.h"
+#include "platform/file_io.h"
+#include "platform/message_box.h"
+#include "platform/system_info.h"
+#include "settings/app_settings.h"
+
+namespace {
+
+enum ApplyResult : int { kFailed = 0, kApplied = 1, kCancelled = 2 };
+
+const wchar_t* W(const char16_t* s) { return reinterpret_cast<const wchar_t*>(s); }
+
+// Shows one of this component's messages about the entry's picture.
+void tellAboutPicture(const char16_t* format, const char16_t* path, uint32_t icon) {
+    char16_t message[plat::kPathUnits + 200];
+    formatText(message, sizeof message / sizeof message[0], format, FormatArg(path));
+    plat::messageBox(nullptr, message, desk::text::kCaption, icon);
+}
+
+desk::PictureFacts jpegFacts(plat::FileHandle file) {
+    desk::PictureFacts facts;
+    facts.jpeg = true;
+    FileSource source;
+    if (!source.attachHandle(file))
+        return facts;
+    JpegDecoder decoder(&source, HasMmx != 0);
+    if (decoder.errorCode() == 0 && decoder.begin() == 0) {
+        facts.width = decoder.width();
+        facts.height = decoder.height();
+        facts.bitsPerPixel = decoder.componentCount() == 3 ? 24 : 8;
+    }
+    return facts; // the source lets go of the borrowed handle
+}
+
+// Size and depth from the picture's header; all zero when unrecognised.
+desk::PictureFacts readPictureFacts(plat::FileHandle file) {
+    desk::PictureFacts facts;
+    uint8_t magic[3];
+    uint32_t got = 0;
+    if (!plat::seekTo(file, 0) || !plat::readBytes(file, magic, 3, &got))
+        got = 0;
+    plat::seekTo(file, 0);
+    switch (desk::pictureKind(magic, got)) {
+    case desk::PictureKind::Bmp: {
+        uint8_t header[40];
+        if (plat::seekTo(file, 14) && plat::readBytes(file, header, 40, &got) && got == 40)
+            facts = desk::bmpHeaderFacts(header);
+        break;
+    }
+    case desk::PictureKind::Jpeg:
+        facts = jpegFacts(file);
+        break;
+    case desk::PictureKind::Unknown:
+        break;
+    }
+    return facts;
+}
+
+// Makes the intermediate BMP at temp: stretched by us, converted from JPEG
+// or copied. Returns kApplied when temp holds the picture.
+int makeIntermediate(const WallpaperEntry& entry, const desk::PictureFacts& facts, desk::StyleDecision& decision,
+                     const char16_t* temp, int allowAbort) {
+    if (decision.style == desk::kFitted) {
+        plat::ScreenSize screen = plat::screenSize();
+        int32_t width = screen.width, height = screen.height;
+        int r = scaleToFile(entry, temp, &width, &height, decision.keepAspect, allowAbort);
+        if (r == 1) {
+            tellAboutPicture(desk::text::kStretchFailed, entry.path, MB_ICONERROR);
+            return kFailed;
+        }
+        if (r == 2) {
+            plat::deleteFile(temp);
+            return kCancelled;
+        }
+        decision.style = desk::kCentred; // our own stretch is shown centred
+        return kApplied;
+    }
+    if (facts.jpeg) {
+        int32_t abortFlag = allowAbort;
+        if (!convertJpeg(nullptr, entry.path, temp, &abortFlag, nullptr)) {
+            tellAboutPicture(desk::text::kJpegFailed, entry.path, MB_ICONERROR);
+            return kFailed;
+        }
+        if (abortFlag) {
+            plat::deleteFile(temp);
+            return kCancelled;
+        }
+        return kApplied;
+    }
+    plat::deleteFile(temp);
+    if (!plat::copyFile(entry.path, temp, false))
+        return kFailed; // silently: the file was there a moment ago
+    // A read-only picture must not leave a read-only copy we cannot replace.
+    plat::setNormalAttributes(temp);
+    return kApplied;
+}
+
+// The display's depth when the desktop window gives a device context.
+bool displayDepth(int32_t* bits) {
+    HDC dc = GetDC(GetDesktopWindow());
+    if (!dc)
+        return false;
+    ReleaseDC(GetDesktopWindow(), dc);
+    *bits = plat::displayBitsPerPixel(); // also answers the tests' pretended depths
+    return true;
+}
+
+// The colour for this session, for the next logon (registry) and for
+// programs that still read win.ini. A "Control Panel\Colors" that cannot be
+// opened only costs the next logon its colour.
+void setDesktopColour(uint32_t colour) {
+    int element = COLOR_BACKGROUND;
+    COLORREF value = colour;
+    SetSysColors(1, &element, &value);
+    char16_t text[16];
+    desk::colourText(colour, text, 16);
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Colors", 0, KEY_WRITE, &key) == ERROR_SUCCESS) {
+        DWORD bytes = static_cast<DWORD>((plat::textLength(text) + 1) * sizeof(char16_t));
+        RegSetValueExW(key, L"Background", 0, REG_SZ, reinterpret_cast<const BYTE*>(text), bytes);
+        RegFlushKey(key);
+        RegCloseKey(key);
+    }
+    WriteProfileStringW(L"colors", L"Background", W(text));
+}
+
+// "TileWallpaper", "WallpaperStyle" and the system call that shows the file
+// and stores its path as "Wallpaper".
+bool setWallpaperThroughRegistry(const char16_t* bmpPath, int32_t style) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, KEY_WRITE, &key) != ERROR_SUCCESS) {
+        plat::messageBox(nullptr, desk::text::kRegistryFailed, desk::text::kCaption, MB_ICONERROR);
+        return false;
+    }
+    // The key opened for writing; a value that still fails to be written
+    // leaves the system's previous arrangement, which is all we could do.
+    desk::WallpaperRegistryValues values = desk::registryValuesForStyle(style);
+    const DWORD oneCharacter = 2 * sizeof(char16_t);
+    RegSetValueExW(key, L"TileWallpaper", 0, REG_SZ, reinterpret_cast<const BYTE*>(values.tile), oneCharacter);
+    RegSetValueExW(key, L"WallpaperStyle", 0, REG_SZ, reinterpret_cast<const BYTE*>(values.style), oneCharacter);
+    RegFlushKey(key);
+    RegCloseKey(key);
+    // No change broadcast: the shell repaints the desktop on its own. A
+    // refusal leaves the old picture up; the next change tries again.
+    SystemParametersInfoW(SPI_SETDESKWALLPAPER, 0, const_cast<wchar_t*>(W(bmpPath)), SPIF_UPDATEINIFILE);
+    return true;
+}
+
+} // namespace
+
+int ApplyWallpaper(const WallpaperEntry& entry, int allowAbort) {
+    plat::FileHandle file = plat::openForRead(entry.path, true);
+    if (!file) {
+        tellAboutPicture(desk::text::kPictureNotFound, entry.path, MB_ICONWARNING);
+        return kFailed;
+    }
+    desk::PictureFacts facts = readPictureFacts(file);
+    plat::closeFile(file);
+    if (desk::nothingKnown(facts)) {
+        tellAboutPicture(desk::text::kPictureUnreadable, entry.path, MB_ICONWARNING);
+        return kFailed;
+    }
+
+    desk::StyleDecision decision = desk::effectiveStyle(entry.style, AppSettings.autoStretch, plat::screenSize(),
+                                                        facts.width, facts.height, plat::osVersion());
+    char16_t temp[plat::kPathUnits];
+    char16_t shown[plat::kPathUnits];
+    if (!plat::programFolderFile(u"~krok1.bmp", temp, plat::kPathUnits) ||
+        !plat::programFolderFile(u"desktop.bmp", shown, plat::kPathUnits))
+        return kFailed;
+    int made = makeIntermediate(entry, facts, decision, temp, allowAbort);
+    if (made != kApplied)
+        return made;
+
+    int32_t depth = 0;
+    bool depthKnown = AppSettings.reduceColours && displayDepth(&depth);
+    if (desk::needsColourReduction(AppSettings.reduceColours, depthKnown, depth, facts.bitsPerPixel)) {
+        int r = quantizeTo256(entry, temp, shown, allowAbort, PackedDib(), nullptr);
+        plat::deleteFile(temp);
+        if (r == 0) {
+            tellAboutPicture(desk::text::kReduceFailed, entry.path, MB_ICONERROR);
+            return kFailed;
+        }
+        if (r == 2)
+            return kCancelled;
+    } else {
+        plat::deleteFile(shown);
+        if (!plat::moveFile(temp, shown))
+            return kFailed;
+    }
+
+    if (CheckUserAbort(allowAbort)) {
+        plat::deleteFile(shown);
+        return kCancelled;
+    }
+
+    if (entry.changeColours)
+        setDesktopColour(entry.backgroundColour);
+
+    bool activeDesktop = IsActiveDesktopOn();
+    if (!activeDesktop ||
+        !SetWallpaperThroughActiveDesktop(shown, decision.style, AppSettings.activeDesktopFix)) {
+        if (!setWallpaperThroughRegistry(shown, decision.style)) {
+            plat::deleteFile(shown);
+            return kFailed;
+        }
+    }
+
+    if (entry.changeColours && entry.fontMode == kFontColoured && !IsActiveDesktopOn())
+        RefreshIconLabels(entry);
+    return kApplied;
+}

@@ -1,0 +1,40 @@
+// The desktop integration's operations beyond the application core's seam
+// (desktop.h): the shell's desktop windows, the label colour setting of
+// Windows XP, Active Desktop through COM, and the start-up logo restore.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "desktop/desktop.h" // ComInitialized
+
+// CoInitialize once per process (sets ComInitialized); false when COM
+// cannot be used. GUI thread only.
+bool EnsureComInitialized();
+
+// "Progman" "Program Manager" -> "SHELLDLL_DefView" -> "SysListView32", or
+// null when any window of the chain is missing.
+HWND FindDesktopListView();
+
+// The desktop view holds an "Internet Explorer_Server": Active Desktop runs.
+bool IsActiveDesktopOn();
+
+// "ListviewShadow" of Windows XP and later: -1 not on this system, -2 Active
+// Desktop is on, else the stored value (0 when unreadable).
+int ReadListviewShadow();
+
+// Writes "ListviewShadow" and tells the desktop; reports failures to the user.
+// Returns whether the registry write succeeded.
+bool SetListviewShadow(bool on);
+
+// Hands the wallpaper to Active Desktop with the style (0 centred, 1 tiled,
+// 2 stretched). False on any failure: the caller then uses the registry.
+bool SetWallpaperThroughActiveDesktop(const char16_t* bmpPath, int32_t style, int32_t activeDesktopFix);
+
+// Puts back the logo saved at the first start (button "Obnov staré logo").
+// Asks and reports itself.
+void RestoreStartupLogo();
+
+// The logo and its backup in the root folder of the Windows drive.
+bool StartupLogoPaths(char16_t* logo, char16_t* backup, size_t units);

@@ -1,0 +1,34 @@
+// Every text the desktop integration shows, in one place. Boxes of this
+// component have no owner window and the program's caption.
+#pragma once
+
+namespace desk::text {
+
+inline constexpr const char16_t* kCaption = u"Plochar 2.12";
+
+// Applying a wallpaper; %s is the picture's full path.
+inline constexpr const char16_t* kPictureNotFound = u"Nemohu najít tapetu \"%s\".";
+inline constexpr const char16_t* kPictureUnreadable = u"Chyba při práci s tapetou \"%s\" při jejím nastavování.";
+inline constexpr const char16_t* kStretchFailed =
+    u"Nelze dekomprimovat JPEG tapetu: \"%s\" nebo ji nelze proporcionálně roztáhnout.";
+inline constexpr const char16_t* kJpegFailed = u"Nelze dekomprimovat JPEG tapetu: \"%s\".";
+inline constexpr const char16_t* kReduceFailed = u"Nelze překonvertovat tapetu: \"%s\" do barevné hloubky 8bitů.";
+inline constexpr const char16_t* kRegistryFailed = u"Nelze pracovat s registry.";
+
+// Icon labels.
+inline constexpr const char16_t* kDesktopNotUpdated =
+    u"Chyba při aktualizaci plochy. Nastavení se určitě projeví po restartu počítače.";
+inline constexpr const char16_t* kShadowNotWritten =
+    u"Chyba při zapisování do registru systému, pravděpodobně nemáte příslušná práva. Nastavení nebylo nastaveno.";
+
+// Restoring the start-up logo.
+inline constexpr const char16_t* kRestoreLogoQuestion =
+    u"Opravdu chcete obnovit logo Windows, které bylo zazálohováno při 1. spuštěním programu?";
+inline constexpr const char16_t* kLogoBackupMissing =
+    u"Nemohu najít zálohu loga Windows. Je pravděpodobnost, že pokud program odstraní současné logo, systém si jej "
+    u"znovu doplní. Chcete to zkusit?";
+inline constexpr const char16_t* kLogoRestored = u"Logo bylo obnoveno.";
+inline constexpr const char16_t* kLogoNotRestored = u"Logo nelze obnovit.";
+inline constexpr const char16_t* kLogoMaybeRestored = u"Logo bylo snad obnoveno.";
+
+} // namespace desk::text
