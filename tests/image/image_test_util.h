@@ -1,13 +1,16 @@
 // Helpers for the picture tests: a scratch folder, whole-file reads and
-// writes, BMP files built byte by byte, and a scripted cancel poll.
+// writes, BMP pictures built byte by byte, and a scripted cancel poll.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "collection/wallpaper_entry.h"
 #include "image/packed_dib.h"
 #include "platform/cancel.h"
 #include "platform/text.h"
@@ -23,6 +26,36 @@ namespace imgtest {
 
 using Bytes = std::vector<uint8_t>;
 
+inline std::u16string u16(const std::string& s) { return plat::fromUtf8(s); }
+
+inline void writeFile(const std::string& path, const Bytes& bytes) {
+    if (FILE* f = std::fopen(path.c_str(), "wb")) {
+        if (!bytes.empty())
+            std::fwrite(bytes.data(), 1, bytes.size(), f);
+        std::fclose(f);
+    }
+}
+
+inline bool fileExists(const std::string& path) {
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (f)
+        std::fclose(f);
+    return f != nullptr;
+}
+
+inline Bytes readFile(const std::string& path) {
+    Bytes bytes;
+    if (FILE* f = std::fopen(path.c_str(), "rb")) {
+        uint8_t buffer[65536];
+        size_t n;
+        while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
+            bytes.insert(bytes.end(), buffer, buffer + n);
+        std::fclose(f);
+    }
+    return bytes;
+}
+
+// A scratch folder; the files named through it are deleted with it.
 class TempDir {
   public:
     TempDir() {
@@ -46,58 +79,32 @@ class TempDir {
 #endif
     }
     std::string file(const std::string& name) {
-        std::string p = dir_ + "/" + name;
-        made_.push_back(p);
+        made_.push_back(dir_ + "/" + name);
+        return made_.back();
+    }
+    // A file of the given bytes, under a name not used before.
+    std::string write(const Bytes& bytes, const std::string& suffix = ".bmp") {
+        std::string p = file("f" + std::to_string(made_.size()) + suffix);
+        writeFile(p, bytes);
         return p;
     }
-    std::u16string path(const std::string& name) { return plat::fromUtf8(file(name)); }
 
   private:
     std::string dir_;
     std::vector<std::string> made_;
 };
 
-inline void writeFile(const std::string& path, const Bytes& bytes) {
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f)
-        return;
-    if (!bytes.empty())
-        std::fwrite(bytes.data(), 1, bytes.size(), f);
-    std::fclose(f);
+inline WallpaperEntry entryFor(const std::string& path) {
+    WallpaperEntry entry;
+    plat::copyText(entry.path, plat::kPathUnits, u16(path).c_str());
+    return entry;
 }
 
-inline bool fileExists(const std::string& path) {
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (f)
-        std::fclose(f);
-    return f != nullptr;
-}
+inline void put16(Bytes& b, size_t at, uint16_t v) { writeLe16(&b[at], v); }
+inline void put32(Bytes& b, size_t at, uint32_t v) { writeLe32(&b[at], v); }
+inline uint32_t get32(const Bytes& b, size_t at) { return readLe32(&b[at]); }
 
-inline Bytes readFile(const std::string& path) {
-    Bytes bytes;
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f)
-        return bytes;
-    uint8_t buffer[65536];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
-        bytes.insert(bytes.end(), buffer, buffer + n);
-    std::fclose(f);
-    return bytes;
-}
-
-inline void put16(Bytes& b, size_t at, uint16_t v) {
-    b[at] = static_cast<uint8_t>(v);
-    b[at + 1] = static_cast<uint8_t>(v >> 8);
-}
-inline void put32(Bytes& b, size_t at, uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        b[at + i] = static_cast<uint8_t>(v >> (8 * i));
-}
-inline uint32_t get32(const Bytes& b, size_t at) {
-    return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<uint32_t>(b[at + 3]) << 24);
-}
-inline uint16_t get16(const Bytes& b, size_t at) { return static_cast<uint16_t>(b[at] | (b[at + 1] << 8)); }
+inline uint32_t strideOf(int32_t width, int bits) { return ((static_cast<uint32_t>(width) * bits + 31) / 32) * 4; }
 
 // A DIB (no file header) of the given header form. `table` holds 4-byte
 // entries (3-byte for a core header); `pixels` the rows as stored.
@@ -129,9 +136,8 @@ struct Dib {
             put32(b, 16, compression);
             put32(b, 20, sizeImage);
             put32(b, 32, clrUsed);
-            if (compression == 3) {
-                if (headerSize == 40)
-                    b.resize(52);
+            if (compression == kBiBitfields) {
+                b.resize(headerSize == 40 ? 52 : headerSize);
                 for (int i = 0; i < 3; ++i)
                     put32(b, 40 + 4 * i, masks[i]);
             }
@@ -144,39 +150,55 @@ struct Dib {
     // As a BMP file: 14-byte header with bfOffBits right after the table.
     Bytes file() const {
         Bytes d = build();
-        Bytes f(14 + d.size(), 0);
+        Bytes f(14, 0);
         put16(f, 0, 0x4D42);
         put32(f, 2, static_cast<uint32_t>(14 + d.size()));
         put32(f, 10, static_cast<uint32_t>(14 + d.size() - pixels.size()));
-        for (size_t i = 0; i < d.size(); ++i)
-            f[14 + i] = d[i];
+        f.insert(f.end(), d.begin(), d.end());
         return f;
     }
 
     PackedDib packed() const {
         Bytes d = build();
         PackedDib p = PackedDib::allocate(static_cast<uint32_t>(d.size()));
-        for (size_t i = 0; i < d.size(); ++i)
-            p.data()[i] = d[i];
+        std::copy(d.begin(), d.end(), p.data());
         return p;
+    }
+
+    Dib& withMasks(uint32_t red, uint32_t green, uint32_t blue) {
+        compression = kBiBitfields;
+        masks[0] = red, masks[1] = green, masks[2] = blue;
+        return *this;
     }
 };
 
-inline uint32_t strideOf(int32_t width, int bits) { return ((static_cast<uint32_t>(width) * bits + 31) / 32) * 4; }
+// An info-header picture; biClrUsed counts the 4-byte entries of `table`.
+inline Dib dib(int32_t width, int32_t height, uint16_t bitCount, Bytes pixels, Bytes table = {},
+               uint32_t compression = kBiRgb) {
+    Dib d;
+    d.width = width, d.height = height, d.bitCount = bitCount, d.compression = compression;
+    d.clrUsed = static_cast<uint32_t>(table.size() / 4);
+    d.table = std::move(table);
+    d.pixels = std::move(pixels);
+    return d;
+}
 
-// Pixels of a 24-bit picture (rows as stored) filled by colour(x, storageRow).
-template <typename F> Bytes rows24(int32_t width, int32_t rows, F colour) {
+// A 24-bit picture whose pixel (x, storage row) is colour(x, y), 0xRRGGBB.
+template <typename F> Dib rgb24(int32_t width, int32_t height, F colour) {
+    int32_t rows = height < 0 ? -height : height;
     uint32_t stride = strideOf(width, 24);
     Bytes p(static_cast<size_t>(stride) * rows, 0);
     for (int32_t y = 0; y < rows; ++y)
         for (int32_t x = 0; x < width; ++x) {
-            uint32_t c = colour(x, y); // 0xRRGGBB
+            uint32_t c = colour(x, y);
             size_t at = static_cast<size_t>(y) * stride + 3 * x;
-            p[at] = static_cast<uint8_t>(c);
-            p[at + 1] = static_cast<uint8_t>(c >> 8);
+            p[at] = static_cast<uint8_t>(c), p[at + 1] = static_cast<uint8_t>(c >> 8);
             p[at + 2] = static_cast<uint8_t>(c >> 16);
         }
-    return p;
+    return dib(width, height, 24, std::move(p));
+}
+inline Dib solid24(int32_t width, int32_t height, uint32_t colour) {
+    return rgb24(width, height, [=](int32_t, int32_t) { return colour; });
 }
 
 // A cancel poll that answers 1 from its n-th call on (1-based) and counts
@@ -190,20 +212,16 @@ struct ScriptedPoll {
         lastAllowInput = allowInput;
         return cancelFrom && calls >= cancelFrom ? 1 : 0;
     }
-    static void install(int from) {
-        calls = 0;
-        cancelFrom = from;
-        lastAllowInput = -1;
-        plat::setAbortPoll(&poll);
-    }
-    static void remove() { plat::setAbortPoll(nullptr); }
 };
 
-// Installs the scripted poll for one test and always removes it again.
+// Installs the scripted poll for one scope and always removes it again.
 struct PollGuard {
-    explicit PollGuard(int cancelFrom) { ScriptedPoll::install(cancelFrom); }
+    explicit PollGuard(int cancelFrom) {
+        ScriptedPoll::calls = 0, ScriptedPoll::cancelFrom = cancelFrom, ScriptedPoll::lastAllowInput = -1;
+        plat::setAbortPoll(&ScriptedPoll::poll);
+    }
     ~PollGuard() {
-        ScriptedPoll::remove();
+        plat::setAbortPoll(nullptr);
         AbortRequest = 0;
     }
 };
