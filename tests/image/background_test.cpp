@@ -9,7 +9,9 @@ using namespace imgtest;
 
 namespace {
 
-uint32_t rgb(uint32_t r, uint32_t g, uint32_t b) { return r | g << 8 | b << 16; }
+uint32_t rgb(uint32_t r, uint32_t g, uint32_t b) {
+    return r | g << 8 | b << 16;
+}
 
 // Ten pixels wide, one row; index 1 is red 40, green 80, blue 120.
 Dib rle8(Bytes data, uint32_t sizeImage) {
@@ -34,22 +36,27 @@ TEST(Background, EstimatesEveryPixelForm) {
         {"white is limited", solid24(2, 2, 0xFFFFFF), rgb(255, 255, 255)},
         {"each channel", solid24(2, 2, 0xC86400), rgb(210, 105, 0)},
         // Row mean rounded down: (0 + 255) / 2 = 127, x 1.05 = 133.35.
-        {"black and white", rgb24(2, 1, [](int32_t x, int32_t) { return x ? 0xFFFFFFu : 0u; }), rgb(133, 133, 133)},
+        {"black and white", rgb24(2, 1, [](int32_t x, int32_t) { return x ? 0xFFFFFFu : 0u; }),
+         rgb(133, 133, 133)},
         // The mean of rounded-down row means: 0 and 10 -> 5 -> 5.25.
-        {"row means", rgb24(2, 2, [](int32_t x, int32_t y) { return y == 0 ? (x ? 0x010101u : 0u) : 0x0A0A0Au; }),
+        {"row means",
+         rgb24(2, 2, [](int32_t x, int32_t y) { return y == 0 ? (x ? 0x010101u : 0u) : 0x0A0A0Au; }),
          rgb(5, 5, 5)},
         // 21 / 2 is 10, giving 10.5 -> 10; the unrounded 10.5 would give 11.
-        {"row mean rounded", rgb24(2, 1, [](int32_t x, int32_t) { return x ? 0x151515u : 0u; }), rgb(10, 10, 10)},
+        {"row mean rounded", rgb24(2, 1, [](int32_t x, int32_t) { return x ? 0x151515u : 0u; }),
+         rgb(10, 10, 10)},
         {"16 bits: 31 reads as 248", dib(1, 1, 16, {0xFF, 0x7F, 0, 0}), rgb(255, 255, 255)},
         {"32 bits ignore the fourth byte", dib(1, 1, 32, {100, 50, 20, 0xFF}), rgb(21, 52, 105)},
-        {"32-bit fields", dib(1, 1, 32, {100, 50, 20, 0xFF}).withMasks(0xFF, 0xFF00, 0xFF0000), rgb(105, 52, 21)},
+        {"32-bit fields", dib(1, 1, 32, {100, 50, 20, 0xFF}).withMasks(0xFF, 0xFF00, 0xFF0000),
+         rgb(105, 52, 21)},
         {"4 bits: high nibble first", dib(2, 1, 4, {0x10, 0, 0, 0}, kRed200), rgb(105, 0, 0)},
         {"1 bit: top bit first", dib(2, 1, 1, {0x40, 0, 0, 0}, kRed200), rgb(105, 0, 0)},
         {"index past the table is black", dib(2, 1, 8, {1, 9, 0, 0}, kRed200), rgb(105, 0, 0)},
         {"RLE8 run", rle8({10, 1, 0, 1}, 4), rgb(42, 84, 126)},
         // Absolute run 1, 0, 1 (padded), end of line, delta (skipped pixels
         // do not count), run of 1: 3 of 4 pixels, 40 x 3/4 = 30 -> 31.5.
-        {"RLE8 absolute run and delta", rle8({0, 3, 1, 0, 1, 0, 0, 0, 0, 2, 5, 5, 1, 1, 0, 1}, 16), rgb(31, 63, 94)},
+        {"RLE8 absolute run and delta", rle8({0, 3, 1, 0, 1, 0, 0, 0, 0, 2, 5, 5, 1, 1, 0, 1}, 16),
+         rgb(31, 63, 94)},
         {"RLE biSizeImage 0 walks nothing", rle8({10, 1, 0, 1}, 0), 0},
         {"RLE cut by biSizeImage", rle8({2, 1, 2, 0, 0, 1}, 2), rgb(42, 84, 126)},
         // The walk stops at the end of the block whatever biSizeImage says.
@@ -90,8 +97,8 @@ TEST(Background, PollsEveryOtherRowAndCancels) {
     {
         PollGuard guard(0);
         ASSERT_EQ(estimatePictureColour(d.packed(), 1, &c), 0);
-        EXPECT_EQ(ScriptedPoll::calls, 3);
-        EXPECT_EQ(ScriptedPoll::lastAllowInput, 1);
+        EXPECT_EQ(PollGuard::calls, 3);
+        EXPECT_EQ(PollGuard::lastAllowInput, 1);
     }
     c = 1234;
     PollGuard guard(2);
@@ -101,7 +108,7 @@ TEST(Background, PollsEveryOtherRowAndCancels) {
 
 TEST(Background, EntryWithABmpFile) {
     TempDir dir;
-    WallpaperEntry entry = entryFor(dir.write(solid24(2, 1, 0x646464).file()));
+    WallpaperEntry entry = entryFor(writeTemp(dir, solid24(2, 1, 0x646464).file()));
     uint32_t c = 0;
     ASSERT_EQ(estimateBackground(entry, &c), 0);
     EXPECT_EQ(c, rgb(105, 105, 105));

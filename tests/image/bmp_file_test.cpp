@@ -38,39 +38,19 @@ PackedDib readBytes(const Bytes& file, int32_t flag = 0, int32_t* flagOut = null
 }
 
 Dib paletted8(int32_t w, int32_t h, uint32_t entries) {
-    return dib(w, h, 8, Bytes(static_cast<size_t>(strideOf(w, 8)) * (h < 0 ? -h : h), 0), Bytes(4 * entries, 0x11));
+    return dib(w, h, 8, Bytes(static_cast<size_t>(strideOf(w, 8)) * (h < 0 ? -h : h), 0),
+               Bytes(4 * entries, 0x11));
 }
 
 } // namespace
 
-TEST(LocateDib, PlacesTableAndPixelsForEveryHeaderForm) {
-    DibLayout l;
-    Dib core = dib(5, 2, 4, Bytes(2 * strideOf(5, 4), 0)); // 3-byte entries, 2^bits of them
-    core.headerSize = 12;
-    core.table.assign(16 * 3, 0);
-    ASSERT_TRUE(locateDib(core.packed(), &l));
-    EXPECT_TRUE(l.coreHeader);
-    EXPECT_EQ(l.tableEntries, 16u);
-    EXPECT_EQ(l.pixelOffset, 12u + 48u);
-    EXPECT_EQ(l.stride, 4u);
-
-    Dib fields = dib(3, -2, 16, Bytes(2 * strideOf(3, 16), 0)).withMasks(0xF800, 0x07E0, 0x001F);
-    ASSERT_TRUE(locateDib(fields.packed(), &l));
-    EXPECT_TRUE(l.topDown);
-    EXPECT_EQ(l.rows, 2);
-    EXPECT_EQ(l.pixelOffset, 52u); // masks at 40..51
-    EXPECT_EQ(l.masks[1], 0x07E0u);
-
+TEST(LocateDib, LargerInfoHeaderPutsTheTableAfterItself) {
     Dib v5 = paletted8(2, 1, 2);
-    v5.headerSize = 124; // the table starts at the header size
+    v5.headerSize = 124;
+    DibLayout l;
     ASSERT_TRUE(locateDib(v5.packed(), &l));
+    EXPECT_EQ(l.tableOffset, 124u);
     EXPECT_EQ(l.pixelOffset, 124u + 8u);
-
-    Dib rle = paletted8(100, 100, 2); // compressed: only the start must fit
-    rle.compression = kBiRle8;
-    rle.pixels = {0, 1};
-    ASSERT_TRUE(locateDib(rle.packed(), &l));
-    EXPECT_EQ(l.pixelBytes, 2u);
 }
 
 TEST(LocateDib, RefusesHeadersThatDoNotFitTheirBlock) {
@@ -83,9 +63,12 @@ TEST(LocateDib, RefusesHeadersThatDoNotFitTheirBlock) {
         uint32_t value;
         int bytes;
     } lies[] = {
-        {"entries x 4 wraps in 32 bits", 32, 0x40000000, 4}, {"huge header size", 0, 0xFFFFFFF0, 4},
-        {"neither core nor info header", 0, 16, 4},         {"stride x rows beyond 32 bits", 4, 0x7FFFFFFF, 4},
-        {"negative width", 4, static_cast<uint32_t>(-4), 4}, {"INT32_MIN height", 8, 0x80000000, 4},
+        {"entries x 4 wraps in 32 bits", 32, 0x40000000, 4},
+        {"huge header size", 0, 0xFFFFFFF0, 4},
+        {"neither core nor info header", 0, 16, 4},
+        {"stride x rows beyond 32 bits", 4, 0x7FFFFFFF, 4},
+        {"negative width", 4, static_cast<uint32_t>(-4), 4},
+        {"INT32_MIN height", 8, 0x80000000, 4},
         {"zero bit count", 14, 0, 2},
     };
     for (const auto& c : lies) {
@@ -150,8 +133,7 @@ TEST(ReadBmp, RefusesLyingHeadersBeforeReadingThePixels) {
     for (const auto& c : refused) {
         int reads = 0;
         EXPECT_FALSE(readBytes(c.file, 0, nullptr, &reads)) << c.what;
-        if (c.reads)
-            EXPECT_EQ(reads, c.reads) << c.what;
+        EXPECT_TRUE(c.reads == 0 || reads == c.reads) << c.what << ": " << reads << " reads";
     }
 }
 
@@ -166,8 +148,8 @@ TEST(ReadBmp, ReadsPixelsInChunksAndPollsBetweenThem) {
         PollGuard guard(0); // two chunks: two polls, no empty third read
         ASSERT_TRUE(readBytes(file, 1, &flag));
         EXPECT_EQ(flag, 0);
-        EXPECT_EQ(ScriptedPoll::calls, 2);
-        EXPECT_EQ(ScriptedPoll::lastAllowInput, 1);
+        EXPECT_EQ(PollGuard::calls, 2);
+        EXPECT_EQ(PollGuard::lastAllowInput, 1);
     }
     PollGuard guard(1); // cancelled after the first chunk: the rest stays zero
     PackedDib dib = readBytes(file, 1, &flag);
@@ -179,49 +161,32 @@ TEST(ReadBmp, ReadsPixelsInChunksAndPollsBetweenThem) {
 }
 #endif
 
-TEST(ReadBmp, ReadsFromAnOpenFileAtItsPosition) {
+TEST(WriteBmpFile, WritesTheWholeFileOrNone) {
     TempDir dir;
-    plat::FileHandle f = plat::openForRead(u16(dir.write(paletted8(2, 2, 2).file())).c_str());
-    ASSERT_NE(f, nullptr);
-    int32_t flag = 0;
-    EXPECT_TRUE(readBmp(f, &flag));
-    EXPECT_FALSE(readBmp(f, &flag)); // at the end nothing is left to read
-    plat::closeFile(f);
-}
-
-TEST(WriteBmpFile, WritesHeaderTableAndRowsThatReadBack) {
-    TempDir dir;
-    std::string name = dir.file("out.bmp");
+    std::u16string name = dir.file(u"out.bmp");
     uint8_t header[40];
     makeInfoHeader(header, 3, 2, 8, 2, 0);
     const uint8_t table[8] = {1, 2, 3, 0, 4, 5, 6, 0}, pixels[8] = {0, 1, 0, 0, 1, 0, 1, 0};
-    ASSERT_EQ(writeBmpFile(u16(name).c_str(), header, table, 2, pixels, 4, 2), 1);
-    Bytes f = readFile(name);
+    ASSERT_EQ(writeBmpFile(name.c_str(), header, table, 2, pixels, 4, 2), 1);
+    Bytes f = readAll(name);
     ASSERT_EQ(f.size(), 14u + 40 + 8 + 8);
     EXPECT_EQ(get32(f, 0) & 0xFFFF, 0x4D42u);
     EXPECT_EQ(get32(f, 2), f.size());
     EXPECT_EQ(get32(f, 6), 0u);
     EXPECT_EQ(get32(f, 10), 62u);
-    EXPECT_EQ(0, std::memcmp(f.data() + 54, table, 8));
     PackedDib back = readBytes(f);
     ASSERT_TRUE(back);
     EXPECT_EQ(0, std::memcmp(back.data(), f.data() + 14, back.size()));
-}
 
-TEST(WriteBmpFile, FailureLeavesNoFile) {
-    TempDir dir;
-    uint8_t header[40];
-    makeInfoHeader(header, 1, 1, 24, 0, 0);
-    const uint8_t pixels[4] = {};
-    std::string missingFolder = dir.file("no-such-folder") + "/x.bmp", big = dir.file("big.bmp");
-    EXPECT_EQ(writeBmpFile(u16(missingFolder).c_str(), header, nullptr, 0, pixels, 4, 1), 0);
+    std::u16string missingFolder = dir.file(u"no-such-folder/x.bmp"), big = dir.file(u"big.bmp");
+    EXPECT_EQ(writeBmpFile(missingFolder.c_str(), header, nullptr, 0, pixels, 4, 1), 0);
     EXPECT_FALSE(fileExists(missingFolder));
     // A size that does not fit the 32-bit file header: nothing is created.
-    EXPECT_EQ(writeBmpFile(u16(big).c_str(), header, nullptr, 0, pixels, 0x10000, 0x10000), 0);
+    EXPECT_EQ(writeBmpFile(big.c_str(), header, nullptr, 0, pixels, 0x10000, 0x10000), 0);
     EXPECT_FALSE(fileExists(big));
 #ifndef _WIN32
     // A write that fails half way (file size limit) deletes the partial file.
-    std::string partial = dir.file("partial.bmp");
+    std::u16string partial = dir.file(u"partial.bmp");
     struct rlimit old, small;
     getrlimit(RLIMIT_FSIZE, &old);
     small = old;
@@ -229,7 +194,7 @@ TEST(WriteBmpFile, FailureLeavesNoFile) {
     auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
     setrlimit(RLIMIT_FSIZE, &small);
     std::vector<uint8_t> rows(400, 7);
-    int r = writeBmpFile(u16(partial).c_str(), header, nullptr, 0, rows.data(), 4, 100);
+    int r = writeBmpFile(partial.c_str(), header, nullptr, 0, rows.data(), 4, 100);
     setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, oldHandler);
     EXPECT_EQ(r, 0);

@@ -10,7 +10,7 @@ using namespace imgtest;
 TEST(FileSource, FlagsEndWithTheLastBytesAndNeverClearsTheFlag) {
     TempDir dir;
     FileSource empty;
-    ASSERT_EQ(empty.openFile(u16(dir.write({}, ".jpg")).c_str()), 1);
+    ASSERT_EQ(empty.openFile(writeTemp(dir, {}, u".jpg").c_str()), 1);
     uint8_t buffer[8];
     for (int i = 0; i < 2; ++i) { // an empty file ends at the first read and stays ended
         bool end = false;
@@ -18,7 +18,7 @@ TEST(FileSource, FlagsEndWithTheLastBytesAndNeverClearsTheFlag) {
         EXPECT_TRUE(end);
     }
     FileSource ten;
-    ASSERT_EQ(ten.openFile(u16(dir.write({0, 1, 2, 3, 4, 5, 6, 7, 8, 9}, ".jpg")).c_str()), 1);
+    ASSERT_EQ(ten.openFile(writeTemp(dir, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}, u".jpg").c_str()), 1);
     bool end = true; // the caller clears it; read never writes false
     EXPECT_EQ(ten.read(buffer, 6, &end), 6);
     EXPECT_TRUE(end);
@@ -30,7 +30,7 @@ TEST(FileSource, FlagsEndWithTheLastBytesAndNeverClearsTheFlag) {
 
 TEST(FileSource, AttachedHandleIsRewoundAndNeverClosed) {
     TempDir dir;
-    plat::FileHandle f = plat::openForRead(u16(dir.write({10, 11, 12, 13}, ".jpg")).c_str());
+    plat::FileHandle f = plat::openForRead(writeTemp(dir, {10, 11, 12, 13}, u".jpg").c_str());
     ASSERT_NE(f, nullptr);
     ASSERT_TRUE(plat::seekTo(f, 2));
     {

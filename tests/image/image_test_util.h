@@ -1,11 +1,10 @@
-// Helpers for the picture tests: a scratch folder, whole-file reads and
-// writes, BMP pictures built byte by byte, and a scripted cancel poll.
+// Helpers for the picture tests: BMP pictures built byte by byte, files of
+// them, and a scripted cancel poll.
 #pragma once
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <utility>
 #include <vector>
@@ -14,97 +13,50 @@
 #include "image/packed_dib.h"
 #include "platform/cancel.h"
 #include "platform/text.h"
-
-#ifdef _WIN32
-#include <direct.h>
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
+#include "test_support.h"
 
 namespace imgtest {
 
 using Bytes = std::vector<uint8_t>;
 
-inline std::u16string u16(const std::string& s) { return plat::fromUtf8(s); }
+using testing_support::readAll;
+using testing_support::TempDir;
+using testing_support::writeAll;
 
-inline void writeFile(const std::string& path, const Bytes& bytes) {
-    if (FILE* f = std::fopen(path.c_str(), "wb")) {
-        if (!bytes.empty())
-            std::fwrite(bytes.data(), 1, bytes.size(), f);
-        std::fclose(f);
-    }
+inline std::u16string u16(const std::string& s) {
+    return plat::fromUtf8(s);
+}
+inline bool fileExists(const std::u16string& path) {
+    return std::filesystem::exists(std::filesystem::path(path));
 }
 
-inline bool fileExists(const std::string& path) {
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (f)
-        std::fclose(f);
-    return f != nullptr;
+// A new file of the given bytes in `dir`.
+inline std::u16string writeTemp(const TempDir& dir, const Bytes& bytes, const char16_t* suffix = u".bmp") {
+    static int count = 0;
+    std::u16string path = dir.file(u16("f" + std::to_string(++count)) + suffix);
+    writeAll(path, bytes);
+    return path;
 }
 
-inline Bytes readFile(const std::string& path) {
-    Bytes bytes;
-    if (FILE* f = std::fopen(path.c_str(), "rb")) {
-        uint8_t buffer[65536];
-        size_t n;
-        while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
-            bytes.insert(bytes.end(), buffer, buffer + n);
-        std::fclose(f);
-    }
-    return bytes;
-}
-
-// A scratch folder; the files named through it are deleted with it.
-class TempDir {
-  public:
-    TempDir() {
-#ifdef _WIN32
-        char buffer[] = "plochar-image-XXXXXX";
-        _mktemp_s(buffer, sizeof buffer);
-        _mkdir(buffer);
-        dir_ = buffer;
-#else
-        char buffer[] = "/tmp/plochar-image-XXXXXX";
-        dir_ = mkdtemp(buffer) ? buffer : "/tmp";
-#endif
-    }
-    ~TempDir() {
-        for (const auto& f : made_)
-            std::remove(f.c_str());
-#ifdef _WIN32
-        _rmdir(dir_.c_str());
-#else
-        rmdir(dir_.c_str());
-#endif
-    }
-    std::string file(const std::string& name) {
-        made_.push_back(dir_ + "/" + name);
-        return made_.back();
-    }
-    // A file of the given bytes, under a name not used before.
-    std::string write(const Bytes& bytes, const std::string& suffix = ".bmp") {
-        std::string p = file("f" + std::to_string(made_.size()) + suffix);
-        writeFile(p, bytes);
-        return p;
-    }
-
-  private:
-    std::string dir_;
-    std::vector<std::string> made_;
-};
-
-inline WallpaperEntry entryFor(const std::string& path) {
+inline WallpaperEntry entryFor(const std::u16string& path) {
     WallpaperEntry entry;
-    plat::copyText(entry.path, plat::kPathUnits, u16(path).c_str());
+    plat::copyText(entry.path, plat::kPathUnits, path.c_str());
     return entry;
 }
 
-inline void put16(Bytes& b, size_t at, uint16_t v) { writeLe16(&b[at], v); }
-inline void put32(Bytes& b, size_t at, uint32_t v) { writeLe32(&b[at], v); }
-inline uint32_t get32(const Bytes& b, size_t at) { return readLe32(&b[at]); }
+inline void put16(Bytes& b, size_t at, uint16_t v) {
+    writeLe16(&b[at], v);
+}
+inline void put32(Bytes& b, size_t at, uint32_t v) {
+    writeLe32(&b[at], v);
+}
+inline uint32_t get32(const Bytes& b, size_t at) {
+    return readLe32(&b[at]);
+}
 
-inline uint32_t strideOf(int32_t width, int bits) { return ((static_cast<uint32_t>(width) * bits + 31) / 32) * 4; }
+inline uint32_t strideOf(int32_t width, int bits) {
+    return ((static_cast<uint32_t>(width) * bits + 31) / 32) * 4;
+}
 
 // A DIB (no file header) of the given header form. `table` holds 4-byte
 // entries (3-byte for a core header); `pixels` the rows as stored.
@@ -150,11 +102,12 @@ struct Dib {
     // As a BMP file: 14-byte header with bfOffBits right after the table.
     Bytes file() const {
         Bytes d = build();
-        Bytes f(14, 0);
+        Bytes f(14 + d.size(), 0);
         put16(f, 0, 0x4D42);
-        put32(f, 2, static_cast<uint32_t>(14 + d.size()));
-        put32(f, 10, static_cast<uint32_t>(14 + d.size() - pixels.size()));
-        f.insert(f.end(), d.begin(), d.end());
+        put32(f, 2, static_cast<uint32_t>(f.size()));
+        put32(f, 10, static_cast<uint32_t>(f.size() - pixels.size()));
+        for (size_t i = 0; i < d.size(); ++i)
+            f[14 + i] = d[i];
         return f;
     }
 
@@ -201,24 +154,18 @@ inline Dib solid24(int32_t width, int32_t height, uint32_t colour) {
     return rgb24(width, height, [=](int32_t, int32_t) { return colour; });
 }
 
-// A cancel poll that answers 1 from its n-th call on (1-based) and counts
-// the calls and what allowInput they carried.
-struct ScriptedPoll {
-    static inline int calls = 0;
-    static inline int cancelFrom = 0; // 0: never
-    static inline int lastAllowInput = -1;
+// Installs, for one scope, a cancel poll that answers 1 from its n-th call
+// on (1-based; 0: never) and counts the calls and what allowInput they carried.
+struct PollGuard {
+    static inline int calls = 0, cancelFrom = 0, lastAllowInput = -1;
     static int poll(int32_t allowInput) {
         ++calls;
         lastAllowInput = allowInput;
         return cancelFrom && calls >= cancelFrom ? 1 : 0;
     }
-};
-
-// Installs the scripted poll for one scope and always removes it again.
-struct PollGuard {
-    explicit PollGuard(int cancelFrom) {
-        ScriptedPoll::calls = 0, ScriptedPoll::cancelFrom = cancelFrom, ScriptedPoll::lastAllowInput = -1;
-        plat::setAbortPoll(&ScriptedPoll::poll);
+    explicit PollGuard(int from) {
+        calls = 0, cancelFrom = from, lastAllowInput = -1;
+        plat::setAbortPoll(&poll);
     }
     ~PollGuard() {
         plat::setAbortPoll(nullptr);

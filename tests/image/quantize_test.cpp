@@ -33,8 +33,8 @@ Reduced reduce(const Dib& source, int32_t allowInput = 0) {
     return r;
 }
 
-int reduceFile(const std::string& in, const std::string& out, int32_t allowInput = 0) {
-    return quantizeTo256(kEntry, u16(in).c_str(), u16(out).c_str(), allowInput, PackedDib(), nullptr);
+int reduceFile(const std::u16string& in, const std::u16string& out, int32_t allowInput = 0) {
+    return quantizeTo256(kEntry, in.c_str(), out.c_str(), allowInput, PackedDib(), nullptr);
 }
 
 } // namespace
@@ -83,9 +83,9 @@ TEST(Quantize, MedianCutSplitsAtHalfTheCountAndFollowsTheTieRules) {
     // Equal red and blue extents: red is split, lower half first; that half
     // holds both r0 cells and then splits on blue.
     std::memset(h.get(), 0, 64 * 64 * 64 * 4);
-    h[0] = 1;          // r0 b0
-    h[10 << 12] = 1;   // r0 b10
-    h[10] = 2;         // r10 b0
+    h[0] = 1;        // r0 b0
+    h[10 << 12] = 1; // r0 b10
+    h[10] = 2;       // r10 b0
     ASSERT_EQ(medianCut(h.get(), boxes), 3u);
     const uint8_t expected[3][2] = {{0, 0}, {0, 40}, {40, 0}}; // red, blue
     for (int i = 0; i < 3; ++i) {
@@ -115,7 +115,8 @@ TEST(Quantize, EveryPixelGetsTheNearestPaletteEntry) {
             int best = -1, bestD = 1 << 30;
             for (uint32_t i = 0; i < n; ++i) {
                 const uint8_t* e = r.entry(i);
-                int d = (e[0] - p[0]) * (e[0] - p[0]) + (e[1] - p[1]) * (e[1] - p[1]) + (e[2] - p[2]) * (e[2] - p[2]);
+                int d = (e[0] - p[0]) * (e[0] - p[0]) + (e[1] - p[1]) * (e[1] - p[1]) +
+                        (e[2] - p[2]) * (e[2] - p[2]);
                 if (d < bestD)
                     bestD = d, best = static_cast<int>(i);
             }
@@ -134,8 +135,10 @@ TEST(Quantize, TopDownSourceComesOutUpright) {
 
 TEST(Quantize, RefusesPalettePicturesAndCompressedOnes) {
     const Dib refused[] = {
-        dib(2, 1, 8, {0, 1, 0, 0}, Bytes(8, 0)), dib(2, 1, 4, {0, 1, 0, 0}, Bytes(8, 0)),
-        dib(2, 1, 1, {0, 1, 0, 0}, Bytes(8, 0)), dib(2, 1, 24, Bytes(8, 0), {}, 4), // JPEG inside a BMP
+        dib(2, 1, 8, {0, 1, 0, 0}, Bytes(8, 0)),
+        dib(2, 1, 4, {0, 1, 0, 0}, Bytes(8, 0)),
+        dib(2, 1, 1, {0, 1, 0, 0}, Bytes(8, 0)),
+        dib(2, 1, 24, Bytes(8, 0), {}, 4), // JPEG inside a BMP
         dib(0, 3, 24, {}),
     };
     for (const auto& d : refused)
@@ -145,27 +148,31 @@ TEST(Quantize, RefusesPalettePicturesAndCompressedOnes) {
 
 TEST(Quantize, FileModeWritesTheReducedFileOrNothing) {
     TempDir dir;
-    std::string out = dir.file("out.bmp"), out2 = dir.file("out2.bmp");
-    ASSERT_EQ(reduceFile(dir.write(rgb24(3, 2, [](int32_t x, int32_t) { return x ? 0x102030u : 0xA0B0C0u; }).file()),
-                         out),
-              1);
-    Bytes f = readFile(out);
+    std::u16string out = dir.file(u"out.bmp"), out2 = dir.file(u"out2.bmp");
+    ASSERT_EQ(
+        reduceFile(
+            writeTemp(dir, rgb24(3, 2, [](int32_t x, int32_t) { return x ? 0x102030u : 0xA0B0C0u; }).file()),
+            out),
+        1);
+    Bytes f = readAll(out);
     ASSERT_EQ(f.size(), 14u + 40 + 2 * 4 + 2 * 4);
     EXPECT_EQ(get32(f, 10), 54u + 8);
     EXPECT_EQ(get32(f, 14 + 32), 2u);
 
-    EXPECT_EQ(reduceFile(dir.write(Bytes{0xFF, 0xD8, 0xFF, 0xE0}, ".jpg"), out2), 0);
+    EXPECT_EQ(reduceFile(writeTemp(dir, Bytes{0xFF, 0xD8, 0xFF, 0xE0}, u".jpg"), out2), 0);
     EXPECT_FALSE(fileExists(out2));
 }
 
 #ifndef _WIN32
 TEST(Quantize, PollsEveryOtherRowThenEveryRowAndStopsWhenCancelled) {
-    Dib d = rgb24(4, 5, [](int32_t x, int32_t y) { return static_cast<uint32_t>((x * 40 + y * 7) & 0xFF) * 0x010101u; });
+    Dib d = rgb24(4, 5, [](int32_t x, int32_t y) {
+        return static_cast<uint32_t>((x * 40 + y * 7) & 0xFF) * 0x010101u;
+    });
     {
         PollGuard guard(0);
         ASSERT_EQ(reduce(d, 1).result, 1);
-        EXPECT_EQ(ScriptedPoll::calls, 3 + 5); // rows 0, 2, 4, then all 5
-        EXPECT_EQ(ScriptedPoll::lastAllowInput, 1);
+        EXPECT_EQ(PollGuard::calls, 3 + 5); // rows 0, 2, 4, then all 5
+        EXPECT_EQ(PollGuard::lastAllowInput, 1);
     }
     {
         PollGuard guard(5); // inside the mapping pass
@@ -174,8 +181,8 @@ TEST(Quantize, PollsEveryOtherRowThenEveryRowAndStopsWhenCancelled) {
         EXPECT_FALSE(r.dib);
     }
     TempDir dir;
-    std::string out = dir.file("out.bmp");
-    std::string in = dir.write(d.file());
+    std::u16string out = dir.file(u"out.bmp");
+    std::u16string in = writeTemp(dir, d.file());
     PollGuard guard(6);
     EXPECT_EQ(reduceFile(in, out, 1), 2);
     EXPECT_FALSE(fileExists(out));

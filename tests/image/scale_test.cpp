@@ -2,8 +2,6 @@
 // headers and tables, every source form, cancellation.
 #include <gtest/gtest.h>
 
-#include <cstring>
-
 #include "image/scale.h"
 #include "image_test_util.h"
 
@@ -15,31 +13,24 @@ struct Scaled {
     int result;
     int32_t width, height;
     Bytes file;
-    const uint8_t* pixels() const { return &file[get32(file, 10)]; }
 };
 
 Scaled scale(TempDir& dir, const Dib& picture, int32_t w, int32_t h, int32_t keepAspect = 0) {
-    std::string out = dir.file("out" + std::to_string(w) + "x" + std::to_string(h) + ".bmp");
+    std::u16string out = dir.file(u"out.bmp");
     Scaled s{0, w, h, {}};
-    s.result = scaleToFile(entryFor(dir.write(picture.file())), u16(out).c_str(), &s.width, &s.height, keepAspect, 0);
-    s.file = readFile(out);
-    std::remove(out.c_str());
+    s.result = scaleToFile(entryFor(writeTemp(dir, picture.file())), out.c_str(), &s.width, &s.height,
+                           keepAspect, 0);
+    s.file = readAll(out);
+    std::filesystem::remove(std::filesystem::path(out));
     return s;
 }
 
 int logo(TempDir& dir, const Dib& picture, int32_t fast, Bytes* file) {
-    std::string out = dir.file("logo.sys");
-    int r = buildLogoBitmap(entryFor(dir.write(picture.file())), u16(out).c_str(), fast);
-    *file = readFile(out);
-    std::remove(out.c_str());
+    std::u16string out = dir.file(u"logo.sys");
+    int r = buildLogoBitmap(entryFor(writeTemp(dir, picture.file())), out.c_str(), fast);
+    *file = readAll(out);
+    std::filesystem::remove(std::filesystem::path(out));
     return r;
-}
-
-// Pixel of a 24-bit BMP file, counted from the top.
-uint32_t rgbAt(const Bytes& f, int32_t x, int32_t topRow) {
-    int32_t w = static_cast<int32_t>(get32(f, 18)), h = static_cast<int32_t>(get32(f, 22));
-    size_t at = get32(f, 10) + static_cast<size_t>(h - 1 - topRow) * strideOf(w, 24) + 3 * x;
-    return f[at + 2] << 16 | f[at + 1] << 8 | f[at];
 }
 
 constexpr size_t kLogoFileBytes = 14 + 40 + 1024 + 320 * 400;
@@ -71,108 +62,76 @@ TEST(Scale, KeepAspectFitsTheBoxOnOneSide) {
 }
 
 TEST(Scale, ResamplerTakesThePixelUnderEachOutputCentre) {
-    const struct {
-        uint32_t i, from, to, source;
-    } cases[] = {
-        {0, 2, 4, 0}, {1, 2, 4, 0}, {2, 2, 4, 1}, {3, 2, 4, 1}, // enlarging repeats
-        {0, 4, 2, 1}, {1, 4, 2, 3}, {0, 3, 2, 0}, {1, 3, 2, 2}, // reducing drops, symmetrically
-        {0, 7, 1, 3}, {65534, 65535, 65535, 65534},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(resampleIndex(c.i, c.from, c.to), c.source) << c.i << " of " << c.to << " from " << c.from;
+    // Symmetric choice when reducing; no overflow at the largest side.
+    EXPECT_EQ(resampleIndex(0, 4, 2), 1u);
+    EXPECT_EQ(resampleIndex(1, 4, 2), 3u);
+    EXPECT_EQ(resampleIndex(0, 7, 1), 3u);
+    EXPECT_EQ(resampleIndex(65534, 65535, 65535), 65534u);
 }
 
-TEST(Scale, TwentyFourBitPictureDoublesExactlyEitherWayUp) {
-    TempDir dir;
+TEST(Scale, EverySourceFormBecomesPlainRowsOfItsBitCountAndTable) {
     const uint32_t A = 0x112233, B = 0x445566, C = 0x778899, D = 0xAABBCC; // A B over C D
-    Dib up = rgb24(2, 2, [&](int32_t x, int32_t y) { return y == 1 ? (x ? B : A) : (x ? D : C); });
-    Dib down = rgb24(2, -2, [&](int32_t x, int32_t y) { return y == 0 ? (x ? B : A) : (x ? D : C); });
-    Scaled s = scale(dir, up, 4, 4);
-    ASSERT_EQ(s.result, 0);
-    EXPECT_EQ(s.width, 4);
-    ASSERT_EQ(s.file.size(), 14u + 40 + 4 * 12);
-    EXPECT_EQ(get32(s.file, 10), 54u);
-    EXPECT_EQ(get32(s.file, 46), 0u); // no table
-    const uint32_t expected[4][4] = {{A, A, B, B}, {A, A, B, B}, {C, C, D, D}, {C, C, D, D}};
-    for (int y = 0; y < 4; ++y)
-        for (int x = 0; x < 4; ++x)
-            EXPECT_EQ(rgbAt(s.file, x, y), expected[y][x]) << x << "," << y;
-    EXPECT_EQ(scale(dir, down, 4, 4).file, s.file);
-}
-
-TEST(Scale, PalettePicturesKeepBitCountAndTable) {
-    TempDir dir;
-    // 4-bit core-header source: 3-byte entries become 4-byte ones.
-    Dib core = dib(4, 1, 4, {0x12, 0x3F, 0, 0});
+    auto quad = [=](int32_t x, int32_t topRow) { return topRow == 0 ? (x ? B : A) : (x ? D : C); };
+    const Bytes doubled = rgb24(4, 4, [&](int32_t x, int32_t y) { return quad(x / 2, (3 - y) / 2); }).pixels;
+    Dib core = dib(4, 1, 4, {0x12, 0x3F, 0, 0}); // 3-byte entries become 4-byte ones
     core.headerSize = 12;
-    for (int i = 0; i < 16; ++i)
-        core.table.insert(core.table.end(), {static_cast<uint8_t>(i), static_cast<uint8_t>(2 * i), static_cast<uint8_t>(3 * i)});
-    Scaled s = scale(dir, core, 8, 2);
-    ASSERT_EQ(s.result, 0);
-    EXPECT_EQ(get32(s.file, 28) & 0xFFFF, 4u);
-    EXPECT_EQ(get32(s.file, 46), 16u); // biClrUsed = source entries
-    EXPECT_EQ(get32(s.file, 50), 0u);  // biClrImportant of a core source
-    EXPECT_EQ(get32(s.file, 10), 54u + 64);
-    EXPECT_EQ(get32(s.file, 54 + 4 * 5), 0x000F0A05u);
-    const uint8_t rows[8] = {0x11, 0x22, 0x33, 0xFF, 0x11, 0x22, 0x33, 0xFF}; // each pixel doubled
-    EXPECT_EQ(0, std::memcmp(s.pixels(), rows, 8));
-
-    // 1-bit 0101 0010 to 3 pixels: source columns 1, 4 and 6 give 1 0 1.
-    Scaled m = scale(dir, dib(8, 1, 1, {0x52, 0, 0, 0}, {0, 0, 0, 0, 255, 255, 255, 0}), 3, 1);
-    ASSERT_EQ(m.result, 0);
-    EXPECT_EQ(m.pixels()[0], 0xA0);
-}
-
-TEST(Scale, BitFieldPixelsBecomePlainPixelsOfTheSameBitCount) {
+    Bytes coreTable;
+    for (uint8_t i = 0; i < 16; ++i) {
+        const uint8_t entry[4] = {i, static_cast<uint8_t>(2 * i), static_cast<uint8_t>(3 * i), 0};
+        core.table.insert(core.table.end(), entry, entry + 3);
+        coreTable.insert(coreTable.end(), entry, entry + 4);
+    }
+    const Bytes mono = {0, 0, 0, 0, 255, 255, 255, 0}, rleTable = {1, 2, 3, 0, 4, 5, 6, 0, 7, 8, 9, 0};
+    const Dib up = rgb24(2, 2, [&](int32_t x, int32_t y) { return quad(x, 1 - y); });
+    const Dib f16 = dib(1, 1, 16, {0xE0, 0x07, 0, 0}).withMasks(0xF800, 0x07E0, 0x001F);
+    const Dib f32 = dib(1, 1, 32, {0x10, 0x20, 0x30, 0}).withMasks(0xFF, 0xFF00, 0xFF0000);
+    // A run of two 1s, end of line, one 2 (the rest never written stays 0),
+    // end of picture.
+    const Dib rle8 = dib(2, 2, 8, {2, 1, 0, 0, 1, 2, 0, 1}, rleTable, kBiRle8);
+    // Alternating nibbles, then an absolute run past the right edge.
+    const Dib rle4 = dib(5, 1, 4, {3, 0x12, 0, 3, 0x34, 0x50, 0, 1}, Bytes(24, 0), kBiRle4);
+    Dib rleCut = dib(2, 2, 8, {0, 9, 1, 2}, rleTable, kBiRle8); // absolute run longer than the block
+    rleCut.sizeImage = 1000;
+    const struct {
+        const char* what;
+        Dib picture;
+        int32_t width, height;
+        Bytes table, pixels;
+    } cases[] = {
+        {"24 bits doubled", up, 4, 4, {}, doubled},
+        {"24 bits top-down", rgb24(2, -2, quad), 4, 4, {}, doubled},
+        {"4-bit core header", core, 8, 2, coreTable, {0x11, 0x22, 0x33, 0xFF, 0x11, 0x22, 0x33, 0xFF}},
+        {"1 bit: columns 1, 4, 6", dib(8, 1, 1, {0x52, 0, 0, 0}, mono), 3, 1, mono, {0xA0, 0, 0, 0}},
+        {"5-6-5 green to 5-5-5", f16, 1, 1, {}, {0xE0, 0x03, 0, 0}},
+        {"32-bit fields, red and blue swapped", f32, 1, 1, {}, {0x30, 0x20, 0x10, 0}},
+        {"RLE8", rle8, 2, 2, rleTable, {1, 1, 0, 0, 2, 0, 0, 0}},
+        {"RLE4", rle4, 5, 1, Bytes(24, 0), {0x12, 0x13, 0x40, 0}},
+        {"RLE cut at the end of the block", rleCut, 2, 2, rleTable, Bytes(8, 0)},
+    };
     TempDir dir;
-    Scaled s = scale(dir, dib(1, 1, 16, {0xE0, 0x07, 0, 0}).withMasks(0xF800, 0x07E0, 0x001F), 1, 1);
-    ASSERT_EQ(s.result, 0);
-    EXPECT_EQ(get32(s.file, 30), kBiRgb);
-    EXPECT_EQ(get32(s.file, 54) & 0xFFFF, 0x03E0u); // full green 5-6-5 -> 5-5-5
-    // 32 bits with red and blue swapped.
-    Scaled s32 = scale(dir, dib(1, 1, 32, {0x10, 0x20, 0x30, 0}).withMasks(0xFF, 0xFF00, 0xFF0000), 1, 1);
-    ASSERT_EQ(s32.result, 0);
-    EXPECT_EQ(get32(s32.file, 54) & 0xFFFFFF, 0x102030u);
-}
-
-TEST(Scale, RlePicturesAreExpandedWithinTheirBlock) {
-    TempDir dir;
-    // Bottom row: a run of two 1s; end of line; top row: one 2 (the rest
-    // never written stays 0); end of picture.
-    const Bytes table = {1, 2, 3, 0, 4, 5, 6, 0, 7, 8, 9, 0};
-    Dib rle8 = dib(2, 2, 8, {2, 1, 0, 0, 1, 2, 0, 1}, table, kBiRle8);
-    Scaled s = scale(dir, rle8, 2, 2);
-    ASSERT_EQ(s.result, 0);
-    EXPECT_EQ(get32(s.file, 30), kBiRgb);
-    ASSERT_EQ(s.file.size(), 14u + 40 + 12 + 8);
-    EXPECT_EQ(get32(s.file, 46), 3u); // 8 bits keep their table
-    EXPECT_EQ(0, std::memcmp(&s.file[54], table.data(), 12));
-    EXPECT_EQ(0, std::memcmp(s.pixels(), "\1\1\0\0\2\0\0\0", 8));
-
-    // RLE4: a run of three alternating nibbles, then an absolute run of three
-    // whose last pixel falls past the right edge and is dropped.
-    Scaled s4 = scale(dir, dib(5, 1, 4, {3, 0x12, 0, 3, 0x34, 0x50, 0, 1}, Bytes(24, 0), kBiRle4), 5, 1);
-    ASSERT_EQ(s4.result, 0);
-    EXPECT_EQ(0, std::memcmp(s4.pixels(), "\x12\x13\x40\0", 4));
-
-    // An absolute run longer than the data is cut at the block's end.
-    Dib cut = rle8;
-    cut.pixels = {0, 9, 1, 2};
-    cut.sizeImage = 1000;
-    Scaled sc = scale(dir, cut, 2, 2);
-    ASSERT_EQ(sc.result, 0);
-    EXPECT_EQ(0, std::memcmp(sc.pixels(), "\0\0\0\0\0\0\0\0", 8));
+    for (const auto& c : cases) {
+        Scaled s = scale(dir, c.picture, c.width, c.height);
+        ASSERT_EQ(s.result, 0) << c.what;
+        ASSERT_GE(s.file.size(), 54u) << c.what;
+        EXPECT_EQ(get32(s.file, 28) & 0xFFFF, c.picture.bitCount) << c.what;
+        EXPECT_EQ(get32(s.file, 30), kBiRgb) << c.what;
+        EXPECT_EQ(get32(s.file, 46), c.table.size() / 4) << c.what; // biClrUsed: the source's entries
+        uint32_t offBits = get32(s.file, 10);
+        ASSERT_LE(offBits, s.file.size()) << c.what;
+        EXPECT_EQ(Bytes(s.file.begin() + 54, s.file.begin() + offBits), c.table) << c.what;
+        EXPECT_EQ(Bytes(s.file.begin() + offBits, s.file.end()), c.pixels) << c.what;
+    }
 }
 
 TEST(Scale, FailuresAndCancelLeaveTheOutputAlone) {
     TempDir dir;
     // Neither BMP nor JPEG: an existing output file stays as it was.
-    std::string out = dir.file("keep.bmp");
-    writeFile(out, Bytes{1, 2, 3});
+    std::u16string out = dir.file(u"keep.bmp");
+    writeAll(out, Bytes{1, 2, 3});
     int32_t w = 10, h = 10;
-    WallpaperEntry text = entryFor(dir.write(Bytes{'h', 'e', 'l', 'l', 'o'}, ".txt"));
-    EXPECT_EQ(scaleToFile(text, u16(out).c_str(), &w, &h, 0, 0), 1);
-    EXPECT_EQ(readFile(out), (Bytes{1, 2, 3}));
+    WallpaperEntry text = entryFor(writeTemp(dir, Bytes{'h', 'e', 'l', 'l', 'o'}, u".txt"));
+    EXPECT_EQ(scaleToFile(text, out.c_str(), &w, &h, 0, 0), 1);
+    EXPECT_EQ(readAll(out), (Bytes{1, 2, 3}));
     EXPECT_EQ(w, 10);
 
     Dib d = solid24(1, 1, 0x010203);
@@ -189,9 +148,9 @@ TEST(Scale, FailuresAndCancelLeaveTheOutputAlone) {
 TEST(Logo, FixedPaletteForTrueColourWithTheFastOption) {
     TempDir dir;
     Bytes f;
-    ASSERT_EQ(logo(dir, rgb24(3, 2, [](int32_t x, int32_t) { return x == 0 ? 0xFFFFFFu : (x == 1 ? 0x0033FFu : 0u); }), 1,
-                   &f),
-              1);
+    Dib picture =
+        rgb24(3, 2, [](int32_t x, int32_t) { return x == 0 ? 0xFFFFFFu : (x == 1 ? 0x0033FFu : 0u); });
+    ASSERT_EQ(logo(dir, picture, 1, &f), 1);
     ASSERT_EQ(f.size(), kLogoFileBytes);
     EXPECT_EQ(get32(f, 10), 1078u);
     EXPECT_EQ(get32(f, 18), 320u);

@@ -14,10 +14,12 @@ using namespace imgtest;
 
 namespace {
 
-LPCWSTR W(const std::u16string& s) { return reinterpret_cast<LPCWSTR>(s.c_str()); }
+LPCWSTR W(const std::u16string& s) {
+    return reinterpret_cast<LPCWSTR>(s.c_str());
+}
 
-HANDLE openExisting(const std::string& path) {
-    return CreateFileW(W(u16(path)), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+HANDLE openExisting(const std::u16string& path) {
+    return CreateFileW(W(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
                        nullptr);
 }
 
@@ -31,7 +33,8 @@ void drainQueue() {
 
 TEST(Win32Bmp, ReadsAndWritesThroughRealHandles) {
     TempDir dir;
-    std::string in = dir.write(solid24(2, 2, 0x405060).file()), out = dir.file("out.bmp"), reduced = dir.file("q.bmp");
+    std::u16string in = writeTemp(dir, solid24(2, 2, 0x405060).file()), out = dir.file(u"out.bmp"),
+                   reduced = dir.file(u"q.bmp");
     HANDLE h = openExisting(in);
     ASSERT_NE(h, INVALID_HANDLE_VALUE);
     int32_t abortFlag = 1;
@@ -43,16 +46,16 @@ TEST(Win32Bmp, ReadsAndWritesThroughRealHandles) {
 
     DibLayout l;
     ASSERT_TRUE(locateDib(dib, &l));
-    ASSERT_EQ(writeBmpFile(u16(out).c_str(), dib.data(), nullptr, 0, dib.data() + l.pixelOffset, l.stride, 2), 1);
+    ASSERT_EQ(writeBmpFile(out.c_str(), dib.data(), nullptr, 0, dib.data() + l.pixelOffset, l.stride, 2), 1);
     HANDLE back = openExisting(out);
     ASSERT_NE(back, INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetFileSize(back, nullptr), 70u);
     CloseHandle(back);
-    EXPECT_EQ(readFile(out), readFile(in));
+    EXPECT_EQ(readAll(out), readAll(in));
 
     // Reduced file to file through the same layer.
-    EXPECT_EQ(quantizeTo256(WallpaperEntry(), u16(in).c_str(), u16(reduced).c_str(), 0, PackedDib(), nullptr), 1);
-    EXPECT_NE(GetFileAttributesW(W(u16(reduced))), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(quantizeTo256(WallpaperEntry(), in.c_str(), reduced.c_str(), 0, PackedDib(), nullptr), 1);
+    EXPECT_NE(GetFileAttributesW(W(reduced)), INVALID_FILE_ATTRIBUTES);
 
     EXPECT_EQ(writeBmpFile(u"Q:\\no\\such\\folder\\x.bmp", dib.data(), nullptr, 0, dib.data() + l.pixelOffset,
                            l.stride, 2),
@@ -61,7 +64,7 @@ TEST(Win32Bmp, ReadsAndWritesThroughRealHandles) {
 
 TEST(Win32FileSource, AttachedHandleInTheMiddleReadsFromTheStart) {
     TempDir dir;
-    HANDLE h = openExisting(dir.write({1, 2, 3, 4, 5, 6}, ".jpg"));
+    HANDLE h = openExisting(writeTemp(dir, {1, 2, 3, 4, 5, 6}, u".jpg"));
     ASSERT_NE(h, INVALID_HANDLE_VALUE);
     SetFilePointer(h, 4, nullptr, FILE_BEGIN);
     {
@@ -77,7 +80,7 @@ TEST(Win32FileSource, AttachedHandleInTheMiddleReadsFromTheStart) {
     CloseHandle(h);
 
     FileSource source;
-    ASSERT_EQ(source.openFile(u16(dir.write({}, ".jpg")).c_str()), 1);
+    ASSERT_EQ(source.openFile(writeTemp(dir, {}, u".jpg").c_str()), 1);
     uint8_t b[4];
     bool end = false;
     EXPECT_EQ(source.read(b, 4, &end), 0);
