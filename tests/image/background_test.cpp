@@ -105,14 +105,4 @@ TEST(Background, PollsEveryOtherRowAndCancels) {
     EXPECT_EQ(estimatePictureColour(d.packed(), 1, &c), 2);
     EXPECT_EQ(c, 1234u);
 }
-
-TEST(Background, EntryWithABmpFile) {
-    TempDir dir;
-    WallpaperEntry entry = entryFor(writeTemp(dir, solid24(2, 1, 0x646464).file()));
-    uint32_t c = 0;
-    ASSERT_EQ(estimateBackground(entry, &c), 0);
-    EXPECT_EQ(c, rgb(105, 105, 105));
-    EXPECT_EQ(estimateBackground(entry, nullptr), 1);
-    EXPECT_EQ(estimateBackground(WallpaperEntry(), &c), 1);
-}
 #endif

@@ -156,4 +156,6 @@ TEST_F(ConvertJpeg, JpegEstimateEqualsThatOfItsDecodedBmp) {
     ASSERT_EQ(estimateBackground(entryFor(dataFile("colour_24x20_top_white.jpg")), &a), 0);
     ASSERT_EQ(estimateBackground(entryFor(bmp), &b), 0);
     EXPECT_EQ(a, b);
+    EXPECT_EQ(estimateBackground(entryFor(bmp), nullptr), 1);
+    EXPECT_EQ(estimateBackground(WallpaperEntry(), &b), 1);
 }
