@@ -28,8 +28,7 @@ struct Reduced {
 Reduced reduce(const Dib& source, int32_t allowInput = 0) {
     Reduced r;
     r.result = quantizeTo256(kEntry, nullptr, nullptr, allowInput, source.packed(), &r.dib);
-    if (r.dib)
-        EXPECT_TRUE(locateDib(r.dib, &r.layout));
+    EXPECT_TRUE(!r.dib || locateDib(r.dib, &r.layout));
     return r;
 }
 
