@@ -1,103 +1,62 @@
-// Helpers for the picture tests: a scratch folder, whole-file reads and
-// writes, BMP files built byte by byte, and a scripted cancel poll.
+// Helpers for the picture tests: BMP pictures built byte by byte, files of
+// them, and a scripted cancel poll.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
+#include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "collection/wallpaper_entry.h"
 #include "image/packed_dib.h"
 #include "platform/cancel.h"
 #include "platform/text.h"
-
-#ifdef _WIN32
-#include <direct.h>
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
+#include "test_support.h"
 
 namespace imgtest {
 
 using Bytes = std::vector<uint8_t>;
 
-class TempDir {
-  public:
-    TempDir() {
-#ifdef _WIN32
-        char buffer[] = "plochar-image-XXXXXX";
-        _mktemp_s(buffer, sizeof buffer);
-        _mkdir(buffer);
-        dir_ = buffer;
-#else
-        char buffer[] = "/tmp/plochar-image-XXXXXX";
-        dir_ = mkdtemp(buffer) ? buffer : "/tmp";
-#endif
-    }
-    ~TempDir() {
-        for (const auto& f : made_)
-            std::remove(f.c_str());
-#ifdef _WIN32
-        _rmdir(dir_.c_str());
-#else
-        rmdir(dir_.c_str());
-#endif
-    }
-    std::string file(const std::string& name) {
-        std::string p = dir_ + "/" + name;
-        made_.push_back(p);
-        return p;
-    }
-    std::u16string path(const std::string& name) { return plat::fromUtf8(file(name)); }
+using testing_support::readAll;
+using testing_support::TempDir;
+using testing_support::writeAll;
 
-  private:
-    std::string dir_;
-    std::vector<std::string> made_;
-};
-
-inline void writeFile(const std::string& path, const Bytes& bytes) {
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f)
-        return;
-    if (!bytes.empty())
-        std::fwrite(bytes.data(), 1, bytes.size(), f);
-    std::fclose(f);
+inline std::u16string u16(const std::string& s) {
+    return plat::fromUtf8(s);
+}
+inline bool fileExists(const std::u16string& path) {
+    return std::filesystem::exists(std::filesystem::path(path));
 }
 
-inline bool fileExists(const std::string& path) {
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (f)
-        std::fclose(f);
-    return f != nullptr;
+// A new file of the given bytes in `dir`.
+inline std::u16string writeTemp(const TempDir& dir, const Bytes& bytes, const char16_t* suffix = u".bmp") {
+    static int count = 0;
+    std::u16string path = dir.file(u16("f" + std::to_string(++count)) + suffix);
+    writeAll(path, bytes);
+    return path;
 }
 
-inline Bytes readFile(const std::string& path) {
-    Bytes bytes;
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f)
-        return bytes;
-    uint8_t buffer[65536];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
-        bytes.insert(bytes.end(), buffer, buffer + n);
-    std::fclose(f);
-    return bytes;
+inline WallpaperEntry entryFor(const std::u16string& path) {
+    WallpaperEntry entry;
+    plat::copyText(entry.path, plat::kPathUnits, path.c_str());
+    return entry;
 }
 
 inline void put16(Bytes& b, size_t at, uint16_t v) {
-    b[at] = static_cast<uint8_t>(v);
-    b[at + 1] = static_cast<uint8_t>(v >> 8);
+    writeLe16(&b[at], v);
 }
 inline void put32(Bytes& b, size_t at, uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        b[at + i] = static_cast<uint8_t>(v >> (8 * i));
+    writeLe32(&b[at], v);
 }
 inline uint32_t get32(const Bytes& b, size_t at) {
-    return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<uint32_t>(b[at + 3]) << 24);
+    return readLe32(&b[at]);
 }
-inline uint16_t get16(const Bytes& b, size_t at) { return static_cast<uint16_t>(b[at] | (b[at + 1] << 8)); }
+
+inline uint32_t strideOf(int32_t width, int bits) {
+    return ((static_cast<uint32_t>(width) * bits + 31) / 32) * 4;
+}
 
 // A DIB (no file header) of the given header form. `table` holds 4-byte
 // entries (3-byte for a core header); `pixels` the rows as stored.
@@ -129,9 +88,8 @@ struct Dib {
             put32(b, 16, compression);
             put32(b, 20, sizeImage);
             put32(b, 32, clrUsed);
-            if (compression == 3) {
-                if (headerSize == 40)
-                    b.resize(52);
+            if (compression == kBiBitfields) {
+                b.resize(headerSize == 40 ? 52 : headerSize);
                 for (int i = 0; i < 3; ++i)
                     put32(b, 40 + 4 * i, masks[i]);
             }
@@ -146,8 +104,8 @@ struct Dib {
         Bytes d = build();
         Bytes f(14 + d.size(), 0);
         put16(f, 0, 0x4D42);
-        put32(f, 2, static_cast<uint32_t>(14 + d.size()));
-        put32(f, 10, static_cast<uint32_t>(14 + d.size() - pixels.size()));
+        put32(f, 2, static_cast<uint32_t>(f.size()));
+        put32(f, 10, static_cast<uint32_t>(f.size() - pixels.size()));
         for (size_t i = 0; i < d.size(); ++i)
             f[14 + i] = d[i];
         return f;
@@ -156,54 +114,61 @@ struct Dib {
     PackedDib packed() const {
         Bytes d = build();
         PackedDib p = PackedDib::allocate(static_cast<uint32_t>(d.size()));
-        for (size_t i = 0; i < d.size(); ++i)
-            p.data()[i] = d[i];
+        std::copy(d.begin(), d.end(), p.data());
         return p;
+    }
+
+    Dib& withMasks(uint32_t red, uint32_t green, uint32_t blue) {
+        compression = kBiBitfields;
+        masks[0] = red, masks[1] = green, masks[2] = blue;
+        return *this;
     }
 };
 
-inline uint32_t strideOf(int32_t width, int bits) { return ((static_cast<uint32_t>(width) * bits + 31) / 32) * 4; }
+// An info-header picture; biClrUsed counts the 4-byte entries of `table`.
+inline Dib dib(int32_t width, int32_t height, uint16_t bitCount, Bytes pixels, Bytes table = {},
+               uint32_t compression = kBiRgb) {
+    Dib d;
+    d.width = width, d.height = height, d.bitCount = bitCount, d.compression = compression;
+    d.clrUsed = static_cast<uint32_t>(table.size() / 4);
+    d.table = std::move(table);
+    d.pixels = std::move(pixels);
+    return d;
+}
 
-// Pixels of a 24-bit picture (rows as stored) filled by colour(x, storageRow).
-template <typename F> Bytes rows24(int32_t width, int32_t rows, F colour) {
+// A 24-bit picture whose pixel (x, storage row) is colour(x, y), 0xRRGGBB.
+template <typename F> Dib rgb24(int32_t width, int32_t height, F colour) {
+    int32_t rows = height < 0 ? -height : height;
     uint32_t stride = strideOf(width, 24);
     Bytes p(static_cast<size_t>(stride) * rows, 0);
     for (int32_t y = 0; y < rows; ++y)
         for (int32_t x = 0; x < width; ++x) {
-            uint32_t c = colour(x, y); // 0xRRGGBB
+            uint32_t c = colour(x, y);
             size_t at = static_cast<size_t>(y) * stride + 3 * x;
-            p[at] = static_cast<uint8_t>(c);
-            p[at + 1] = static_cast<uint8_t>(c >> 8);
+            p[at] = static_cast<uint8_t>(c), p[at + 1] = static_cast<uint8_t>(c >> 8);
             p[at + 2] = static_cast<uint8_t>(c >> 16);
         }
-    return p;
+    return dib(width, height, 24, std::move(p));
+}
+inline Dib solid24(int32_t width, int32_t height, uint32_t colour) {
+    return rgb24(width, height, [=](int32_t, int32_t) { return colour; });
 }
 
-// A cancel poll that answers 1 from its n-th call on (1-based) and counts
-// the calls and what allowInput they carried.
-struct ScriptedPoll {
-    static inline int calls = 0;
-    static inline int cancelFrom = 0; // 0: never
-    static inline int lastAllowInput = -1;
+// Installs, for one scope, a cancel poll that answers 1 from its n-th call
+// on (1-based; 0: never) and counts the calls and what allowInput they carried.
+struct PollGuard {
+    static inline int calls = 0, cancelFrom = 0, lastAllowInput = -1;
     static int poll(int32_t allowInput) {
         ++calls;
         lastAllowInput = allowInput;
         return cancelFrom && calls >= cancelFrom ? 1 : 0;
     }
-    static void install(int from) {
-        calls = 0;
-        cancelFrom = from;
-        lastAllowInput = -1;
+    explicit PollGuard(int from) {
+        calls = 0, cancelFrom = from, lastAllowInput = -1;
         plat::setAbortPoll(&poll);
     }
-    static void remove() { plat::setAbortPoll(nullptr); }
-};
-
-// Installs the scripted poll for one test and always removes it again.
-struct PollGuard {
-    explicit PollGuard(int cancelFrom) { ScriptedPoll::install(cancelFrom); }
     ~PollGuard() {
-        ScriptedPoll::remove();
+        plat::setAbortPoll(nullptr);
         AbortRequest = 0;
     }
 };

@@ -5,7 +5,6 @@
 #include <cstring>
 
 #include "image/background.h"
-#include "image/bmp_file.h"
 #include "image/bmp_row_sink.h"
 #include "image/jpeg/jpeg_decoder.h"
 #include "image/jpeg/memory_source.h"
@@ -18,83 +17,65 @@ using namespace imgtest;
 
 namespace {
 
-std::string dataFile(const char* name) { return std::string(PLOCHAR_SOURCE_DIR) + "/tests/image/data/" + name; }
-std::u16string dataPath(const char* name) { return plat::fromUtf8(dataFile(name)); }
+std::u16string dataFile(const char* name) {
+    return u16(std::string(PLOCHAR_SOURCE_DIR) + "/tests/image/data/" + name);
+}
 
 // The accurate decoder path throughout, so results are exact.
-struct AccuratePath {
-    int32_t saved = HasMmx;
-    AccuratePath() { HasMmx = 0; }
-    ~AccuratePath() { HasMmx = saved; }
-};
+class ConvertJpeg : public ::testing::Test {
+  protected:
+    ConvertJpeg() { HasMmx = 0; }
+    ~ConvertJpeg() override { HasMmx = saved_; }
+    int32_t abortFlag = 0;
+    int toFile(const std::u16string& in, const std::u16string& out) {
+        return convertJpeg(nullptr, in.c_str(), out.c_str(), &abortFlag, nullptr);
+    }
+    PackedDib toMemory(const std::u16string& in) {
+        PackedDib dib;
+        return convertJpeg(nullptr, in.c_str(), u"", &abortFlag, &dib) ? std::move(dib) : PackedDib();
+    }
 
-PackedDib toMemory(const std::u16string& path, int32_t* abortFlag) {
-    PackedDib dib;
-    if (!convertJpeg(nullptr, path.c_str(), u"", abortFlag, &dib))
-        return {};
-    return dib;
-}
+  private:
+    int32_t saved_ = HasMmx;
+};
 
 } // namespace
 
-TEST(BmpRowSink, GreyRowsGoBottomUpUnderAGreyRamp) {
-    BmpRowSink sink;
-    ASSERT_EQ(sink.begin(3, 2, 1), 1);
-    EXPECT_EQ(sink.stride, 4);
-    EXPECT_EQ(sink.rowsLeft, 2);
-    const uint8_t top[3] = {1, 2, 3}, bottom[3] = {4, 5, 6};
-    ASSERT_EQ(sink.putRow(top, 3), 1);
-    ASSERT_EQ(sink.putRow(bottom, 3), 1);
-    EXPECT_EQ(sink.putRow(top, 3), 0); // never more rows than the height
-
-    PackedDib dib = sink.finish();
-    ASSERT_TRUE(dib);
-    ASSERT_EQ(dib.size(), 40u + 1024 + 8);
-    EXPECT_EQ(readLe32(dib.data()), 40u);
-    EXPECT_EQ(readLe32(dib.data() + 8), 2u); // positive: bottom-up
-    EXPECT_EQ(readLe16(dib.data() + 14), 8);
-    EXPECT_EQ(readLe32(dib.data() + 32), 0u); // biClrUsed 0: 256 by the bit count
-    EXPECT_EQ(readLe32(dib.data() + 40 + 4 * 200), 0x00C8C8C8u);
-    const uint8_t rows[8] = {4, 5, 6, 0, 1, 2, 3, 0};
-    EXPECT_EQ(0, std::memcmp(dib.data() + 1064, rows, 8));
-
-    // Taking the picture hands over the same bytes and empties the sink.
-    PackedDib taken = sink.takePicture();
-    ASSERT_EQ(taken.size(), dib.size());
-    EXPECT_EQ(0, std::memcmp(taken.data(), dib.data(), dib.size()));
-    EXPECT_FALSE(sink.finish());
-    EXPECT_EQ(sink.putRow(top, 3), 0);
-}
-
-TEST(BmpRowSink, ColourRowsBecomeBlueGreenRedWithZeroPadding) {
-    BmpRowSink sink;
-    ASSERT_EQ(sink.begin(1, 1, 3), 1);
-    EXPECT_EQ(sink.stride, 4);
+// The layout of the rows is checked through the conversion below.
+TEST(BmpRowSink, RefusesRowsItCannotPlaceAndHandsOverItsPicture) {
+    BmpRowSink grey;
+    ASSERT_EQ(grey.begin(3, 2, 1), 1);
     const uint8_t row[4] = {10, 20, 30, 99};
-    EXPECT_EQ(sink.putRow(row, 3), 0); // shorter than one 4-byte pixel
-    ASSERT_EQ(sink.putRow(row, 4), 1);
-    PackedDib dib = sink.finish();
-    ASSERT_EQ(dib.size(), 44u);
-    const uint8_t pixel[4] = {30, 20, 10, 0};
-    EXPECT_EQ(0, std::memcmp(dib.data() + 40, pixel, 4));
-    EXPECT_EQ(readLe16(dib.data() + 14), 24);
+    ASSERT_EQ(grey.putRow(row, 3), 1);
+    ASSERT_EQ(grey.putRow(row, 3), 1);
+    EXPECT_EQ(grey.putRow(row, 3), 0); // never more rows than the height
+    PackedDib copy = grey.finish();
+    PackedDib taken = grey.takePicture(); // the same bytes, and the sink is empty
+    ASSERT_EQ(taken.size(), 40u + 1024 + 8);
+    ASSERT_EQ(copy.size(), taken.size());
+    EXPECT_EQ(0, std::memcmp(taken.data(), copy.data(), copy.size()));
+    EXPECT_FALSE(grey.finish());
+    EXPECT_EQ(grey.putRow(row, 3), 0);
 
-    EXPECT_EQ(sink.begin(0, 5, 3), 0);
-    EXPECT_EQ(sink.putRow(row, 4), 0);
+    BmpRowSink colour;
+    ASSERT_EQ(colour.begin(1, 1, 3), 1);
+    EXPECT_EQ(colour.putRow(row, 3), 0); // shorter than one 4-byte pixel
+    EXPECT_EQ(colour.putRow(row, 4), 1);
+    EXPECT_EQ(colour.begin(0, 5, 3), 0);
+    EXPECT_EQ(colour.putRow(row, 4), 0);
 }
 
-TEST(ConvertJpeg, GreyPictureIsAnEightBitFileWithAGreyTable) {
-    AccuratePath accurate;
+TEST_F(ConvertJpeg, GreyPictureIsAnEightBitFileWithAGreyTable) {
     TempDir dir;
-    std::string out = dir.file("grey.bmp");
-    int32_t abortFlag = 1;
-    ASSERT_EQ(convertJpeg(nullptr, dataPath("grey_3x2.jpg").c_str(), plat::fromUtf8(out).c_str(), &abortFlag, nullptr),
-              1);
+    std::u16string out = dir.file(u"grey.bmp");
+    abortFlag = 1;
+    ASSERT_EQ(toFile(dataFile("grey_3x2.jpg"), out), 1);
     EXPECT_EQ(abortFlag, 0);
-    Bytes f = readFile(out);
-    ASSERT_EQ(f.size(), 1078u + 2 * 4);
+    Bytes f = readAll(out);
+    ASSERT_EQ(f.size(), 1078u + 2 * 4); // width 3, rows of 4 bytes
     EXPECT_EQ(get32(f, 10), 1078u);
     EXPECT_EQ(get32(f, 2), f.size());
+    EXPECT_EQ(get32(f, 54 + 4 * 200), 0x00C8C8C8u);
     EXPECT_EQ(get32(f, 54 + 4 * 255), 0x00FFFFFFu);
     // Top row of the picture (10, 128, 250) is the last stored row.
     EXPECT_NEAR(f[1078 + 4], 10, 3);
@@ -103,9 +84,8 @@ TEST(ConvertJpeg, GreyPictureIsAnEightBitFileWithAGreyTable) {
     EXPECT_EQ(f[1078 + 3], 0);
 }
 
-TEST(ConvertJpeg, ColourPixelTakesBlueFromTheDecodersThirdByte) {
-    AccuratePath accurate;
-    Bytes jpeg = readFile(dataFile("colour_1x1.jpg"));
+TEST_F(ConvertJpeg, ColourPixelTakesBlueFromTheDecodersThirdByte) {
+    Bytes jpeg = readAll(dataFile("colour_1x1.jpg"));
     MemorySource source(jpeg.data(), jpeg.size());
     JpegDecoder decoder(&source, false);
     ASSERT_EQ(decoder.begin(), 0);
@@ -113,56 +93,25 @@ TEST(ConvertJpeg, ColourPixelTakesBlueFromTheDecodersThirdByte) {
     uint32_t bytes = 0;
     ASSERT_EQ(decoder.decodeScanLine(&row, &bytes), 0);
 
-    int32_t abortFlag = 0;
-    PackedDib dib = toMemory(dataPath("colour_1x1.jpg"), &abortFlag);
-    ASSERT_TRUE(dib);
+    PackedDib dib = toMemory(dataFile("colour_1x1.jpg"));
     ASSERT_EQ(dib.size(), 44u);
-    EXPECT_EQ(dib.data()[40], row[2]);
-    EXPECT_EQ(dib.data()[41], row[1]);
-    EXPECT_EQ(dib.data()[42], row[0]);
-    EXPECT_EQ(dib.data()[43], 0);
+    const uint8_t expected[4] = {row[2], row[1], row[0], 0};
+    EXPECT_EQ(0, std::memcmp(dib.data() + 40, expected, 4));
 }
 
-TEST(ConvertJpeg, FirstDecodedRowIsTheLastStoredRow) {
-    AccuratePath accurate;
-    int32_t abortFlag = 0;
-    PackedDib dib = toMemory(dataPath("colour_24x20_top_white.jpg"), &abortFlag);
-    ASSERT_TRUE(dib);
+TEST_F(ConvertJpeg, FirstRowIsStoredLastAndCancelLeavesBlackBelowIt) {
+    PackedDib dib = toMemory(dataFile("colour_24x20_top_white.jpg"));
     DibLayout l;
     ASSERT_TRUE(locateDib(dib, &l));
     EXPECT_EQ(l.rows, 20);
     EXPECT_FALSE(l.topDown);
     EXPECT_GT(dib.data()[l.pixelOffset + 19 * l.stride], 200);
     EXPECT_LT(dib.data()[l.pixelOffset], 50);
-}
 
-TEST(ConvertJpeg, DecoderFaultHalfWayGivesNoPicture) {
-    AccuratePath accurate;
-    TempDir dir;
-    Bytes jpeg = readFile(dataFile("grey_8x32_restart.jpg"));
-    ASSERT_EQ(jpeg.size(), 369u);
-    ASSERT_EQ(jpeg[351], 0xD1);
-    jpeg[351] = 0xD5; // the second restart marker out of sequence
-    std::string in = dir.file("broken.jpg"), out = dir.file("broken.bmp");
-    writeFile(in, jpeg);
-    int32_t abortFlag = 0;
-    EXPECT_EQ(convertJpeg(nullptr, plat::fromUtf8(in).c_str(), plat::fromUtf8(out).c_str(), &abortFlag, nullptr), 0);
-    EXPECT_FALSE(fileExists(out));
-    EXPECT_FALSE(toMemory(plat::fromUtf8(in), &abortFlag));
-
-    // Intact, the same stream converts.
-    EXPECT_TRUE(toMemory(dataPath("grey_8x32_restart.jpg"), &abortFlag));
-}
-
-TEST(ConvertJpeg, CancelAfterTheFirstRowKeepsTheSizeWithBlackBelow) {
-    AccuratePath accurate;
     AbortRequest = 1; // the cancel menu, seen by the first poll
-    int32_t abortFlag = 0;
-    PackedDib dib = toMemory(dataPath("colour_24x20_top_white.jpg"), &abortFlag);
+    dib = toMemory(dataFile("colour_24x20_top_white.jpg"));
     AbortRequest = 0;
-    ASSERT_TRUE(dib);
     EXPECT_EQ(abortFlag, 1);
-    DibLayout l;
     ASSERT_TRUE(locateDib(dib, &l));
     EXPECT_EQ(l.rows, 20);
     EXPECT_EQ(l.width, 24);
@@ -171,37 +120,42 @@ TEST(ConvertJpeg, CancelAfterTheFirstRowKeepsTheSizeWithBlackBelow) {
         ASSERT_EQ(dib.data()[l.pixelOffset + i], 0) << i;
 }
 
-TEST(ConvertJpeg, HandleWinsOverPathAndEmptyOutputSelectsMemory) {
-    AccuratePath accurate;
-    plat::FileHandle f = plat::openForRead(dataPath("grey_3x2.jpg").c_str());
+TEST_F(ConvertJpeg, DecoderFaultHalfWayGivesNoPicture) {
+    TempDir dir;
+    Bytes jpeg = readAll(dataFile("grey_8x32_restart.jpg"));
+    ASSERT_EQ(jpeg.size(), 369u);
+    ASSERT_EQ(jpeg[351], 0xD1);
+    EXPECT_TRUE(toMemory(dataFile("grey_8x32_restart.jpg"))); // intact, it converts
+    jpeg[351] = 0xD5;                                         // the second restart marker out of sequence
+    std::u16string in = writeTemp(dir, jpeg, u".jpg"), out = dir.file(u"broken.bmp");
+    EXPECT_EQ(toFile(in, out), 0);
+    EXPECT_FALSE(fileExists(out));
+    EXPECT_FALSE(toMemory(in));
+}
+
+TEST_F(ConvertJpeg, HandleWinsOverPathAndEmptyOutputSelectsMemory) {
+    plat::FileHandle f = plat::openForRead(dataFile("grey_3x2.jpg").c_str());
     ASSERT_NE(f, nullptr);
     ASSERT_TRUE(plat::seekTo(f, 100)); // the conversion rewinds
     PackedDib dib;
-    int32_t abortFlag = 0;
     ASSERT_EQ(convertJpeg(f, u"/no/such/picture.jpg", nullptr, &abortFlag, &dib), 1);
     EXPECT_EQ(dib.size(), 40u + 1024 + 8);
-    // The borrowed handle stays open.
-    uint32_t size = 0;
+    uint32_t size = 0; // the borrowed handle stays open
     EXPECT_TRUE(plat::fileSize(f, &size));
     plat::closeFile(f);
 
     EXPECT_EQ(convertJpeg(nullptr, u"", nullptr, &abortFlag, &dib), 0);
-    EXPECT_EQ(convertJpeg(nullptr, dataPath("grey_3x2.jpg").c_str(), nullptr, &abortFlag, nullptr), 0);
+    EXPECT_EQ(convertJpeg(nullptr, dataFile("grey_3x2.jpg").c_str(), nullptr, &abortFlag, nullptr), 0);
 }
 
-TEST(ConvertJpeg, JpegEstimateEqualsThatOfItsDecodedBmp) {
-    AccuratePath accurate;
+TEST_F(ConvertJpeg, JpegEstimateEqualsThatOfItsDecodedBmp) {
     TempDir dir;
-    std::string bmp = dir.file("decoded.bmp");
-    int32_t abortFlag = 0;
-    ASSERT_EQ(convertJpeg(nullptr, dataPath("colour_24x20_top_white.jpg").c_str(), plat::fromUtf8(bmp).c_str(),
-                          &abortFlag, nullptr),
-              1);
-    WallpaperEntry fromJpeg, fromBmp;
-    plat::copyText(fromJpeg.path, plat::kPathUnits, dataPath("colour_24x20_top_white.jpg").c_str());
-    plat::copyText(fromBmp.path, plat::kPathUnits, plat::fromUtf8(bmp).c_str());
+    std::u16string bmp = dir.file(u"decoded.bmp");
+    ASSERT_EQ(toFile(dataFile("colour_24x20_top_white.jpg"), bmp), 1);
     uint32_t a = 1, b = 2;
-    ASSERT_EQ(estimateBackground(fromJpeg, &a), 0);
-    ASSERT_EQ(estimateBackground(fromBmp, &b), 0);
+    ASSERT_EQ(estimateBackground(entryFor(dataFile("colour_24x20_top_white.jpg")), &a), 0);
+    ASSERT_EQ(estimateBackground(entryFor(bmp), &b), 0);
     EXPECT_EQ(a, b);
+    EXPECT_EQ(estimateBackground(entryFor(bmp), nullptr), 1);
+    EXPECT_EQ(estimateBackground(WallpaperEntry(), &b), 1);
 }
