@@ -150,7 +150,11 @@ int quantizeTo256(const WallpaperEntry& entry, const char16_t* inputPath, const 
         int32_t abortFlag = 0; // the file read itself is not cancellable by keys
         source = plat::seekTo(file, 0) ? readBmp(file, &abortFlag) : PackedDib();
         plat::closeFile(file);
-        if (!source || abortFlag) // a cancelled read is a failure here
+        // The cancel popup can stop the read too: that is the user's wish,
+        // not a failure to report with an error box.
+        if (abortFlag)
+            return 2;
+        if (!source)
             return 0;
     } else if (!source || !result) {
         return 0;
