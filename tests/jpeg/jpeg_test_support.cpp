@@ -1,73 +1,18 @@
 #include "jpeg_test_support.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <limits>
 
 #include "image/jpeg/jpeg_decoder.h"
 #include "image/jpeg/memory_source.h"
 
 namespace jpegtest {
 
-Picture makePicture(int32_t width, int32_t height, int32_t components, bool photo, uint32_t seed) {
-    Picture p{width, height, components, std::vector<uint8_t>(size_t(width) * height * components)};
-    static const uint8_t palette[6][3] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255}, {0, 0, 0}, {255, 255, 0}};
-    uint32_t rng = seed * 2654435761u + 12345u;
-    const double fx = 6.2831853 / (width + 7), fy = 6.2831853 / (height + 5);
-    for (int32_t y = 0; y < height; ++y) {
-        for (int32_t x = 0; x < width; ++x) {
-            const double base = 128 + 70 * std::sin(x * fx * 1.3 + seed) * std::cos(y * fy * 0.9) +
-                                18 * std::sin(x * 0.45 + y * 0.31) * std::sin(y * 0.23 - x * 0.05);
-            for (int32_t c = 0; c < components; ++c) {
-                double v = palette[((x / 5) + (y / 3) * 2) % 6][c];
-                if (!photo && x % 11 == 0) v = 128;
-                if (photo) {
-                    rng ^= rng << 13, rng ^= rng >> 17, rng ^= rng << 5;
-                    v = base + (c == 0 ? 0 : (c == 1 ? 30 * std::cos(y * fy * 2) : -25 * std::sin(x * fx * 3))) +
-                        (static_cast<int32_t>(rng % 13) - 6);
-                }
-                p.samples[(size_t(y) * width + x) * components + c] =
-                    static_cast<uint8_t>(v < 0 ? 0 : (v > 255 ? 255 : v + 0.5));
-            }
-        }
-    }
-    return p;
-}
-
-bool writePnm(const std::string& path, const Picture& picture) {
-    std::ofstream f(path, std::ios::binary);
-    f << (picture.components == 1 ? "P5\n" : "P6\n") << picture.width << " " << picture.height << "\n255\n";
-    f.write(reinterpret_cast<const char*>(picture.samples.data()), std::streamsize(picture.samples.size()));
-    return static_cast<bool>(f);
-}
-
-// Reads what djpeg writes: "P5" or "P6", width, height, 255, one white-space byte.
-bool readPnm(const std::string& path, Picture& picture) {
-    std::ifstream f(path, std::ios::binary);
-    std::string magic;
-    int32_t maximum = 0;
-    f >> magic >> picture.width >> picture.height >> maximum;
-    f.get();
-    picture.components = magic == "P5" ? 1 : 3;
-    picture.samples.resize(size_t(picture.width) * picture.height * picture.components);
-    f.read(reinterpret_cast<char*>(picture.samples.data()), std::streamsize(picture.samples.size()));
-    return f && maximum == 255 && (magic == "P5" || magic == "P6");
-}
-
 Bytes readFile(const std::string& path) {
     std::ifstream f(path, std::ios::binary);
     return Bytes(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
-}
-
-bool run(const std::string& command) { return std::system(command.c_str()) == 0; }
-
-std::string workDir() {
-    std::filesystem::create_directories(PLOCHAR_JPEG_WORK_DIR);
-    return PLOCHAR_JPEG_WORK_DIR;
 }
 
 Decoded decode(const Bytes& bytes, bool fast, int32_t chunkLimit, int32_t failAtRead) {
@@ -113,23 +58,6 @@ Decoded decode(const Bytes& bytes, bool fast, int32_t chunkLimit, int32_t failAt
     rule(source.attaches == 1 && source.detaches == 1, "source not attached and detached once");
     return d;
 }
-
-Difference compare(const Picture& a, const Picture& b) {
-    Difference d;
-    if (a.samples.size() != b.samples.size() || a.samples.empty()) return {256, 256, 256, 0};
-    double sum = 0, squares = 0, signedSum = 0;
-    for (size_t i = 0; i < a.samples.size(); ++i) {
-        const int32_t diff = int32_t(a.samples[i]) - int32_t(b.samples[i]);
-        d.maxAbs = std::max(d.maxAbs, std::abs(diff));
-        signedSum += diff, sum += std::abs(diff), squares += double(diff) * diff;
-    }
-    const double n = double(a.samples.size());
-    d.meanAbs = sum / n, d.meanSigned = signedSum / n;
-    d.psnr = squares == 0 ? std::numeric_limits<double>::infinity() : 10 * std::log10(255.0 * 255.0 / (squares / n));
-    return d;
-}
-
-// ---- stream builder ----
 
 void ScanWriter::bits(uint32_t value, int32_t count) {
     for (int32_t i = count - 1; i >= 0; --i) {

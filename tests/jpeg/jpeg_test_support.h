@@ -1,6 +1,6 @@
-// Helpers shared by the JPEG decoder tests: test pictures, libjpeg-turbo's
-// command-line tools, a whole-picture decode, and a builder of small streams
-// whose every byte a test chooses.
+// Helpers shared by the JPEG decoder tests: a whole-picture decode that also
+// checks the decoder's contract, and a builder of small streams whose every
+// byte a test chooses.
 #pragma once
 
 #include <cstdint>
@@ -14,17 +14,8 @@ using Bytes = std::vector<uint8_t>;
 
 struct Picture {
     int32_t width = 0, height = 0, components = 0; // 1 grey, 3 RGB
-    std::vector<uint8_t> samples;                   // row-major, components per pixel
+    Bytes samples;                                  // row-major, components per pixel
 };
-
-// Photo-like (gradients, texture, noise; deterministic per seed) or synthetic
-// (hard edges, stripes, saturated colours, flat areas).
-Picture makePicture(int32_t width, int32_t height, int32_t components, bool photo, uint32_t seed);
-bool writePnm(const std::string& path, const Picture& picture);
-bool readPnm(const std::string& path, Picture& picture);
-Bytes readFile(const std::string& path);
-bool run(const std::string& command); // a shell command that exits with 0
-std::string workDir();                // for generated files, under the build tree
 
 struct Decoded {
     int32_t constructorCode = 0, beginResult = 0;
@@ -33,7 +24,7 @@ struct Decoded {
     int32_t rows = 0;           // delivered
     bool rowsWellFormed = true; // right length, zero fourth byte
     Picture picture;            // as much as was delivered, RGB or grey
-    // The first rule of the decoder's contract it broke, empty when none: no
+    // The first rule of the contract the decoder broke, empty when none: no
     // rows before begin, begin again answers the same, 1 again after the last
     // row, after a fault -1 everywhere and the source let go and left alone,
     // the source attached and detached once.
@@ -42,28 +33,21 @@ struct Decoded {
 // To the end or the first fault; chunkLimit > 0 hands out at most that many
 // bytes per read, failAtRead > 0 fails that read and all later ones.
 Decoded decode(const Bytes& bytes, bool fast, int32_t chunkLimit = 0, int32_t failAtRead = 0);
+Bytes readFile(const std::string& path);
 
-struct Difference {
-    int32_t maxAbs = 0;
-    double meanAbs = 0, meanSigned = 0; // meanSigned: bias of a against b
-    double psnr = 0;                    // infinity when identical
-};
-Difference compare(const Picture& a, const Picture& b);
-
-// ---- stream builder ----
 // Default tables: every quantisation value 1; DC: 4-bit code s for size
 // s = 0..11; AC: 4-bit code i for kAcSymbols[i]. Code 1111 is unused in both.
 inline constexpr uint8_t kAcSymbols[15] = {0x00, 0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07,
                                            0x08, 0x0A, 0xF0, 0xF1, 0x11, 0x12, 0x21};
 
-// Entropy-coded data with FF bytes stuffed.
+// Entropy-coded data with FF bytes stuffed, padded with 1-bits by finish().
 class ScanWriter {
   public:
     void bits(uint32_t value, int32_t count);
     void dc(int32_t difference);
     void ac(uint8_t symbol, int32_t value); // symbol must be in kAcSymbols
     void flatBlock(int32_t difference = 0) { dc(difference), ac(0x00, 0); }
-    Bytes finish(); // pads with 1-bits
+    Bytes finish();
   private:
     Bytes out_;
     uint32_t acc_ = 0;
@@ -80,14 +64,14 @@ inline Bytes eoi() { return {0xFF, 0xD9}; }
 Bytes quantTable(uint8_t id = 0);
 Bytes dcTable();
 Bytes acTable(uint8_t classAndId = 0x10);
+inline Bytes tables() { return join({quantTable(), dcTable(), acTable()}); }
 Bytes frame(uint8_t marker, int32_t width, int32_t height, const std::vector<Component>& components,
             uint8_t precision = 8);
 // Tables 0 for every component; spectral selection and successive approximation.
 Bytes scanHeader(const std::vector<uint8_t>& ids, uint8_t ss = 0, uint8_t se = 63, uint8_t ahal = 0);
-inline Bytes tables() { return join({quantTable(), dcTable(), acTable()}); }
 Bytes flatScan(int32_t blocks);
-// Whole pictures of flat blocks: grey, or colour with Y factors h x v and the
-// given DC differences in the first MCU.
+// Pictures of flat blocks: grey, or colour with Y factors h x v and the given
+// DC differences in the first MCU.
 Bytes flatGrey(int32_t width, int32_t height);
 Bytes flatColour(int32_t width, int32_t height, uint8_t h, uint8_t v, int32_t yDc = 0, int32_t cbDc = 0,
                  int32_t crDc = 0);
