@@ -165,8 +165,8 @@ TEST(JpegConformance, AccuratePathMatchesDjpegAndFastPathStaysClose) {
             EXPECT_TRUE(d->rowsWellFormed);
             EXPECT_EQ(d->brokenRule, "");
         }
-        const Difference a = compare(accurate.picture.samples, reference);
-        const Difference f = compare(fast.picture.samples, accurate.picture.samples);
+        const Difference a = compare(accurate.samples, reference);
+        const Difference f = compare(fast.samples, accurate.samples);
         EXPECT_LE(a.maxAbs, 3);
         EXPECT_LE(a.meanAbs, 0.06);
         EXPECT_LE(std::fabs(a.meanSigned), 0.05); // no drift either way
@@ -190,13 +190,13 @@ TEST(JpegConformance, RewrittenStreamsAndShortReadsDecodeAlike) {
     ASSERT_FALSE(original.empty());
     const std::string dir = PLOCHAR_JPEG_WORK_DIR "/";
     for (bool fast : {false, true}) {
-        const Bytes base = decode(original, fast).picture.samples;
+        const Bytes base = decode(original, fast).samples;
         ASSERT_EQ(base.size(), 83u * 58 * 3);
-        for (int32_t chunk : {1, 7, 4095}) EXPECT_EQ(decode(original, fast, chunk).picture.samples, base) << chunk;
+        for (int32_t chunk : {1, 7, 4095}) EXPECT_EQ(decode(original, fast, chunk).samples, base) << chunk;
         for (const char* v : {"-progressive", "-restart 1B", "-restart 3", "-optimize", "-progressive -restart 2B"}) {
             ASSERT_TRUE(run(std::string("jpegtran ") + v + " -outfile " + dir + "rewrite.jpg " + dir +
                             "rewrite_base.jpg"));
-            EXPECT_EQ(decode(readFile(dir + "rewrite.jpg"), fast).picture.samples, base) << v;
+            EXPECT_EQ(decode(readFile(dir + "rewrite.jpg"), fast).samples, base) << v;
         }
     }
 }

@@ -8,7 +8,6 @@
 #include <cstring>
 #include <filesystem>
 #include <random>
-#include <set>
 
 #include "image/jpeg/jpeg_colour.h"
 #include "image/jpeg/jpeg_decoder.h"
@@ -219,8 +218,8 @@ TEST(JpegRows, RowBuffersAndPictureSizes) {
         EXPECT_NE(rows[0], rows[1]);
         EXPECT_EQ(decode(flatGrey(8192, 8), fast).rows, 8);
         EXPECT_EQ(decode(flatColour(16, 8192, 2, 2), fast).rows, 8192);
-        EXPECT_EQ(decode(flatGrey(1, 1), fast).picture.samples, Bytes{128});
-        EXPECT_EQ(decode(progressive({}, {}), fast).picture.samples, Bytes(16 * 16 * 3, 128));
+        EXPECT_EQ(decode(flatGrey(1, 1), fast).samples, Bytes{128});
+        EXPECT_EQ(decode(progressive({}, {}), fast).samples, Bytes(16 * 16 * 3, 128));
     }
 }
 
@@ -235,7 +234,7 @@ TEST(JpegRows, ColourConversionAtTheLimits) {
     for (const auto& e : cases) {
         for (uint8_t h : {1, 2}) {
             for (bool fast : {false, true}) {
-                const Bytes rgb = decode(flatColour(8 * h, 8, h, 1, e[0], e[1], e[2]), fast).picture.samples;
+                const Bytes rgb = decode(flatColour(8 * h, 8, h, 1, e[0], e[1], e[2]), fast).samples;
                 ASSERT_GE(rgb.size(), 3u);
                 EXPECT_EQ(Bytes(rgb.begin(), rgb.begin() + 3), Bytes(e + 3, e + 6))
                     << e[0] << " " << e[1] << " " << e[2] << " h " << int(h);
@@ -255,8 +254,8 @@ TEST(JpegRows, StuffedBytesAndFillBytes) {
     for (bool fast : {false, true}) {
         const Decoded d = decode(stream, fast);
         ASSERT_EQ(d.rows, 32);
-        EXPECT_EQ(d.picture.samples[0], 255); // 128 + 1023 / 8, clamped
-        EXPECT_EQ(d.picture.samples[8], 128); // and back
+        EXPECT_EQ(d.samples[0], 255); // 128 + 1023 / 8, clamped
+        EXPECT_EQ(d.samples[8], 128); // and back
     }
 }
 
@@ -264,9 +263,6 @@ TEST(JpegRows, StuffedBytesAndFillBytes) {
 // code of the decoder's table or a complete picture, never in a crash (the
 // sanitizer build checks every access), and keep the decoder's contract.
 TEST(JpegBadInput, TruncatedAndMutatedSeedFiles) {
-    const std::set<int32_t> codes = {-200, -201, -202, -203, -204, -205, -206, -207, -208, -209, -210,
-                                     -211, -212, -213, -215, -216, -217, -218, -219, -221, -222, -223,
-                                     -225, -226, -227, -228, -229, -230, -231, -232, -233};
     const std::filesystem::path seeds = std::filesystem::path(PLOCHAR_SOURCE_DIR) / "fuzz/corpus/fuzz_jpeg_decoder";
     std::vector<Bytes> streams;
     std::mt19937 rng(4242);
@@ -294,13 +290,11 @@ TEST(JpegBadInput, TruncatedAndMutatedSeedFiles) {
         for (bool fast : {false, true}) {
             const Decoded d = decode(streams[i], fast);
             EXPECT_EQ(d.brokenRule, "") << "stream " << i;
-            if (d.errorCode != 0) {
-                EXPECT_TRUE(codes.count(d.errorCode)) << "stream " << i << ": " << d.errorCode;
-            } else {
-                EXPECT_EQ(d.lastResult, 1) << "stream " << i;
-                EXPECT_EQ(d.rows, d.picture.height) << "stream " << i;
-                EXPECT_TRUE(d.rowsWellFormed) << "stream " << i;
-            }
+            // -214, -220 and -224 are not in the decoder's table.
+            const bool known = d.errorCode <= -200 && d.errorCode >= -233 && d.errorCode != -214 &&
+                               d.errorCode != -220 && d.errorCode != -224;
+            EXPECT_TRUE(d.errorCode == 0 ? d.lastResult == 1 && d.rows == d.height && d.rowsWellFormed : known)
+                << "stream " << i << ": " << d.errorCode;
         }
     }
 }

@@ -30,17 +30,16 @@ Decoded decode(const Bytes& bytes, bool fast, int32_t chunkLimit, int32_t failAt
         rule(decoder.decodeScanLine(&line, &lineBytes) == -1, "rows before begin");
         d.beginResult = decoder.begin();
         rule(decoder.begin() == d.beginResult, "second begin differs");
-        Picture& p = d.picture;
         const int32_t bpp = decoder.bytesPerPixel();
-        p.width = decoder.width(), p.height = decoder.height(), p.components = bpp == 1 ? 1 : 3;
+        d.width = decoder.width(), d.height = decoder.height();
         while (d.beginResult == 0 && (d.lastResult = decoder.decodeScanLine(&line, &lineBytes)) == 0) {
             ++d.rows;
-            if (lineBytes != uint32_t(p.width * bpp)) d.rowsWellFormed = false;
-            for (int32_t x = 0; x < p.width; ++x) {
+            if (lineBytes != uint32_t(d.width * bpp)) d.rowsWellFormed = false;
+            for (int32_t x = 0; x < d.width; ++x) {
                 if (bpp == 1) {
-                    p.samples.push_back(line[x]);
+                    d.samples.push_back(line[x]);
                 } else {
-                    p.samples.insert(p.samples.end(), line + 4 * x, line + 4 * x + 3);
+                    d.samples.insert(d.samples.end(), line + 4 * x, line + 4 * x + 3);
                     if (line[4 * x + 3] != 0) d.rowsWellFormed = false;
                 }
             }

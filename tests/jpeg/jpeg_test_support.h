@@ -12,18 +12,14 @@ namespace jpegtest {
 
 using Bytes = std::vector<uint8_t>;
 
-struct Picture {
-    int32_t width = 0, height = 0, components = 0; // 1 grey, 3 RGB
-    Bytes samples;                                  // row-major, components per pixel
-};
-
 struct Decoded {
     int32_t constructorCode = 0, beginResult = 0;
     int32_t lastResult = 0;     // of the last decodeScanLine
     int32_t errorCode = 0;      // at the end
     int32_t rows = 0;           // delivered
     bool rowsWellFormed = true; // right length, zero fourth byte
-    Picture picture;            // as much as was delivered, RGB or grey
+    int32_t width = 0, height = 0;
+    Bytes samples;              // as much as was delivered, RGB or grey
     // The first rule of the contract the decoder broke, empty when none: no
     // rows before begin, begin again answers the same, 1 again after the last
     // row, after a fault -1 everywhere and the source let go and left alone,
