@@ -236,7 +236,7 @@ TEST(JpegRows, ColourConversionAtTheLimits) {
             for (bool fast : {false, true}) {
                 const Bytes rgb = decode(flatColour(8 * h, 8, h, 1, e[0], e[1], e[2]), fast).samples;
                 ASSERT_GE(rgb.size(), 3u);
-                EXPECT_EQ(Bytes(rgb.begin(), rgb.begin() + 3), Bytes(e + 3, e + 6))
+                EXPECT_EQ(Bytes(rgb.begin(), rgb.begin() + 3), Bytes({uint8_t(e[3]), uint8_t(e[4]), uint8_t(e[5])}))
                     << e[0] << " " << e[1] << " " << e[2] << " h " << int(h);
             }
         }
