@@ -243,8 +243,9 @@ TEST(JpegRows, ColourConversionAtTheLimits) {
     }
 }
 
-// FF 00 in the scan is a data byte FF; FF FF D9 is an EOI after a fill byte.
-TEST(JpegRows, StuffedBytesAndFillBytes) {
+// FF 00 in the scan is a data byte FF; FF FF D9 is an EOI after a fill byte;
+// a restart starts the DC prediction anew.
+TEST(JpegRows, StuffedBytesFillBytesAndRestarts) {
     ScanWriter w;
     for (int32_t i = 0; i < 16; ++i) w.flatBlock(i % 2 == 0 ? 1023 : -1023);
     const Bytes data = w.finish(), stuffed = {0xFF, 0x00};
@@ -256,6 +257,9 @@ TEST(JpegRows, StuffedBytesAndFillBytes) {
         ASSERT_EQ(d.rows, 32);
         EXPECT_EQ(d.samples[0], 255); // 128 + 1023 / 8, clamped
         EXPECT_EQ(d.samples[8], 128); // and back
+        const Bytes r = decode(restarts({0xD0, 0xD1, 0xD2, 0xD3, 0xD4, 0xD5, 0xD6}), fast).samples;
+        EXPECT_GT(r.at(0), 130); // 128 + 40 / 8 in the first interval
+        EXPECT_EQ(r.at(8), 128);
     }
 }
 
