@@ -1,174 +1,168 @@
 #include "jpeg_test_support.h"
 
-#include <cctype>
-#include <cmath>
-#include <cstdio>
+#include <algorithm>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <limits>
 
 #include "image/jpeg/jpeg_decoder.h"
 #include "image/jpeg/memory_source.h"
 
 namespace jpegtest {
 
-namespace {
-
-uint32_t nextRandom(uint32_t& state) {
-    state ^= state << 13;
-    state ^= state >> 17;
-    state ^= state << 5;
-    return state;
-}
-
-uint8_t clamp255(double v) { return static_cast<uint8_t>(v < 0 ? 0 : (v > 255 ? 255 : v + 0.5)); }
-
-} // namespace
-
-Picture makePhoto(int32_t width, int32_t height, int32_t components, uint32_t seed) {
-    Picture p{width, height, components, {}};
-    p.samples.resize(size_t(width) * height * components);
-    uint32_t rng = seed * 2654435761u + 12345u;
-    const double fx = 6.2831853 / (width + 7), fy = 6.2831853 / (height + 5);
-    for (int32_t y = 0; y < height; ++y) {
-        for (int32_t x = 0; x < width; ++x) {
-            const double base = 128 + 70 * std::sin(x * fx * 1.3 + seed) * std::cos(y * fy * 0.9);
-            const double texture = 18 * std::sin(x * 0.45 + y * 0.31) * std::sin(y * 0.23 - x * 0.05);
-            for (int32_t c = 0; c < components; ++c) {
-                const double tint = c == 0 ? 0 : (c == 1 ? 30 * std::cos(y * fy * 2) : -25 * std::sin(x * fx * 3));
-                const double noise = static_cast<int32_t>(nextRandom(rng) % 13) - 6;
-                p.samples[(size_t(y) * width + x) * components + c] = clamp255(base + texture + tint + noise);
-            }
-        }
-    }
-    return p;
-}
-
-Picture makeSynthetic(int32_t width, int32_t height, int32_t components) {
-    Picture p{width, height, components, {}};
-    p.samples.resize(size_t(width) * height * components);
-    static const uint8_t palette[6][3] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255},
-                                          {255, 255, 255}, {0, 0, 0}, {255, 255, 0}};
-    for (int32_t y = 0; y < height; ++y) {
-        for (int32_t x = 0; x < width; ++x) {
-            const int32_t cell = ((x / 5) + (y / 3) * 2) % 6;
-            for (int32_t c = 0; c < components; ++c) {
-                uint8_t v = palette[cell][c];
-                if (x % 11 == 0) v = 128;
-                p.samples[(size_t(y) * width + x) * components + c] = v;
-            }
-        }
-    }
-    return p;
-}
-
-bool writePnm(const std::string& path, const Picture& picture) {
-    std::ofstream f(path, std::ios::binary);
-    f << (picture.components == 1 ? "P5\n" : "P6\n") << picture.width << " " << picture.height << "\n255\n";
-    f.write(reinterpret_cast<const char*>(picture.samples.data()),
-            static_cast<std::streamsize>(picture.samples.size()));
-    return static_cast<bool>(f);
-}
-
-bool readPnm(const std::string& path, Picture& picture) {
-    const std::vector<uint8_t> bytes = readFile(path);
-    size_t pos = 0;
-    auto token = [&]() {
-        while (pos < bytes.size() && std::isspace(bytes[pos])) ++pos;
-        std::string t;
-        while (pos < bytes.size() && !std::isspace(bytes[pos])) t += static_cast<char>(bytes[pos++]);
-        return t;
-    };
-    const std::string magic = token();
-    if (magic != "P5" && magic != "P6") return false;
-    picture.components = magic == "P5" ? 1 : 3;
-    picture.width = std::atoi(token().c_str());
-    picture.height = std::atoi(token().c_str());
-    if (std::atoi(token().c_str()) != 255) return false;
-    ++pos; // the single white-space byte after the maximum
-    const size_t size = size_t(picture.width) * picture.height * picture.components;
-    if (bytes.size() < pos + size) return false;
-    picture.samples.assign(bytes.begin() + static_cast<std::ptrdiff_t>(pos),
-                           bytes.begin() + static_cast<std::ptrdiff_t>(pos + size));
-    return true;
-}
-
-std::vector<uint8_t> readFile(const std::string& path) {
+Bytes readFile(const std::string& path) {
     std::ifstream f(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
+    return Bytes(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
 }
 
-bool writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
-    std::ofstream f(path, std::ios::binary);
-    f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    return static_cast<bool>(f);
-}
-
-bool run(const std::string& command) { return std::system(command.c_str()) == 0; }
-
-std::string workDir() {
-    const std::string dir = PLOCHAR_JPEG_WORK_DIR;
-    std::filesystem::create_directories(dir);
-    return dir;
-}
-
-Decoded decode(const std::vector<uint8_t>& bytes, bool fast, int32_t chunkLimit) {
+Decoded decode(const Bytes& bytes, bool fast, int32_t chunkLimit, int32_t failAtRead) {
     Decoded d;
     MemorySource source(bytes.data(), bytes.size(), chunkLimit);
-    JpegDecoder decoder(&source, fast);
-    d.constructorCode = decoder.errorCode();
-    d.beginResult = decoder.begin();
-    if (d.beginResult == 0) {
-        Picture& p = d.picture;
-        p.width = decoder.width();
-        p.height = decoder.height();
+    source.failAtRead = failAtRead;
+    const uint8_t* line = nullptr;
+    uint32_t lineBytes = 0;
+    auto rule = [&](bool kept, const char* text) {
+        if (!kept && d.brokenRule.empty()) d.brokenRule = text;
+    };
+    {
+        JpegDecoder decoder(&source, fast);
+        d.constructorCode = decoder.errorCode();
+        rule(decoder.decodeScanLine(&line, &lineBytes) == -1, "rows before begin");
+        d.beginResult = decoder.begin();
+        rule(decoder.begin() == d.beginResult, "second begin differs");
         const int32_t bpp = decoder.bytesPerPixel();
-        p.components = bpp == 1 ? 1 : 3;
-        p.samples.reserve(size_t(p.width) * p.height * p.components);
-        for (;;) {
-            const uint8_t* line = nullptr;
-            uint32_t lineBytes = 0;
-            d.lastResult = decoder.decodeScanLine(&line, &lineBytes);
-            if (d.lastResult != 0) break;
+        d.width = decoder.width(), d.height = decoder.height();
+        while (d.beginResult == 0 && (d.lastResult = decoder.decodeScanLine(&line, &lineBytes)) == 0) {
             ++d.rows;
-            if (lineBytes != uint32_t(p.width * bpp)) d.rowsWellFormed = false;
-            for (int32_t x = 0; x < p.width; ++x) {
+            if (lineBytes != uint32_t(d.width * bpp)) d.rowsWellFormed = false;
+            for (int32_t x = 0; x < d.width; ++x) {
                 if (bpp == 1) {
-                    p.samples.push_back(line[x]);
+                    d.samples.push_back(line[x]);
                 } else {
-                    p.samples.insert(p.samples.end(), line + 4 * x, line + 4 * x + 3);
+                    d.samples.insert(d.samples.end(), line + 4 * x, line + 4 * x + 3);
                     if (line[4 * x + 3] != 0) d.rowsWellFormed = false;
                 }
             }
         }
+        d.errorCode = decoder.errorCode();
+        const int32_t reads = source.reads;
+        if (d.errorCode == 0) {
+            rule(decoder.decodeScanLine(&line, &lineBytes) == 1, "no 1 after the last row");
+        } else {
+            rule(source.detaches == 1, "source kept after a fault");
+            rule(decoder.begin() == -1 && decoder.decodeScanLine(&line, &lineBytes) == -1, "not -1 after a fault");
+            rule(source.reads == reads && decoder.errorCode() == d.errorCode, "state changed after a fault");
+        }
     }
-    d.errorCode = decoder.errorCode();
+    rule(source.attaches == 1 && source.detaches == 1, "source not attached and detached once");
     return d;
 }
 
-Difference compare(const Picture& a, const Picture& b) {
-    Difference d;
-    if (a.samples.size() != b.samples.size() || a.samples.empty()) {
-        d.maxAbs = 256;
-        d.meanAbs = 256;
-        return d;
+void ScanWriter::bits(uint32_t value, int32_t count) {
+    for (int32_t i = count - 1; i >= 0; --i) {
+        acc_ = (acc_ << 1) | ((value >> i) & 1);
+        if (++count_ == 8) {
+            out_.push_back(static_cast<uint8_t>(acc_));
+            if (acc_ == 0xFF) out_.push_back(0x00);
+            acc_ = 0, count_ = 0;
+        }
     }
-    double sum = 0, squares = 0, signedSum = 0;
-    for (size_t i = 0; i < a.samples.size(); ++i) {
-        signedSum += int32_t(a.samples[i]) - int32_t(b.samples[i]);
-        const int32_t diff = std::abs(int32_t(a.samples[i]) - int32_t(b.samples[i]));
-        if (diff > d.maxAbs) d.maxAbs = diff;
-        sum += diff;
-        squares += double(diff) * diff;
+}
+
+namespace {
+int32_t sizeOf(int32_t v) {
+    int32_t s = 0;
+    while ((std::abs(v) >> s) != 0) ++s;
+    return s;
+}
+// The bits JPEG stores for a value of size s: negative ones offset by 2^s - 1.
+uint32_t valueBits(int32_t v, int32_t s) { return static_cast<uint32_t>(v >= 0 ? v : v + (1 << s) - 1); }
+} // namespace
+
+void ScanWriter::dc(int32_t difference) {
+    const int32_t s = sizeOf(difference);
+    bits(static_cast<uint32_t>(s), 4);
+    bits(valueBits(difference, s), s);
+}
+
+void ScanWriter::ac(uint8_t symbol, int32_t value) {
+    const uint8_t* at = std::find(kAcSymbols, kAcSymbols + 15, symbol);
+    if (at == kAcSymbols + 15) std::abort(); // a test asked for a symbol the table does not have
+    bits(static_cast<uint32_t>(at - kAcSymbols), 4);
+    bits(valueBits(value, symbol & 15), symbol & 15);
+}
+
+Bytes ScanWriter::finish() {
+    if (count_ != 0) bits(0xFF, 8 - count_);
+    return out_;
+}
+
+Bytes segment(uint8_t marker, const Bytes& payload) {
+    Bytes b = {0xFF, marker, uint8_t((payload.size() + 2) >> 8), uint8_t(payload.size() + 2)};
+    b.insert(b.end(), payload.begin(), payload.end());
+    return b;
+}
+
+Bytes join(std::initializer_list<Bytes> parts) {
+    Bytes all;
+    for (const Bytes& p : parts) all.insert(all.end(), p.begin(), p.end());
+    return all;
+}
+
+Bytes quantTable(uint8_t id) {
+    Bytes p(65, 1);
+    p[0] = id;
+    return segment(0xDB, p);
+}
+
+Bytes dcTable() {
+    Bytes p = {0x00, 0, 0, 0, 12, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    for (uint8_t s = 0; s < 12; ++s) p.push_back(s);
+    return segment(0xC4, p);
+}
+
+Bytes acTable(uint8_t classAndId) {
+    Bytes p = {classAndId, 0, 0, 0, 15, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    p.insert(p.end(), kAcSymbols, kAcSymbols + 15);
+    return segment(0xC4, p);
+}
+
+Bytes frame(uint8_t marker, int32_t width, int32_t height, const std::vector<Component>& components,
+            uint8_t precision) {
+    Bytes p = {precision, uint8_t(height >> 8), uint8_t(height), uint8_t(width >> 8), uint8_t(width),
+               uint8_t(components.size())};
+    for (const Component& c : components) p.insert(p.end(), {c.id, uint8_t((c.h << 4) | c.v), c.quant});
+    return segment(marker, p);
+}
+
+Bytes scanHeader(const std::vector<uint8_t>& ids, uint8_t ss, uint8_t se, uint8_t ahal) {
+    Bytes p = {uint8_t(ids.size())};
+    for (uint8_t id : ids) p.insert(p.end(), {id, 0x00});
+    p.insert(p.end(), {ss, se, ahal});
+    return segment(0xDA, p);
+}
+
+Bytes flatScan(int32_t blocks) {
+    ScanWriter w;
+    for (int32_t i = 0; i < blocks; ++i) w.flatBlock();
+    return w.finish();
+}
+
+Bytes flatGrey(int32_t width, int32_t height) {
+    return join({soi(), tables(), frame(0xC0, width, height, {{1, 1, 1, 0}}), scanHeader({1}),
+                 flatScan(((width + 7) / 8) * ((height + 7) / 8)), eoi()});
+}
+
+Bytes flatColour(int32_t width, int32_t height, uint8_t h, uint8_t v, int32_t yDc, int32_t cbDc, int32_t crDc) {
+    ScanWriter w;
+    const int32_t mcus = ((width + 8 * h - 1) / (8 * h)) * ((height + 8 * v - 1) / (8 * v));
+    for (int32_t i = 0; i < mcus; ++i) {
+        for (int32_t b = 0; b < h * v; ++b) w.flatBlock(i == 0 && b == 0 ? yDc : 0);
+        w.flatBlock(i == 0 ? cbDc : 0);
+        w.flatBlock(i == 0 ? crDc : 0);
     }
-    const double n = double(a.samples.size());
-    d.meanAbs = sum / n;
-    d.meanSigned = signedSum / n;
-    d.psnr = squares == 0 ? std::numeric_limits<double>::infinity()
-                          : 10 * std::log10(255.0 * 255.0 / (squares / n));
-    return d;
+    return join({soi(), tables(), frame(0xC0, width, height, {{1, h, v, 0}, {2, 1, 1, 0}, {3, 1, 1, 0}}),
+                 scanHeader({1, 2, 3}), w.finish(), eoi()});
 }
 
 } // namespace jpegtest
