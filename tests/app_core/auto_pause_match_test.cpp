@@ -58,13 +58,16 @@ TEST(AutoPauseMatchTest, AnExemptItemSkipsTheWindowBeforeLaterItems) {
 }
 
 TEST(IgnoredTitlesTest, RecordsOnlyWholeTitlesThatFit) {
-    char16_t small[32] = {};
+    char16_t small[33] = {};
+    small[32] = u'#';
     EXPECT_TRUE(recordIgnoredTitle(small, 32, u"nero burning"));
-    // 13 used + 17 + "\n" + terminator = 32: fits exactly.
+    // 13 used + 17 + "\n" + terminator = 32: fits exactly; one unit more does not.
+    EXPECT_FALSE(recordIgnoredTitle(small, 32, u"abcdefghijklmnopqr"));
     EXPECT_TRUE(recordIgnoredTitle(small, 32, u"abcdefghijklmnopq"));
     EXPECT_FALSE(recordIgnoredTitle(small, 32, u"x1"));
     EXPECT_FALSE(recordIgnoredTitle(small, 32, u""));
     EXPECT_EQ(std::u16string(small), u"nero burning\nabcdefghijklmnopq\n");
+    EXPECT_EQ(small[32], u'#') << "written beyond the buffer";
 
     // The real buffer with the longest title GetWindowTextW returns.
     char16_t ignored[kIgnoredTitlesUnits + 8];
