@@ -7,25 +7,13 @@
 
 namespace {
 
-class SnapshotTest : public testing::Test {
-  protected:
-    void SetUp() override {
-        AppSettings = defaultSettings();
-        setAutoPauseList(u"Nero\n");
-        ActiveCollection.clear();
-        ASSERT_EQ(ActiveCollection.addPath(pictures[0]), AddOutcome::Added);
-        takeSnapshots();
-    }
-    void TearDown() override {
-        ActiveCollection.clear();
-        SavedCollection.clear();
-        AutoPauseList.reset();
-        AutoPauseSnapshot.reset();
-    }
+TEST(SnapshotTest, EachKindOfChangeCounts) {
     TestPictures pictures{{"a.bmp", "b.bmp"}};
-};
-
-TEST_F(SnapshotTest, EachKindOfChangeCounts) {
+    AppSettings = defaultSettings();
+    setAutoPauseList(u"Nero\n");
+    ActiveCollection.clear();
+    ASSERT_EQ(ActiveCollection.addPath(pictures[0]), AddOutcome::Added);
+    takeSnapshots();
     EXPECT_FALSE(isChanged());
     AppSettings.customColours[15] = 0;
     EXPECT_TRUE(isChanged()) << "the last bytes of the record count";
@@ -38,17 +26,22 @@ TEST_F(SnapshotTest, EachKindOfChangeCounts) {
     EXPECT_TRUE(isChanged());
     takeSnapshots();
     EXPECT_FALSE(isChanged());
-}
 
-TEST_F(SnapshotTest, AnEmptyListEqualsItsNullSnapshot) {
+    // An empty list equals its null snapshot: a cleared list must not count
+    // as a change for ever.
     setAutoPauseList(u"");
     takeSnapshots();
     EXPECT_EQ(AutoPauseSnapshot, nullptr);
-    EXPECT_FALSE(isChanged()) << "a cleared list must not count as a change for ever";
+    EXPECT_FALSE(isChanged());
     AutoPauseList.reset();
     EXPECT_FALSE(isChanged());
     setAutoPauseList(u"x\n");
     EXPECT_TRUE(isChanged());
+
+    ActiveCollection.clear();
+    SavedCollection.clear();
+    AutoPauseList.reset();
+    AutoPauseSnapshot.reset();
 }
 
 } // namespace

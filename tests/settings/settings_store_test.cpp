@@ -20,6 +20,7 @@ const std::u16string kKey212 = u"HKCU\\Software\\Vorsan\\Plochar 2.12";
 const std::u16string kKey210 = u"HKCU\\Software\\Vorsan\\Plochar 2.10";
 const std::u16string kKey201 = u"HKCU\\Software\\Vorsan\\Plochar 2.01";
 const std::u16string kLogoKey = u"HKLM\\Software\\Vorsan\\Plochar 2.01";
+const std::u16string kDefaultList = u"Kontrola disku\nDefragmentace disku\nScanDisk\nNero Burning\n";
 
 std::vector<std::u16string> g_boxes;
 int recordBox(void*, const char16_t* text, const char16_t*, uint32_t) {
@@ -27,29 +28,23 @@ int recordBox(void*, const char16_t* text, const char16_t*, uint32_t) {
     return plat::kIdOk;
 }
 
-std::u16string stringValue(const plat::MemoryRegistry& reg, const std::u16string& key, const std::u16string& name) {
-    const auto* v = reg.find(key, name);
-    if (!v || v->data.size() < 2)
-        return u"<missing>";
-    return std::u16string(reinterpret_cast<const char16_t*>(v->data.data()), v->data.size() / 2 - 1);
-}
-
-AppSettingsRecord storedSettings(const plat::MemoryRegistry& reg) {
-    AppSettingsRecord s{};
-    const auto* v = reg.find(kKey212, u"Nastaveni");
-    EXPECT_TRUE(v);
-    if (v) {
-        EXPECT_EQ(v->data.size(), 140u);
-        std::memcpy(&s, v->data.data(), std::min<size_t>(v->data.size(), sizeof(s)));
-    }
-    return s;
-}
-
 class SettingsStoreTest : public testing::Test {
   protected:
     void SetUp() override {
         plat::setActiveRegistry(&reg);
         plat::setMessageBoxHook(recordBox);
+        fresh();
+    }
+    void TearDown() override {
+        plat::setActiveRegistry(nullptr);
+        plat::setMessageBoxHook(nullptr);
+        LastDir = nullptr;
+        std::error_code ec;
+        std::filesystem::remove(picture, ec);
+    }
+    // An empty registry and a program state that has read nothing yet.
+    void fresh() {
+        reg = plat::MemoryRegistry();
         g_boxes.clear();
         std::memset(name, 0x55, sizeof(name));
         std::memset(lastDir, 0, sizeof(lastDir));
@@ -60,19 +55,26 @@ class SettingsStoreTest : public testing::Test {
         AppSettings = defaultSettings();
         CurrentWallpaper = WallpaperEntry();
     }
-    void TearDown() override {
-        plat::setActiveRegistry(nullptr);
-        plat::setMessageBoxHook(nullptr);
-        LastDir = nullptr;
-        std::error_code ec;
-        if (!picture.empty())
-            std::filesystem::remove(picture, ec);
-    }
+    SettingsSource load() { return loadSettings(name, plat::kPathUnits); }
 
     void putSettings(const std::u16string& key, const AppSettingsRecord& s, uint32_t size) {
         std::vector<uint8_t> bytes(size, 0xAB);
         std::memcpy(bytes.data(), &s, std::min<size_t>(size, sizeof(s)));
         reg.put(key, u"Nastaveni", plat::kRegBinary, bytes.data(), size);
+    }
+    AppSettingsRecord stored() {
+        AppSettingsRecord s{};
+        const auto* v = reg.find(kKey212, u"Nastaveni");
+        EXPECT_TRUE(v && v->data.size() == 140u);
+        if (v)
+            std::memcpy(&s, v->data.data(), std::min<size_t>(v->data.size(), sizeof(s)));
+        return s;
+    }
+    std::u16string text(const std::u16string& key, const std::u16string& value) {
+        const auto* v = reg.find(key, value);
+        if (!v || v->data.size() < 2)
+            return u"<missing>";
+        return std::u16string(reinterpret_cast<const char16_t*>(v->data.data()), v->data.size() / 2 - 1);
     }
 
     // A real picture file and the desktop pointing at the program's own
@@ -98,25 +100,21 @@ class SettingsStoreTest : public testing::Test {
 };
 
 TEST_F(SettingsStoreTest, FirstStartWritesEveryDefaultAtOnceWithoutAMessage) {
-    EXPECT_EQ(loadSettings(name, plat::kPathUnits), kSourceNone);
+    EXPECT_EQ(load(), kSourceNone);
     EXPECT_TRUE(g_boxes.empty());
     EXPECT_EQ(name[0], 0);
     EXPECT_FALSE(CurrentWallpaper.hasPath());
     ASSERT_TRUE(AutoPauseList);
-    EXPECT_EQ(std::u16string(AutoPauseList.get()), u"Kontrola disku\nDefragmentace disku\nScanDisk\nNero Burning\n");
+    EXPECT_EQ(std::u16string(AutoPauseList.get()), kDefaultList);
     EXPECT_EQ(LogoBackupNeeded, 1);
     EXPECT_TRUE(reg.hasKey(kLogoKey)) << "the logo key is created on the way";
 
-    const AppSettingsRecord s = storedSettings(reg);
+    const AppSettingsRecord s = stored();
     const AppSettingsRecord d = defaultSettings();
     EXPECT_EQ(std::memcmp(&s, &d, sizeof(s)), 0);
     EXPECT_EQ(d.intervalMinutes, 30);
     EXPECT_EQ(d.periodicChange, 1);
-    EXPECT_EQ(d.makeLogo, 0);
-    EXPECT_EQ(d.logoDelayMinutes, 3);
-    EXPECT_EQ(d.customColours[15], 0xFFFFFFFFu);
-    EXPECT_EQ(stringValue(reg, kKey212, u"AutoPause"), std::u16string(AutoPauseList.get()));
-    EXPECT_EQ(stringValue(reg, kKey212, u"LastDir"), u"");
+    EXPECT_EQ(text(kKey212, u"AutoPause"), kDefaultList);
     EXPECT_EQ(reg.find(kKey212, u"LastDir")->data.size(), 2u) << "an empty string is stored with its terminator";
     EXPECT_FALSE(reg.find(kKey212, u"LastKolekce")) << "the name group is not part of loading";
     EXPECT_FALSE(reg.find(kKey212, u"LastTapeta")) << "no picture, no record";
@@ -131,11 +129,12 @@ TEST_F(SettingsStoreTest, CompleteCurrentSettingsAreReadAndNothingIsWritten) {
     putSettings(kKey212, s, 140);
     reg.putString(kKey212, u"LastKolekce", u"C:\\kolekce\\Hory.plk");
     reg.putString(kKey212, u"MRU2", u"C:\\b.plk");
-    reg.putString(kKey212, u"LastDir", u"C:\\obrazky");
+    const std::u16string dir = u"C:\\obrazky";
+    reg.put(kKey212, u"LastDir", 2, dir.c_str(), 22); // REG_EXPAND_SZ: a rewrite would make it REG_SZ
     reg.putString(kKey212, u"AutoPause", u"Nero\n");
     prepareLastPicture(kKey212);
 
-    EXPECT_EQ(loadSettings(name, plat::kPathUnits), kSource212);
+    EXPECT_EQ(load(), kSource212);
     EXPECT_TRUE(g_boxes.empty());
     EXPECT_EQ(std::u16string(name), u"C:\\kolekce\\Hory.plk");
     EXPECT_EQ(MruList[0][0], 0);
@@ -147,29 +146,20 @@ TEST_F(SettingsStoreTest, CompleteCurrentSettingsAreReadAndNothingIsWritten) {
     EXPECT_EQ(AppSettings.periodicChange, 0) << "the 2.12 record keeps its own switch";
     EXPECT_TRUE(CurrentWallpaper.hasPath());
     EXPECT_EQ(CurrentWallpaper.style, 2);
-    // Nothing was written back: the stored bytes are still the test's own.
-    EXPECT_EQ(reg.find(kKey212, u"Nastaveni")->data.size(), 140u);
-    EXPECT_EQ(stringValue(reg, kKey212, u"AutoPause"), u"Nero\n");
-}
+    EXPECT_EQ(reg.find(kKey212, u"LastDir")->type, 2u) << "nothing was written back";
 
-TEST_F(SettingsStoreTest, ForeignWallpaperForgetsTheLastPicture) {
-    putSettings(kKey212, defaultSettings(), 140);
-    reg.putString(kKey212, u"LastKolekce", u"");
-    prepareLastPicture(kKey212);
+    // A wallpaper set by someone else makes the last picture forgotten.
     reg.putString(u"HKCU\\Control Panel\\Desktop", u"Wallpaper", u"C:\\Windows\\jine.bmp");
-    loadSettings(name, plat::kPathUnits);
+    load();
     EXPECT_FALSE(CurrentWallpaper.hasPath());
 }
 
 TEST_F(SettingsStoreTest, Version210RecordsGainThePeriodicSwitchFromTheirInterval) {
-    struct Case {
-        int32_t interval;
-        int32_t expectInterval;
-        int32_t expectPeriodic;
-    };
-    for (Case c : {Case{0, 30, 0}, Case{45, 45, 1}}) {
-        SetUp();
-        reg = plat::MemoryRegistry();
+    const struct {
+        int32_t interval, expectInterval, expectPeriodic;
+    } cases[] = {{0, 30, 0}, {45, 45, 1}};
+    for (const auto& c : cases) {
+        fresh();
         AppSettingsRecord s = defaultSettings();
         s.intervalMinutes = c.interval;
         s.activeDesktopFix = 1;
@@ -179,23 +169,22 @@ TEST_F(SettingsStoreTest, Version210RecordsGainThePeriodicSwitchFromTheirInterva
         reg.putString(kKey210, u"LastDir", u"D:\\fotky");
         reg.putString(kKey210, u"LastKolekce", u"D:\\a.plk");
 
-        EXPECT_EQ(loadSettings(name, plat::kPathUnits), kSource210);
+        EXPECT_EQ(load(), kSource210);
         ASSERT_EQ(g_boxes.size(), 1u);
         EXPECT_NE(g_boxes[0].find(u"importoval své nastavení"), std::u16string::npos);
-        EXPECT_EQ(AppSettings.intervalMinutes, c.expectInterval);
-        EXPECT_EQ(AppSettings.periodicChange, c.expectPeriodic);
-        EXPECT_EQ(AppSettings.activeDesktopFix, 1) << "fields of 2.10 are kept";
-        EXPECT_EQ(AppSettings.autoPauseForegroundOnly, 1);
+        for (const AppSettingsRecord& r : {AppSettings, stored()}) {
+            EXPECT_EQ(r.intervalMinutes, c.expectInterval) << c.interval;
+            EXPECT_EQ(r.periodicChange, c.expectPeriodic) << c.interval;
+            EXPECT_EQ(r.activeDesktopFix, 1) << "fields of 2.10 are kept";
+            EXPECT_EQ(r.autoPauseForegroundOnly, 1);
+        }
         EXPECT_EQ(std::u16string(LastDir), u"D:\\fotky");
         EXPECT_EQ(std::u16string(name), u"D:\\a.plk");
-        EXPECT_EQ(std::u16string(AutoPauseList.get()).substr(0, 14), u"Kontrola disku") << "no AutoPause value";
-        const AppSettingsRecord w = storedSettings(reg);
-        EXPECT_EQ(w.intervalMinutes, c.expectInterval);
-        EXPECT_EQ(w.periodicChange, c.expectPeriodic);
+        EXPECT_EQ(std::u16string(AutoPauseList.get()), kDefaultList) << "no AutoPause value";
 
         // The next start finds the new key and says nothing more.
         g_boxes.clear();
-        EXPECT_EQ(loadSettings(name, plat::kPathUnits), kSource212);
+        EXPECT_EQ(load(), kSource212);
         EXPECT_TRUE(g_boxes.empty());
     }
 }
@@ -211,7 +200,7 @@ TEST_F(SettingsStoreTest, Version201RecordsLoseTheFieldsTheyNeverHad) {
     reg.putString(kKey201, u"LastDir", u"X:\\nikdy");
     reg.putString(kKey201, u"AutoPause", u"nikdy\n");
 
-    EXPECT_EQ(loadSettings(name, plat::kPathUnits), kSource201);
+    EXPECT_EQ(load(), kSource201);
     EXPECT_EQ(g_boxes.size(), 1u);
     EXPECT_EQ(AppSettings.changeOrder, 2);
     EXPECT_EQ(AppSettings.activeDesktopFix, 0);
@@ -219,20 +208,19 @@ TEST_F(SettingsStoreTest, Version201RecordsLoseTheFieldsTheyNeverHad) {
     EXPECT_EQ(AppSettings.intervalMinutes, 30);
     EXPECT_EQ(AppSettings.periodicChange, 0);
     EXPECT_EQ(LastDir[0], 0) << "2.01 kept no folder";
-    EXPECT_EQ(std::u16string(AutoPauseList.get()).substr(0, 14), u"Kontrola disku");
+    EXPECT_EQ(std::u16string(AutoPauseList.get()), kDefaultList);
 }
 
 TEST_F(SettingsStoreTest, RecordsOfTheWrongSizeAreReplacedByDefaults) {
     for (uint32_t size : {150u, 139u, 136u}) {
-        SetUp();
-        reg = plat::MemoryRegistry();
+        fresh();
         AppSettingsRecord s = defaultSettings();
         s.intervalMinutes = 99;
         putSettings(kKey212, s, size);
-        EXPECT_EQ(loadSettings(name, plat::kPathUnits), kSource212);
+        EXPECT_EQ(load(), kSource212);
         EXPECT_TRUE(g_boxes.empty());
         EXPECT_EQ(AppSettings.intervalMinutes, 30) << size;
-        EXPECT_EQ(storedSettings(reg).intervalMinutes, 30) << "defaults written back over " << size << " bytes";
+        EXPECT_EQ(stored().intervalMinutes, 30) << "defaults written back over " << size << " bytes";
     }
 }
 
@@ -244,38 +232,28 @@ TEST_F(SettingsStoreTest, StringValuesThatDoNotFitCountAsMissing) {
     // A value stored without terminator, odd length, and of the wrong type.
     reg.put(kKey212, u"MRU2", plat::kRegSz, u"abc", 5);
     reg.put(kKey212, u"MRU3", plat::kRegBinary, u"abc", 8);
-    loadSettings(name, plat::kPathUnits);
+    // The list is sized by its stored value, not by a fixed buffer.
+    std::u16string longList;
+    for (int i = 0; i < 300; ++i)
+        longList += u"Okno " + std::u16string(1, static_cast<char16_t>(u'A' + i % 26)) + u"\n";
+    reg.putString(kKey212, u"AutoPause", longList);
+    load();
     EXPECT_EQ(name[0], 0);
     EXPECT_EQ(std::u16string(MruList[0]).size(), 269u);
     EXPECT_EQ(std::u16string(MruList[1]), u"ab");
     EXPECT_EQ(MruList[2][0], 0);
     EXPECT_EQ(LastDir[0], 0);
-}
-
-TEST_F(SettingsStoreTest, AutoPauseListIsSizedByTheStoredValue) {
-    putSettings(kKey212, defaultSettings(), 140);
-    std::u16string longList;
-    for (int i = 0; i < 300; ++i)
-        longList += u"Okno " + std::u16string(1, static_cast<char16_t>(u'A' + i % 26)) + u"\n";
-    reg.putString(kKey212, u"AutoPause", longList);
-    loadSettings(name, plat::kPathUnits);
-    ASSERT_TRUE(AutoPauseList);
     EXPECT_EQ(std::u16string(AutoPauseList.get()), longList);
 }
 
 TEST_F(SettingsStoreTest, LogoBackupIsNeededUntilLogoSavedHoldsOneOrTwo) {
-    struct Case {
-        bool present;
-        uint32_t value;
-        int32_t needed;
-    };
-    for (Case c : {Case{false, 0, 1}, Case{true, 1, 0}, Case{true, 2, 0}, Case{true, 3, 1}, Case{true, 0, 1}}) {
-        SetUp();
-        reg = plat::MemoryRegistry();
-        if (c.present)
-            reg.put(kLogoKey, u"LogoSaved", plat::kRegDword, &c.value, 4);
-        loadSettings(name, plat::kPathUnits);
-        EXPECT_EQ(LogoBackupNeeded, c.needed) << c.value;
+    const std::pair<uint32_t, int32_t> cases[] = {{1, 0}, {2, 0}, {3, 1}, {0, 1}};
+    EXPECT_EQ((load(), LogoBackupNeeded), 1) << "no value";
+    for (auto [value, needed] : cases) {
+        fresh();
+        reg.put(kLogoKey, u"LogoSaved", plat::kRegDword, &value, 4);
+        load();
+        EXPECT_EQ(LogoBackupNeeded, needed) << value;
     }
 }
 
@@ -283,44 +261,29 @@ TEST_F(SettingsStoreTest, SaveWritesOnlyTheChosenGroups) {
     AppSettings.PauseState = 2;
     setAutoPauseList(nullptr);
     lastDir[0] = u'Q';
-    lastDir[1] = 0;
     saveSettings(true, false, false, nullptr, false);
-    EXPECT_EQ(storedSettings(reg).PauseState, 0) << "an automatic pause is not stored";
+    EXPECT_EQ(stored().PauseState, 0) << "an automatic pause is not stored";
     EXPECT_EQ(AppSettings.PauseState, 2) << "but stays in memory";
-    EXPECT_FALSE(reg.find(kKey212, u"AutoPause"));
-    EXPECT_FALSE(reg.find(kKey212, u"LastDir"));
-    EXPECT_FALSE(reg.find(kKey212, u"LastKolekce"));
+    for (const char16_t* value : {u"AutoPause", u"LastDir", u"LastKolekce"})
+        EXPECT_FALSE(reg.find(kKey212, value));
 
     AppSettings.PauseState = 1;
     std::memcpy(MruList[0], u"C:\\m1.plk", 20);
     saveSettings(true, true, true, u"C:\\akt.plk", true);
-    EXPECT_EQ(storedSettings(reg).PauseState, 1);
-    EXPECT_EQ(stringValue(reg, kKey212, u"AutoPause"), u"");
-    EXPECT_EQ(stringValue(reg, kKey212, u"LastDir"), u"Q");
-    EXPECT_EQ(stringValue(reg, kKey212, u"LastKolekce"), u"C:\\akt.plk");
-    EXPECT_EQ(stringValue(reg, kKey212, u"MRU1"), u"C:\\m1.plk");
-    EXPECT_EQ(stringValue(reg, kKey212, u"MRU3"), u"");
+    EXPECT_EQ(stored().PauseState, 1);
+    EXPECT_EQ(text(kKey212, u"AutoPause"), u"");
+    EXPECT_EQ(text(kKey212, u"LastDir"), u"Q");
+    EXPECT_EQ(text(kKey212, u"LastKolekce"), u"C:\\akt.plk");
+    EXPECT_EQ(text(kKey212, u"MRU1"), u"C:\\m1.plk");
+    EXPECT_EQ(text(kKey212, u"MRU3"), u"");
     EXPECT_EQ(reg.openKeyCount(), 0);
-}
 
-TEST_F(SettingsStoreTest, SaveWithoutAccessWritesNothing) {
-    reg.denyCreate(u"HKCU\\Software\\Vorsan\\Plochar 2.12");
+    // Without access nothing is written and the vendor key is closed again.
+    fresh();
+    reg.denyCreate(kKey212);
     saveSettings(true, true, true, u"x", true);
     EXPECT_FALSE(reg.hasKey(kKey212));
-    EXPECT_EQ(reg.openKeyCount(), 0) << "the vendor key is closed again";
-}
-
-TEST(WindowTitleTest, ShowsTheCollectionsFileNameOrNewCollection) {
-    char16_t title[300];
-    windowTitleText(u"", title, 300);
-    EXPECT_EQ(std::u16string(title), u"Plochar - nová kolekce");
-    windowTitleText(u"C:\\Dokumenty\\Moje\\Hory.plk", title, 300);
-    EXPECT_EQ(std::u16string(title), u"Plochar - Hory");
-    windowTitleText(u"Hory.plk", title, 300);
-    EXPECT_EQ(std::u16string(title), u"Plochar - Hory");
-    char16_t tiny[5];
-    windowTitleText(u"C:\\Hory.plk", tiny, 5);
-    EXPECT_EQ(std::u16string(tiny), u"Ploc");
+    EXPECT_EQ(reg.openKeyCount(), 0);
 }
 
 } // namespace

@@ -39,11 +39,6 @@ int recordApply(const WallpaperEntry& entry, void*) {
 
 } // namespace
 
-void clearOurRegistry() {
-    SHDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Vorsan");
-    SHDeleteKeyW(HKEY_LOCAL_MACHINE, L"Software\\Vorsan");
-}
-
 void writeValue(HKEY hive, const wchar_t* key, const wchar_t* name, DWORD type, const void* data, DWORD size) {
     HKEY k = nullptr;
     ASSERT_EQ(RegCreateKeyExW(hive, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr), ERROR_SUCCESS);
@@ -57,16 +52,14 @@ void writeString(HKEY hive, const wchar_t* key, const wchar_t* name, const std::
 
 std::vector<uint8_t> readValue(HKEY hive, const wchar_t* key, const wchar_t* name) {
     HKEY k = nullptr;
-    std::vector<uint8_t> data;
+    std::vector<uint8_t> data(4096);
+    DWORD size = static_cast<DWORD>(data.size());
     if (RegOpenKeyExW(hive, key, 0, KEY_READ, &k) != ERROR_SUCCESS)
-        return data;
-    DWORD size = 0;
-    if (RegQueryValueExW(k, name, nullptr, nullptr, nullptr, &size) == ERROR_SUCCESS) {
-        data.resize(size);
-        if (RegQueryValueExW(k, name, nullptr, nullptr, data.data(), &size) != ERROR_SUCCESS)
-            data.clear();
-    }
+        size = 0;
+    else if (RegQueryValueExW(k, name, nullptr, nullptr, data.data(), &size) != ERROR_SUCCESS)
+        size = 0;
     RegCloseKey(k);
+    data.resize(size);
     return data;
 }
 
@@ -83,6 +76,11 @@ std::u16string windowTitle(HWND w) {
     wchar_t text[300] = {};
     GetWindowTextW(w, text, 300);
     return reinterpret_cast<const char16_t*>(text);
+}
+
+static void clearOurRegistry() {
+    SHDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Vorsan");
+    SHDeleteKeyW(HKEY_LOCAL_MACHINE, L"Software\\Vorsan");
 }
 
 void AppWindowTest::SetUp() {
@@ -146,15 +144,18 @@ void AppWindowTest::storeSettings(void (*edit)(AppSettingsRecord&)) {
     writeValue(HKEY_CURRENT_USER, kKey212, L"Nastaveni", REG_BINARY, &s, sizeof(s));
 }
 
-HWND AppWindowTest::start(bool showAtStart) {
-    window = createMainWindow(GetModuleHandleW(nullptr), showAtStart);
+HWND AppWindowTest::start() {
+    window = createMainWindow(GetModuleHandleW(nullptr), false);
     EXPECT_TRUE(window);
     EXPECT_EQ(window, MainWindow);
     return window;
 }
 
 void AppWindowTest::command(UINT id) { SendMessageW(window, WM_COMMAND, id, 0); }
-void AppWindowTest::timer(UINT_PTR id) { SendMessageW(window, WM_TIMER, id, 0); }
+void AppWindowTest::timer(UINT_PTR id, int times) {
+    for (int i = 0; i < times; ++i)
+        SendMessageW(window, WM_TIMER, id, 0);
+}
 
 void AppWindowTest::quit() {
     command(40004);

@@ -38,12 +38,10 @@ struct AppliedPicture {
 extern std::vector<AppliedPicture> Applied;
 extern int ApplyResult;
 
-// HKCU\Software\Vorsan and HKLM\Software\Vorsan removed.
-void clearOurRegistry();
-// Writes a REG_SZ/REG_BINARY/REG_DWORD value, creating the key.
+// Registry helpers: writing creates the key; a missing value reads as empty
+// (readString: "<missing>").
 void writeValue(HKEY hive, const wchar_t* key, const wchar_t* name, DWORD type, const void* data, DWORD size);
 void writeString(HKEY hive, const wchar_t* key, const wchar_t* name, const std::u16string& text);
-// Reads a value; empty when missing.
 std::vector<uint8_t> readValue(HKEY hive, const wchar_t* key, const wchar_t* name);
 std::u16string readString(HKEY hive, const wchar_t* key, const wchar_t* name);
 
@@ -80,9 +78,9 @@ class AppWindowTest : public testing::Test {
     std::u16string makeCollection(const std::vector<std::string>& names);
     // Settings of this version with a few fields changed.
     void storeSettings(void (*edit)(AppSettingsRecord&));
-    HWND start(bool showAtStart = false);
+    HWND start();
     void command(UINT id);
-    void timer(UINT_PTR id);
+    void timer(UINT_PTR id, int times = 1);
     // Closes through the tray's "&Konec" and waits for the window to go.
     void quit();
 
