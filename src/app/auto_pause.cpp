@@ -76,7 +76,9 @@ void setPauseState(int32_t state) {
     if (AppSettings.PauseState == state)
         return;
     AppSettings.PauseState = state;
-    updateTray(ChangeCountdown, 0, ActiveCollection.entryCount());
+    // An automatic pause can end while the configuration window is open (its
+    // list emptied there): the tray keeps telling that the window is open.
+    updateTray(ChangeCountdown, isMainWindowVisible() ? 1 : 0, ActiveCollection.entryCount());
 }
 
 } // namespace

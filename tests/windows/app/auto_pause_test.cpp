@@ -68,8 +68,13 @@ TEST_F(AutoPauseTest, ABurningProgramPausesWithinOneTimerPeriod) {
     EXPECT_EQ(check(), 0) << "window open";
     SendMessageW(window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
     EXPECT_EQ(check(), 2);
+    // Emptying the list ends an automatic pause even with the window open,
+    // and the tray still tells that the window is open.
+    command(40001);
     setAutoPauseList(u"");
     EXPECT_EQ(check(), 0) << "an empty list ends an automatic pause";
+    EXPECT_EQ(tip(), u"Plochar: činnost pozastavena - otevřené konfigurační okno.");
+    SendMessageW(window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
 
     DestroyWindow(nero);
     EXPECT_EQ(check(), 0);
