@@ -75,41 +75,41 @@ TEST_F(ApplyWallpaperTest, EveryKindOfPictureIsShownWithItsRegistryValues) {
     struct Case {
         const char* what;
         std::u16string source;
-        int32_t style;
-        const plat::OsVersion* os;
-        const int32_t* displayBits;
-        int32_t autoStretch, reduceColours;
-        const char16_t *tile, *wallpaperStyle;
-        Expect expect;
-        int32_t width, rows; // 0: not checked
-        uint16_t bits;
+        int32_t style = kStyleCentred;
+        const char16_t *tile = u"0", *wallpaperStyle = u"0";
+        Expect expect = SizeOnly;
+        int32_t width = 0, rows = 0; // 0: not checked
+        uint16_t bits = 0;
+        const plat::OsVersion* os = &plat::kWindowsXp;
+        const int32_t* displayBits = &kTrueColour;
+        int32_t autoStretch = 1, reduceColours = 1;
     } cases[] = {
-        {"JPEG 4:2:0", picture(u"small420.jpg"), kStyleCentred, &plat::kWindowsXp, &kTrueColour, 1, 1, u"0", u"0", Converted, 0, 0, 24},
-        {"progressive JPEG", picture(u"progressive.jpg"), kStyleCentred, &plat::kWindowsXp, &kTrueColour, 1, 1, u"0", u"0", Converted, 0, 0, 0},
-        {"grey JPEG", picture(u"grey.jpg"), kStyleCentred, &plat::kWindowsXp, &kTrueColour, 1, 1, u"0", u"0", Converted, 0, 0, 8},
-        {"8-bit BMP", bmp(8, 200, 150), kStyleTiled, &plat::kWindowsXp, &kTrueColour, 1, 1, u"1", u"0", Copied, 0, 0, 0},
-        {"24-bit BMP", bmp(24, 200, 150), kStyleTiled, &plat::kWindowsXp, &kTrueColour, 1, 1, u"1", u"0", Copied, 0, 0, 0},
-        {"32-bit BMP", bmp(32, 200, 150), kStyleTiled, &plat::kWindowsXp, &kTrueColour, 1, 1, u"1", u"0", Copied, 0, 0, 0},
-        {"larger than the screen, fitted by us and centred", picture(u"large420.jpg"), kStyleTiled, &plat::kWindowsXp,
-         &kTrueColour, 1, 1, u"0", u"0", OurStretch, 1024, 768, 0},
-        {"larger, option off: to the system as it is", picture(u"large420.jpg"), kStyleTiled, &plat::kWindowsXp,
-         &kTrueColour, 0, 1, u"1", u"0", Converted, 1200, 900, 0},
-        {"stretched by the system", bmp(24, 100, 50), kStyleStretched, &plat::kWindowsXp, &kTrueColour, 1, 1, u"0", u"2",
-         Copied, 100, 50, 0},
-        {"proportional: fills the width, centred", bmp(24, 100, 50), kStyleStretchedProportionally, &plat::kWindowsXp,
-         &kTrueColour, 1, 1, u"0", u"0", SizeOnly, 1024, 512, 0},
-        {"Windows 95 cannot stretch: we stretch to the screen", bmp(24, 100, 50), kStyleStretched, &plat::kWindows95,
-         &kTrueColour, 1, 1, u"0", u"0", SizeOnly, 1024, 768, 0},
-        {"8-bit display reduces a 24-bit BMP", bmp(24, 120, 90), kStyleCentred, &plat::kWindowsXp, &kEightBits, 1, 1,
-         u"0", u"0", OurReduction, 0, 0, 8},
-        {"8-bit display leaves an 8-bit BMP", bmp(8, 120, 90), kStyleCentred, &plat::kWindowsXp, &kEightBits, 1, 1, u"0",
-         u"0", Copied, 0, 0, 8},
-        {"8-bit display reduces a colour JPEG", picture(u"small420.jpg"), kStyleCentred, &plat::kWindowsXp, &kEightBits,
-         1, 1, u"0", u"0", SizeOnly, 0, 0, 8},
-        {"8-bit display leaves a grey JPEG", picture(u"grey.jpg"), kStyleCentred, &plat::kWindowsXp, &kEightBits, 1, 1,
-         u"0", u"0", Converted, 0, 0, 8},
-        {"8-bit display, option off", bmp(24, 120, 90), kStyleCentred, &plat::kWindowsXp, &kEightBits, 1, 0, u"0", u"0",
-         SizeOnly, 0, 0, 24},
+        {.what = "JPEG 4:2:0", .source = picture(u"small420.jpg"), .expect = Converted, .bits = 24},
+        {.what = "progressive JPEG", .source = picture(u"progressive.jpg"), .expect = Converted},
+        {.what = "grey JPEG", .source = picture(u"grey.jpg"), .expect = Converted, .bits = 8},
+        {.what = "8-bit BMP", .source = bmp(8, 200, 150), .style = kStyleTiled, .tile = u"1", .expect = Copied},
+        {.what = "24-bit BMP", .source = bmp(24, 200, 150), .style = kStyleTiled, .tile = u"1", .expect = Copied},
+        {.what = "32-bit BMP", .source = bmp(32, 200, 150), .style = kStyleTiled, .tile = u"1", .expect = Copied},
+        {.what = "larger than the screen: fitted by us, centred", .source = picture(u"large420.jpg"),
+         .style = kStyleTiled, .expect = OurStretch, .width = 1024, .rows = 768},
+        {.what = "larger, option off: as it is", .source = picture(u"large420.jpg"), .style = kStyleTiled,
+         .tile = u"1", .expect = Converted, .width = 1200, .rows = 900, .autoStretch = 0},
+        {.what = "stretched by the system", .source = bmp(24, 100, 50), .style = kStyleStretched,
+         .wallpaperStyle = u"2", .expect = Copied},
+        {.what = "proportional: fills the width", .source = bmp(24, 100, 50), .style = kStyleStretchedProportionally,
+         .width = 1024, .rows = 512},
+        {.what = "Windows 95: we stretch to the screen", .source = bmp(24, 100, 50), .style = kStyleStretched,
+         .width = 1024, .rows = 768, .os = &plat::kWindows95},
+        {.what = "8-bit display reduces a 24-bit BMP", .source = bmp(24, 120, 90), .expect = OurReduction, .bits = 8,
+         .displayBits = &kEightBits},
+        {.what = "8-bit display keeps an 8-bit BMP", .source = bmp(8, 120, 90), .expect = Copied,
+         .displayBits = &kEightBits},
+        {.what = "8-bit display reduces a colour JPEG", .source = picture(u"small420.jpg"), .bits = 8,
+         .displayBits = &kEightBits},
+        {.what = "8-bit display keeps a grey JPEG", .source = picture(u"grey.jpg"), .expect = Converted,
+         .displayBits = &kEightBits},
+        {.what = "8-bit display, option off", .source = bmp(24, 120, 90), .bits = 24, .displayBits = &kEightBits,
+         .reduceColours = 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
