@@ -162,24 +162,6 @@ TEST_F(ApplyWallpaperTest, EveryKindOfPictureIsShownWithItsRegistryValues) {
     }
 }
 
-TEST_F(ApplyWallpaperTest, DesktopColourGoesToSystemRegistryAndWinIni) {
-    WallpaperEntry e = entryFor(bmp(24, 64, 64), kStyleCentred);
-    e.changeColours = 1;
-    e.backgroundColour = RGB(0, 128, 255);
-    applyQuietly(e);
-    EXPECT_EQ(userString(L"Control Panel\\Colors", L"Background"), u"0 128 255");
-    wchar_t ini[32] = {};
-    GetProfileStringW(L"colors", L"Background", L"", ini, 32);
-    EXPECT_STREQ(ini, L"0 128 255");
-    EXPECT_EQ(GetSysColor(COLOR_BACKGROUND), RGB(0, 128, 255));
-
-    // Without changeColours the colour is left alone.
-    e.changeColours = 0;
-    e.backgroundColour = RGB(1, 2, 3);
-    applyQuietly(e);
-    EXPECT_EQ(userString(L"Control Panel\\Colors", L"Background"), u"0 128 255");
-}
-
 TEST_F(ApplyWallpaperTest, UnusablePicturesAreReportedAndChangeNothing) {
     applyQuietly(entryFor(bmp(24, 32, 32), kStyleCentred));
     std::vector<uint8_t> previous = testing_support::readAll(shown);

@@ -173,20 +173,26 @@ TEST_F(IconLabelsTest, ActiveDesktopAndListviewShadowTakeTheLabelsOver) {
     EXPECT_FALSE(IsActiveDesktopOn());
 }
 
-TEST_F(IconLabelsTest, ApplyingAPictureColoursTheLabelsAtOnce) {
+TEST_F(IconLabelsTest, ApplyingAPictureSetsTheDesktopColourAndColoursTheLabelsAtOnce) {
     testing_support::TempDir dir;
     std::u16string source = dir.file(u"štítky.bmp");
     writeTestBmp(source, 40, 30, 24);
     WallpaperEntry e = entryFor(source, kStyleCentred);
     e.fontMode = kFontColoured;
     e.changeColours = 1;
-    e.backgroundColour = RGB(0, 0, 80);
+    e.backgroundColour = RGB(0, 128, 255);
     e.fontColour = RGB(255, 255, 0);
     paintLabels(RGB(0, 0, 0), RGB(0, 0, 80));
     ScriptedBoxes boxes({IDOK});
     ASSERT_EQ(ApplyWallpaper(e, 0), 1);
     EXPECT_EQ(textColour(), RGB(255, 255, 0));
     EXPECT_EQ(backColour(), CLR_NONE);
+    // The colour for this session, the next logon and win.ini.
+    EXPECT_EQ(GetSysColor(COLOR_BACKGROUND), RGB(0, 128, 255));
+    EXPECT_EQ(userString(L"Control Panel\\Colors", L"Background"), u"0 128 255");
+    wchar_t ini[32] = {};
+    GetProfileStringW(L"colors", L"Background", L"", ini, 32);
+    EXPECT_STREQ(ini, L"0 128 255");
 
     // With Active Desktop on, the COM object is asked first; where it is
     // missing the registry path takes over silently and labels stay.
@@ -200,6 +206,13 @@ TEST_F(IconLabelsTest, ApplyingAPictureColoursTheLabelsAtOnce) {
     EXPECT_EQ(userString(kDesktopKey, L"WallpaperStyle"), u"2");
     EXPECT_EQ(textColour(), RGB(0, 0, 0));
     DestroyWindow(browser);
+
+    // Without changeColours neither the colour nor the labels change.
+    e.changeColours = 0;
+    e.backgroundColour = RGB(1, 2, 3);
+    ASSERT_EQ(ApplyWallpaper(e, 0), 1);
+    EXPECT_EQ(userString(L"Control Panel\\Colors", L"Background"), u"0 128 255");
+    EXPECT_EQ(textColour(), RGB(0, 0, 0));
 }
 
 TEST_F(IconLabelsTest, ListviewShadowSwitchUpdatesTheDesktopOrSaysWhy) {
