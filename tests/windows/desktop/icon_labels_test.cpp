@@ -90,6 +90,10 @@ class IconLabelsTest : public ::testing::Test {
         ListView_SetTextBkColor(listView, background);
         g_setTextColour = 0;
     }
+    HWND makeBrowser() {
+        return CreateWindowExW(0, L"Internet Explorer_Server", L"", WS_CHILD, 0, 0, 10, 10, defView, nullptr,
+                               GetModuleHandleW(nullptr), nullptr);
+    }
     COLORREF textColour() { return ListView_GetTextColor(listView); }
     COLORREF backColour() { return ListView_GetTextBkColor(listView); }
 
@@ -147,7 +151,6 @@ TEST_F(IconLabelsTest, LabelsAreLeftAloneWhenNotOursToColour) {
 TEST_F(IconLabelsTest, ActiveDesktopAndListviewShadowTakeTheLabelsOver) {
     EXPECT_FALSE(IsActiveDesktopOn());
     paintLabels(RGB(10, 20, 30), RGB(0, 128, 128));
-
     // Windows XP with "ListviewShadow" on draws the labels itself.
     plat::overrideOsVersion(&plat::kWindowsXp);
     setShadow(1);
@@ -156,20 +159,12 @@ TEST_F(IconLabelsTest, ActiveDesktopAndListviewShadowTakeTheLabelsOver) {
     EXPECT_EQ(g_setTextColour, 0);
     setShadow(0);
     EXPECT_EQ(ReadListviewShadow(), 0);
-    // Vista and later have the setting too.
-    const plat::OsVersion vista{plat::kPlatformNt, 6, 0};
-    plat::overrideOsVersion(&vista);
-    setShadow(1);
-    EXPECT_EQ(ReadListviewShadow(), 1);
-    setShadow(0);
     plat::overrideOsVersion(&plat::kWindows98);
     EXPECT_EQ(ReadListviewShadow(), -1);
 
     // Active Desktop: the view holds a browser window.
     plat::overrideOsVersion(&plat::kWindowsXp);
-    HWND browser = CreateWindowExW(0, L"Internet Explorer_Server", L"", WS_CHILD, 0, 0, 10, 10, defView, nullptr,
-                                   GetModuleHandleW(nullptr), nullptr);
-    ASSERT_NE(browser, nullptr);
+    HWND browser = makeBrowser();
     EXPECT_TRUE(IsActiveDesktopOn());
     EXPECT_EQ(ReadListviewShadow(), -2);
     RefreshIconLabels(coloured(RGB(255, 0, 0)));
@@ -178,25 +173,30 @@ TEST_F(IconLabelsTest, ActiveDesktopAndListviewShadowTakeTheLabelsOver) {
     EXPECT_FALSE(IsActiveDesktopOn());
 }
 
-TEST_F(IconLabelsTest, ApplyingAPictureColoursTheLabelsAtOnce) {
+TEST_F(IconLabelsTest, ApplyingAPictureSetsTheDesktopColourAndColoursTheLabelsAtOnce) {
     testing_support::TempDir dir;
     std::u16string source = dir.file(u"štítky.bmp");
     writeTestBmp(source, 40, 30, 24);
     WallpaperEntry e = entryFor(source, kStyleCentred);
     e.fontMode = kFontColoured;
     e.changeColours = 1;
-    e.backgroundColour = RGB(0, 0, 80);
+    e.backgroundColour = RGB(0, 128, 255);
     e.fontColour = RGB(255, 255, 0);
     paintLabels(RGB(0, 0, 0), RGB(0, 0, 80));
     ScriptedBoxes boxes({IDOK});
     ASSERT_EQ(ApplyWallpaper(e, 0), 1);
     EXPECT_EQ(textColour(), RGB(255, 255, 0));
     EXPECT_EQ(backColour(), CLR_NONE);
+    // The colour for this session, the next logon and win.ini.
+    EXPECT_EQ(GetSysColor(COLOR_BACKGROUND), RGB(0, 128, 255));
+    EXPECT_EQ(userString(L"Control Panel\\Colors", L"Background"), u"0 128 255");
+    wchar_t ini[32] = {};
+    GetProfileStringW(L"colors", L"Background", L"", ini, 32);
+    EXPECT_STREQ(ini, L"0 128 255");
 
     // With Active Desktop on, the COM object is asked first; where it is
     // missing the registry path takes over silently and labels stay.
-    HWND browser = CreateWindowExW(0, L"Internet Explorer_Server", L"", WS_CHILD, 0, 0, 10, 10, defView, nullptr,
-                                   GetModuleHandleW(nullptr), nullptr);
+    HWND browser = makeBrowser();
     paintLabels(RGB(0, 0, 0), RGB(0, 0, 80));
     setUserString(kDesktopKey, L"WallpaperStyle", u"9");
     e.style = kStyleStretched;
@@ -206,6 +206,13 @@ TEST_F(IconLabelsTest, ApplyingAPictureColoursTheLabelsAtOnce) {
     EXPECT_EQ(userString(kDesktopKey, L"WallpaperStyle"), u"2");
     EXPECT_EQ(textColour(), RGB(0, 0, 0));
     DestroyWindow(browser);
+
+    // Without changeColours neither the colour nor the labels change.
+    e.changeColours = 0;
+    e.backgroundColour = RGB(1, 2, 3);
+    ASSERT_EQ(ApplyWallpaper(e, 0), 1);
+    EXPECT_EQ(userString(L"Control Panel\\Colors", L"Background"), u"0 128 255");
+    EXPECT_EQ(textColour(), RGB(0, 0, 0));
 }
 
 TEST_F(IconLabelsTest, ListviewShadowSwitchUpdatesTheDesktopOrSaysWhy) {

@@ -29,10 +29,6 @@ void setLogoSaved(const DWORD* value) {
     RegCloseKey(k);
 }
 
-void writeBytes(const std::u16string& path, const std::string& text) {
-    testing_support::writeText(path, text);
-}
-
 std::string contents(const std::u16string& path) {
     std::vector<uint8_t> bytes = testing_support::readAll(path);
     return std::string(bytes.begin(), bytes.end());
@@ -42,6 +38,7 @@ class StartupLogoTest : public ::testing::Test {
   protected:
     void SetUp() override {
         plat::overrideOsVersion(&plat::kWindows98);
+        char16_t logoBuffer[270], backupBuffer[270];
         ASSERT_TRUE(StartupLogoPaths(logoBuffer, backupBuffer, 270));
         logo = logoBuffer;
         backup = backupBuffer;
@@ -54,19 +51,10 @@ class StartupLogoTest : public ::testing::Test {
         remove(backup);
         setLogoSaved(nullptr);
     }
-    char16_t logoBuffer[270], backupBuffer[270];
     std::u16string logo, backup;
 };
 
 } // namespace
-
-TEST_F(StartupLogoTest, PathsAreInTheRootOfTheWindowsDrive) {
-    wchar_t windows[MAX_PATH];
-    ASSERT_GT(GetWindowsDirectoryW(windows, MAX_PATH), 3u);
-    std::u16string root(reinterpret_cast<const char16_t*>(windows), 3);
-    EXPECT_EQ(logo, root + u"logo.sys");
-    EXPECT_EQ(backup, root + u"logo_sys.ori");
-}
 
 TEST_F(StartupLogoTest, LogoIsBuiltFromAPictureOfTheCollection) {
     WallpaperCollection empty;
@@ -87,8 +75,7 @@ TEST_F(StartupLogoTest, LogoIsBuiltFromAPictureOfTheCollection) {
         WallpaperEntry* used = BuildStartupLogo(collection);
         ASSERT_NE(used, nullptr);
         seen[collection.indexOf(used)] = true;
-        PackedDib dib = loadBmp(logo);
-        DibFacts facts = factsOf(dib);
+        DibFacts facts = factsOf(loadBmp(logo));
         EXPECT_EQ(facts.width, 320);
         EXPECT_EQ(facts.rows, 400);
         EXPECT_EQ(facts.bits, 8);
@@ -103,69 +90,54 @@ TEST_F(StartupLogoTest, LogoIsBuiltFromAPictureOfTheCollection) {
     EXPECT_EQ(BuildStartupLogo(gone), nullptr);
 }
 
-TEST_F(StartupLogoTest, RestoreCopiesTheBackupBack) {
-    const DWORD saved = 1;
-    setLogoSaved(&saved);
-    writeBytes(backup, "původní logo");
-    writeBytes(logo, "nové logo");
-    {
-        // "Ne" to the question changes nothing.
-        ScriptedBoxes boxes({IDNO});
+TEST_F(StartupLogoTest, RestorePutsTheBackupBackOrRemovesTheLogo) {
+    const DWORD saved = 1, noneFound = 2;
+    const std::u16string question =
+        u"Opravdu chcete obnovit logo Windows, které bylo zazálohováno při 1. spuštěním programu?";
+    const std::u16string noBackup = u"Nemohu najít zálohu loga Windows. Je pravděpodobnost, že pokud program odstraní "
+                                    u"současné logo, systém si jej znovu doplní. Chcete to zkusit?";
+    struct Case {
+        const char* what;
+        const DWORD* logoSaved;
+        bool backupThere;
+        const plat::OsVersion* os;
+        std::vector<int> answers;
+        std::vector<std::u16string> texts;
+        uint32_t lastFlags;  // 0: not checked
+        const char* logoAfter;
+    } cases[] = {
+        {"No changes nothing", &saved, true, &plat::kWindows98, {IDNO}, {question}, 0, "nové logo"},
+        {"the backup is copied back and kept", &saved, true, &plat::kWindows98, {IDYES},
+         {question, u"Logo bylo obnoveno."}, MB_ICONINFORMATION, "původní logo"},
+        {"not Windows 9x: nothing after the question", &saved, true, &plat::kWindowsXp, {IDYES}, {question}, 0,
+         "nové logo"},
+        {"backup vanished, No keeps the logo", nullptr, false, &plat::kWindows98, {IDYES, IDNO}, {question, noBackup}, 0,
+         "nové logo"},
+        {"backup vanished, Yes removes the logo", nullptr, false, &plat::kWindows98, {IDYES, IDYES},
+         {question, noBackup, u"Logo bylo snad obnoveno."}, 0, "<removed>"},
+        {"the first start found no logo: removed without asking again", &noneFound, false, &plat::kWindows98, {IDYES},
+         {question, u"Logo bylo snad obnoveno."}, 0, "<removed>"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        setLogoSaved(c.logoSaved);
+        plat::overrideOsVersion(c.os);
+        remove(backup);
+        if (c.backupThere)
+            testing_support::writeText(backup, "původní logo");
+        testing_support::writeText(logo, "nové logo");
+        ScriptedBoxes boxes(c.answers);
         RestoreStartupLogo();
-        ASSERT_EQ(boxes.boxes().size(), 1u);
-        EXPECT_EQ(boxes.boxes()[0].text,
-                  u"Opravdu chcete obnovit logo Windows, které bylo zazálohováno při 1. spuštěním programu?");
+        ASSERT_EQ(boxes.boxes().size(), c.texts.size());
+        for (size_t i = 0; i < c.texts.size(); ++i)
+            EXPECT_EQ(boxes.boxes()[i].text, c.texts[i]);
         EXPECT_EQ(boxes.boxes()[0].flags, static_cast<uint32_t>(MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2));
-        EXPECT_EQ(contents(logo), "nové logo");
-    }
-    {
-        ScriptedBoxes boxes({IDYES});
-        RestoreStartupLogo();
-        ASSERT_EQ(boxes.boxes().size(), 2u);
-        EXPECT_EQ(boxes.boxes()[1].text, u"Logo bylo obnoveno.");
-        EXPECT_EQ(boxes.boxes()[1].flags, static_cast<uint32_t>(MB_ICONINFORMATION));
-        EXPECT_EQ(contents(logo), "původní logo");
-        EXPECT_EQ(contents(backup), "původní logo") << "the backup is kept";
-    }
-    {
-        // Not Windows 9x: nothing happens after the question.
-        plat::overrideOsVersion(&plat::kWindowsXp);
-        writeBytes(logo, "nové logo");
-        ScriptedBoxes boxes({IDYES});
-        RestoreStartupLogo();
-        EXPECT_EQ(boxes.boxes().size(), 1u);
-        EXPECT_EQ(contents(logo), "nové logo");
-    }
-}
-
-TEST_F(StartupLogoTest, RestoreWithoutBackupRemovesTheLogo) {
-    writeBytes(logo, "nové logo");
-    {
-        // The backup vanished: ask before deleting; "Ne" keeps the logo.
-        ScriptedBoxes boxes({IDYES, IDNO});
-        RestoreStartupLogo();
-        ASSERT_EQ(boxes.boxes().size(), 2u);
-        EXPECT_EQ(boxes.boxes()[1].text,
-                  u"Nemohu najít zálohu loga Windows. Je pravděpodobnost, že pokud program odstraní současné logo, "
-                  u"systém si jej znovu doplní. Chcete to zkusit?");
-        EXPECT_TRUE(exists(logo));
-    }
-    {
-        ScriptedBoxes boxes({IDYES, IDYES});
-        RestoreStartupLogo();
-        ASSERT_EQ(boxes.boxes().size(), 3u);
-        EXPECT_EQ(boxes.boxes()[2].text, u"Logo bylo snad obnoveno.");
-        EXPECT_FALSE(exists(logo));
-    }
-    {
-        // The first start found no logo: delete without asking again.
-        const DWORD none = 2;
-        setLogoSaved(&none);
-        writeBytes(logo, "nové logo");
-        ScriptedBoxes boxes({IDYES});
-        RestoreStartupLogo();
-        ASSERT_EQ(boxes.boxes().size(), 2u);
-        EXPECT_EQ(boxes.boxes()[1].text, u"Logo bylo snad obnoveno.");
-        EXPECT_FALSE(exists(logo));
+        if (c.lastFlags) {
+            EXPECT_EQ(boxes.boxes().back().flags, c.lastFlags);
+        }
+        EXPECT_EQ(exists(logo) ? contents(logo) : "<removed>", c.logoAfter);
+        if (c.backupThere) {
+            EXPECT_EQ(contents(backup), "původní logo");
+        }
     }
 }
