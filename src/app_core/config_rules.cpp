@@ -1,0 +1,88 @@
+#include "app_core/config_rules.h"
+
+#include <cstring>
+
+#include "app_core/format_text.h"
+#include "platform/system_info.h"
+
+namespace {
+constexpr char16_t kDelayNow[] = u"ihned";
+constexpr char16_t kDelayMinutes[] = u"%i min";
+} // namespace
+
+bool isPagePresent(PagePresence presence, uint32_t platformId) {
+    switch (presence) {
+    case PagePresence::Windows9xOnly: return platformId == plat::kPlatformWin9x;
+    case PagePresence::NtOnly: return platformId == plat::kPlatformNt;
+    case PagePresence::Always: break;
+    }
+    return true;
+}
+
+IntervalFields readIntervalFields(uint32_t hours, uint32_t minutes) {
+    IntervalFields f{hours, minutes, false, 0};
+    if (hours == 0 && minutes == 0) {
+        f.minutes = 1;
+        f.minutesCorrected = true;
+    }
+    // Typed digits may exceed the up-down ranges; the sum must still fit.
+    const uint64_t total = uint64_t{f.hours} * 60 + f.minutes;
+    f.intervalMinutes = total > INT32_MAX ? INT32_MAX : static_cast<int32_t>(total);
+    return f;
+}
+
+std::vector<std::u16string> autoPauseItems(const char16_t* list) {
+    std::vector<std::u16string> items;
+    if (!list)
+        return items;
+    const char16_t* start = list;
+    for (const char16_t* p = list; *p; ++p) {
+        if (*p != u'\n')
+            continue;
+        const size_t length = static_cast<size_t>(p - start);
+        if (length > 1)
+            items.emplace_back(start, length < kAutoPauseItemUnits ? length : kAutoPauseItemUnits - 1);
+        start = p + 1;
+    }
+    return items;
+}
+
+std::unique_ptr<char16_t[]> buildAutoPauseList(const std::vector<std::u16string>& items) {
+    if (items.empty())
+        return nullptr;
+    // Sized from the items themselves, so no running count can fall short.
+    size_t units = 1;
+    for (const std::u16string& item : items)
+        units += item.size() + 1;
+    auto list = std::make_unique<char16_t[]>(units);
+    char16_t* out = list.get();
+    for (const std::u16string& item : items) {
+        std::memcpy(out, item.data(), item.size() * sizeof(char16_t));
+        out += item.size();
+        *out++ = u'\n';
+    }
+    *out = 0;
+    return list;
+}
+
+void logoDelayText(int32_t minutes, char16_t* out, size_t units) {
+    if (minutes == 0)
+        formatText(out, units, kDelayNow, nullptr, 0);
+    else
+        formatText(out, units, kDelayMinutes, FormatArg(minutes));
+}
+
+int32_t removeMissingEntries(WallpaperCollection& collection) {
+    int32_t removed = 0;
+    WallpaperEntry* e = collection.first();
+    while (e) {
+        if (e->fileExists()) {
+            e = collection.nextOf(e);
+            continue;
+        }
+        // Go on after the entry before the removed one (the first when none).
+        e = collection.nextOf(collection.removeEntry(e));
+        ++removed;
+    }
+    return removed;
+}

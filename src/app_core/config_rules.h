@@ -1,0 +1,43 @@
+// Decisions of the configuration window that need no window: which tabs a
+// system shows, the interval fields, the automatic-pause substring list and
+// the logo delay text.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "collection/wallpaper_collection.h"
+
+// Where a page of the configuration window exists.
+enum class PagePresence : int32_t { Always, Windows9xOnly, NtOnly };
+
+// Whether a page is shown on a system with this GetVersionExW platform id.
+bool isPagePresent(PagePresence presence, uint32_t platformId);
+
+// The hours and minutes fields of the interval. The interval can never become
+// 0: a pair of zeros turns the minutes into 1.
+struct IntervalFields {
+    uint32_t hours;
+    uint32_t minutes;
+    bool minutesCorrected; // the minutes field must be set to 1
+    int32_t intervalMinutes;
+};
+IntervalFields readIntervalFields(uint32_t hours, uint32_t minutes);
+
+// The automatic-pause substrings as the settings page lists them: every piece
+// of list that ends with "\n", cut to kAutoPauseItemUnits - 1 units; empty and
+// one-character pieces are left out, text after the last "\n" is ignored.
+inline constexpr size_t kAutoPauseItemUnits = 500;
+std::vector<std::u16string> autoPauseItems(const char16_t* list);
+
+// The stored form of the substrings: each followed by "\n"; null when there
+// are none.
+std::unique_ptr<char16_t[]> buildAutoPauseList(const std::vector<std::u16string>& items);
+
+// "ihned" for 0, else "%i min".
+void logoDelayText(int32_t minutes, char16_t* out, size_t units);
+
+// Removes every entry whose file is missing; returns how many went.
+int32_t removeMissingEntries(WallpaperCollection& collection);

@@ -1,0 +1,71 @@
+#include "app_core/config_rules.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "app_core/test_pictures.h"
+#include "platform/system_info.h"
+
+TEST(ConfigRules, TabsPerSystem) {
+    // Windows 98 shows the logo page, NT the third settings page; never both.
+    EXPECT_TRUE(isPagePresent(PagePresence::Windows9xOnly, plat::kPlatformWin9x));
+    EXPECT_FALSE(isPagePresent(PagePresence::Windows9xOnly, plat::kPlatformNt));
+    EXPECT_TRUE(isPagePresent(PagePresence::NtOnly, plat::kPlatformNt));
+    EXPECT_FALSE(isPagePresent(PagePresence::NtOnly, plat::kPlatformWin9x));
+    EXPECT_TRUE(isPagePresent(PagePresence::Always, 0));
+}
+
+TEST(ConfigRules, IntervalNeverZeroAndNeverOverflows) {
+    struct Case {
+        uint32_t hours, minutes;
+        bool corrected;
+        int32_t interval;
+    } cases[] = {{0, 0, true, 1}, {0, 1, false, 1}, {1, 0, false, 60}, {23, 59, false, 1439},
+                 {4000000000u, 59, false, INT32_MAX}};
+    for (const Case& c : cases) {
+        const IntervalFields f = readIntervalFields(c.hours, c.minutes);
+        EXPECT_EQ(f.minutesCorrected, c.corrected) << c.hours << ":" << c.minutes;
+        EXPECT_EQ(f.intervalMinutes, c.interval) << c.hours << ":" << c.minutes;
+    }
+}
+
+TEST(ConfigRules, AutoPauseListRoundTrip) {
+    // Empty and one-letter pieces go, the tail without "\n" is ignored, a long
+    // piece is cut to 499 units.
+    const std::u16string longPiece(600, u'x');
+    const std::u16string stored = u"Nero\n\nX\nScanDisk\n" + longPiece + u"\ntail";
+    const std::vector<std::u16string> items = autoPauseItems(stored.c_str());
+    ASSERT_EQ(items.size(), 3u);
+    EXPECT_EQ(items[0], u"Nero");
+    EXPECT_EQ(items[1], u"ScanDisk");
+    EXPECT_EQ(items[2].size(), kAutoPauseItemUnits - 1);
+
+    const std::unique_ptr<char16_t[]> rebuilt = buildAutoPauseList({u"Defrag", u"Nero"});
+    ASSERT_TRUE(rebuilt);
+    EXPECT_EQ(std::u16string(rebuilt.get()), u"Defrag\nNero\n");
+    EXPECT_FALSE(buildAutoPauseList({}));
+    EXPECT_TRUE(autoPauseItems(nullptr).empty());
+}
+
+TEST(ConfigRules, LogoDelayText) {
+    char16_t text[16];
+    logoDelayText(0, text, 16);
+    EXPECT_EQ(std::u16string(text), u"ihned");
+    logoDelayText(10, text, 16);
+    EXPECT_EQ(std::u16string(text), u"10 min");
+}
+
+TEST(ConfigRules, RemoveMissingEntriesKeepsTheRest) {
+    TestPictures pictures({"a.bmp", "b.bmp", "c.bmp", "d.bmp"});
+    WallpaperCollection c;
+    for (size_t i = 0; i < 4; ++i)
+        ASSERT_EQ(c.addPath(pictures[i]), AddOutcome::Added);
+    // The first, two in a row and the last go missing.
+    for (size_t i : {0, 2, 3})
+        std::filesystem::remove(std::filesystem::path(std::u16string(pictures[i])));
+    EXPECT_EQ(removeMissingEntries(c), 3);
+    ASSERT_EQ(c.entryCount(), 1);
+    EXPECT_EQ(std::u16string(c.first()->path), std::u16string(pictures[1]));
+    EXPECT_EQ(removeMissingEntries(c), 0);
+}
