@@ -4,6 +4,7 @@
 
 #include "app/auto_pause.h"
 #include "app/busy.h"
+#include "app/collection_commands.h"
 #include "app/config_frame.h"
 #include "app/logo_backup.h"
 #include "app/tray.h"
@@ -51,9 +52,12 @@ void setProcessPriority(DWORD priorityClass) {
 
 // Loads the last collection; false when it could not be read.
 bool loadLastCollection() {
-    if (!CollectionFileName[0])
+    if (!CollectionFileName[0]) {
+        CollectionLoaded = 1;
         return true;
+    }
     bool loaded = SavedCollection.loadFromFile(CollectionFileName);
+    CollectionLoaded = loaded ? 1 : 0;
     if (!loaded) {
         char16_t text[400];
         formatText(text, 400, app_texts::kCannotOpenLast, FormatArg(CollectionFileName));
@@ -85,6 +89,7 @@ void startTimers(HWND window) {
 
 BOOL onInitDialog(HWND window, const InitParameter* init) {
     MainWindow = window;
+    CollectionLoaded = 0;
     bool show = init && init->showAtStart;
     ActiveCollection.clear();
     SavedCollection.clear();
@@ -108,7 +113,6 @@ BOOL onInitDialog(HWND window, const InitParameter* init) {
     startTimers(window);
     addTrayIcon(window);
     updateTray(ChangeCountdown, show ? 1 : 0, entries());
-    prepareCollectionDialogs(window);
     if (!show)
         setProcessPriority(IDLE_PRIORITY_CLASS);
     createButtonTooltips(window);
@@ -216,15 +220,6 @@ void openHelp(HWND window) {
         showMessage(window, app_texts::kHelpFailed, plat::kMbIconError, app_texts::kCaptionError);
 }
 
-void saveCollection(HWND window) {
-    if (CollectionFileName[0]) {
-        if (!ActiveCollection.saveToFile(CollectionFileName))
-            showMessage(nullptr, app_texts::kSaveFailed, plat::kMbIconWarning);
-    } else if (SaveAsIfUnnamed) {
-        SendMessageW(window, WM_COMMAND, ID_COLLECTION_SAVE_AS, 0);
-    }
-}
-
 // "&OK": keep everything, save, hide.
 void onOk(HWND window) {
     if (AppSettings.intervalMinutes != SettingsSnapshot.intervalMinutes ||
@@ -233,7 +228,7 @@ void onOk(HWND window) {
     SavedCollection = ActiveCollection;
     SendMessageW(window, WM_COMMAND, ID_COLLECTION_SAVE, 0);
     takeSettingsSnapshots();
-    saveSettings(true, false, true, CollectionFileName, false);
+    saveSettings(kSaveSettings | kSaveAutoPause | kSaveName, CollectionFileName);
     hideConfigWindow(window);
 }
 
@@ -243,7 +238,9 @@ void onCancel(HWND window) {
         if (showMessage(window, app_texts::kCancelQuestion,
                         plat::kMbYesNo | plat::kMbIconQuestion | plat::kMbDefButton2) != plat::kIdYes)
             return;
+        releaseCollectionPage();
         ActiveCollection = SavedCollection;
+        refreshCollectionPage();
         AppSettings = SettingsSnapshot;
         setAutoPauseList(AutoPauseSnapshot.get());
         if (!AutoPauseSnapshot)
@@ -252,7 +249,7 @@ void onCancel(HWND window) {
     hideConfigWindow(window);
 }
 
-BOOL onCommand(HWND window, UINT id) {
+BOOL onCommand(HWND window, UINT id, LPARAM lParam) {
     switch (id) {
     case ID_SETTINGS: showConfigWindow(window); return TRUE;
     case ID_CHANGE_RANDOM:
@@ -263,7 +260,14 @@ BOOL onCommand(HWND window, UINT id) {
     case ID_HELP:
     case IDC_BTN_HELP: openHelp(window); return TRUE;
     case ID_QUIT: PostMessageW(window, WM_CLOSE, 0, 0); return TRUE;
+    case ID_COLLECTION_NEW: newCollection(window); return TRUE;
+    case ID_COLLECTION_OPEN: openCollection(window, reinterpret_cast<const char16_t*>(lParam)); return TRUE;
     case ID_COLLECTION_SAVE: saveCollection(window); return TRUE;
+    case ID_COLLECTION_SAVE_AS: saveCollectionAs(window); return TRUE;
+    case ID_COLLECTION_REMOVE_MISSING: removeMissingPictures(window); return TRUE;
+    case ID_MRU1:
+    case ID_MRU2:
+    case ID_MRU3: openRecentCollection(window, static_cast<int>(id - ID_MRU1)); return TRUE;
     case IDC_BTN_OK: onOk(window); return TRUE;
     case IDC_BTN_CANCEL: onCancel(window); return TRUE;
     case IDC_BTN_COLLECTION: showCollectionMenu(window); return TRUE;
@@ -296,8 +300,11 @@ void shutDown(HWND window, bool destroying) {
     removeTrayIcon();
     destroyConfigFrame();
     SaveAsIfUnnamed = 0;
-    SendMessageW(window, WM_COMMAND, ID_COLLECTION_SAVE, 0);
-    saveSettings(true, false, true, CollectionFileName, false);
+    // A collection that never came in (the frame failed before the load)
+    // must not overwrite its file.
+    if (CollectionLoaded)
+        SendMessageW(window, WM_COMMAND, ID_COLLECTION_SAVE, 0);
+    saveSettings(kSaveSettings | kSaveAutoPause | kSaveName, CollectionFileName);
     AutoPauseSnapshot.reset();
     MainWindow = nullptr;
     if (destroying)
@@ -318,7 +325,8 @@ INT_PTR CALLBACK mainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
     switch (message) {
     case WM_INITDIALOG: return onInitDialog(window, reinterpret_cast<const InitParameter*>(lParam));
     case WM_TIMER: onTimer(window, wParam); return TRUE;
-    case WM_COMMAND: return onCommand(window, LOWORD(wParam));
+    case WM_COMMAND: return onCommand(window, LOWORD(wParam), lParam);
+    case WM_NOTIFY: return onConfigFrameNotify(reinterpret_cast<const NMHDR*>(lParam));
     case kTrayCallbackMessage: onTrayCallback(window, lParam); return TRUE;
     case WM_SYSCOMMAND:
         if (onSysCommand(window, wParam)) {

@@ -51,3 +51,21 @@ inline constexpr char16_t kCancelQuestion[] =
     u"Opravdu chcete stornovat veškeré Vámi provedené změny (změny v právě otevřené kolekci od posledního uložení "
     u"i veškeré nastavení) od otevření tohoto dialogu?";
 } // namespace app_texts
+
+namespace app_texts {
+// The configuration window's buttons and collection commands.
+inline constexpr char16_t kTipCollection[] =
+    u"Umožňuje vytvořit novou kolekci, ULOŽIT ZMĚNY, otevřít kolekci nebo vytřídit neplatné položky.";
+inline constexpr char16_t kTipOk[] = u"Potvrdí změny v kolekci i nastavení a uloží kolekci.";
+inline constexpr char16_t kTipCancel[] =
+    u"Stornuje změny a vrátí kolekci do stavu před zobrazením dialogu nebo před otevřením kolekce. Stornuje též "
+    u"změny nastavení.";
+inline constexpr char16_t kAskToSave[] = u"Chcete aktuální kolekci uložit?";
+inline constexpr char16_t kOpenFailed[] = u"Chyba otevírání kolekce.";
+inline constexpr char16_t kRemoveMissingQuestion[] = u"Opravdu chcete smazat neexistující plochar z aktivní kolekce?";
+inline constexpr char16_t kRemovedCount[] = u"Bylo odstraněno celkem %i tapet.";
+inline constexpr char16_t kDialogFilter[] = u"Kolekce tapet (*.plk)\0*.plk\0";
+inline constexpr char16_t kDialogExtension[] = u"plk";
+inline constexpr char16_t kOpenTitle[] = u"Otevřít kolekci tapet...";
+inline constexpr char16_t kSaveTitle[] = u"Uložit kolekci tapet jako...";
+} // namespace app_texts

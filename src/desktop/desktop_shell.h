@@ -32,6 +32,18 @@ bool SetListviewShadow(bool on);
 // 2 stretched). False on any failure: the caller then uses the registry.
 bool SetWallpaperThroughActiveDesktop(const char16_t* bmpPath, int32_t style, int32_t activeDesktopFix);
 
+// Active Desktop as the settings page shows it.
+struct IActiveDesktop;
+enum ActiveDesktopState : int32_t { kActiveDesktopOff = 0, kActiveDesktopOn = 1, kActiveDesktopMissing = 2 };
+ActiveDesktopState ReadActiveDesktopState();
+// Switches Active Desktop from state (off or on) to the other, tells the user
+// the outcome and returns the state now: unchanged when the switch did not
+// take. Does nothing for kActiveDesktopMissing.
+ActiveDesktopState ToggleActiveDesktop(ActiveDesktopState state);
+// Tests hand in their own object (null: the shell's).
+using ActiveDesktopFactory = IActiveDesktop* (*)();
+void setActiveDesktopFactory(ActiveDesktopFactory factory);
+
 // Puts back the logo saved at the first start (button "Obnov staré logo").
 // Asks and reports itself.
 void RestoreStartupLogo();

@@ -21,6 +21,13 @@ inline constexpr const char16_t* kDesktopNotUpdated =
 inline constexpr const char16_t* kShadowNotWritten =
     u"Chyba při zapisování do registru systému, pravděpodobně nemáte příslušná práva. Nastavení nebylo nastaveno.";
 
+// Switching Active Desktop.
+inline constexpr const char16_t* kActiveDesktopOn = u"Systém ActiveDesktop byl aktivován.";
+inline constexpr const char16_t* kActiveDesktopOff = u"Systém ActiveDesktop byl deaktivován.";
+inline constexpr const char16_t* kActiveDesktopNotSwitched =
+    u"Systém ActiveDesktop nelze zapnout/vypnout. Nastala chyba. Pravděpodobně máte Windows XP - stav aktivní "
+    u"plochy musíte nastavit manuálně: Ovládací panely--Zobrazeni--Plocha--Vlastní nastavení plochy--Web.";
+
 // Restoring the start-up logo.
 inline constexpr const char16_t* kRestoreLogoQuestion =
     u"Opravdu chcete obnovit logo Windows, které bylo zazálohováno při 1. spuštěním programu?";

@@ -1,0 +1,16 @@
+// The tab pages of the configuration window. The frame creates one page at a
+// time from its template with one of these procedures; each page keeps its
+// state in a struct held in the window's user data and freed in WM_DESTROY.
+#pragma once
+
+#include <windows.h>
+
+INT_PTR CALLBACK collectionPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
+INT_PTR CALLBACK logoPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
+INT_PTR CALLBACK settingsPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
+INT_PTR CALLBACK settings2PageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
+INT_PTR CALLBACK settings3PageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Appends every entry of ActiveCollection to the collection page's list and
+// selects the first item.
+void FillCollectionList(HWND page);
