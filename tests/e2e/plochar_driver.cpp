@@ -8,6 +8,11 @@
 //   plochar_driver window <title prefix> <timeout ms> [visible|hidden]
 //   plochar_driver tray-key <title prefix> <letter> <timeout ms>
 //   plochar_driver make-collection <file.plk> <picture>...
+//   plochar_driver command <title prefix> <id>       posts a command to the main window
+//   plochar_driver file-dialog <title> <path> <ms>   types a path into a file dialog, confirms
+//   plochar_driver tab <title prefix> <steps>        moves the configuration window's tabs right
+//   plochar_driver click <title prefix> <id>         clicks a control of the page shown
+//   plochar_driver rect <title prefix>               prints the main window's x y width height
 #include <windows.h>
 
 #include <cstdio>
@@ -151,6 +156,67 @@ int trayKey(const std::wstring& prefix, wchar_t letter, DWORD timeout) {
     return 0;
 }
 
+HWND mainWindow(const std::wstring& prefix) {
+    HWND main = waitForDialog(prefix, true, 10000);
+    if (!main)
+        std::fprintf(stderr, "no main window\n");
+    return main;
+}
+
+int postCommand(const std::wstring& prefix, UINT id) {
+    HWND main = mainWindow(prefix);
+    return main && PostMessageW(main, WM_COMMAND, id, 0) ? 0 : 1;
+}
+
+// The file name box of both dialog styles is control 1148 (an edit, or a
+// combo box holding one).
+int fileDialog(const std::wstring& title, const std::wstring& path, DWORD timeout) {
+    HWND dialog = waitForDialog(title, false, timeout);
+    if (!dialog) {
+        std::fprintf(stderr, "no file dialog\n");
+        return 1;
+    }
+    Sleep(300);
+    if (!SetDlgItemTextW(dialog, 1148, path.c_str()))
+        return 1;
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+    return 0;
+}
+
+// The tab control handles the arrow keys itself and tells its window.
+int tab(const std::wstring& prefix, int steps) {
+    HWND main = mainWindow(prefix);
+    HWND tabs = main ? FindWindowExW(main, nullptr, L"SysTabControl32", nullptr) : nullptr;
+    if (!tabs)
+        return 1;
+    for (int i = 0; i < steps; ++i) {
+        SendMessageW(tabs, WM_KEYDOWN, VK_RIGHT, 0);
+        SendMessageW(tabs, WM_KEYUP, VK_RIGHT, 0);
+    }
+    Sleep(300);
+    return 0;
+}
+
+int click(const std::wstring& prefix, int id) {
+    HWND main = mainWindow(prefix);
+    HWND page = main ? FindWindowExW(main, nullptr, L"#32770", nullptr) : nullptr;
+    HWND control = page ? GetDlgItem(page, id) : nullptr;
+    if (!control)
+        return 1;
+    SendMessageW(control, BM_CLICK, 0, 0);
+    return 0;
+}
+
+int rect(const std::wstring& prefix) {
+    HWND main = mainWindow(prefix);
+    RECT r = {};
+    if (!main || !GetWindowRect(main, &r))
+        return 1;
+    print(std::to_wstring(r.left) + L" " + std::to_wstring(r.top) + L" " + std::to_wstring(r.right - r.left) + L" " +
+          std::to_wstring(r.bottom - r.top));
+    return 0;
+}
+
 int makeCollection(int argc, wchar_t** argv) {
     WallpaperCollection c;
     for (int i = 3; i < argc; ++i)
@@ -175,6 +241,16 @@ int wmain(int argc, wchar_t** argv) {
         return window(argv[2], static_cast<DWORD>(_wtoi(argv[3])), argc >= 5 ? argv[4] : L"");
     if (command == L"tray-key" && argc >= 5)
         return trayKey(argv[2], argv[3][0], static_cast<DWORD>(_wtoi(argv[4])));
+    if (command == L"command" && argc >= 4)
+        return postCommand(argv[2], static_cast<UINT>(_wtoi(argv[3])));
+    if (command == L"file-dialog" && argc >= 5)
+        return fileDialog(argv[2], argv[3], static_cast<DWORD>(_wtoi(argv[4])));
+    if (command == L"tab" && argc >= 4)
+        return tab(argv[2], _wtoi(argv[3]));
+    if (command == L"click" && argc >= 4)
+        return click(argv[2], _wtoi(argv[3]));
+    if (command == L"rect" && argc >= 3)
+        return rect(argv[2]);
     if (command == L"make-collection" && argc >= 3)
         return makeCollection(argc, argv);
     return 2;

@@ -1,0 +1,106 @@
+#!/bin/bash
+# The configuration window of the real plochar.exe in a Wine virtual desktop:
+# a collection opened through the real open dialog, a setting changed on its
+# page, OK, the end of the program and a new start that finds all of it.
+# With PLOCHAR_SCREENSHOTS set, the pages are photographed into that folder.
+#
+#   config_window_e2e.sh <plochar.exe> <plochar_driver.exe> <x86|x64>
+set -u
+EXE=$1
+DRIVER=$2
+ARCH=$3
+. "$(dirname "$0")/desktop_e2e_common.sh"
+
+driver() { wine 'C:\plochar\plochar_driver.exe' "$@" 2>/dev/null | tr -d '\r'; }
+start_plochar() {
+    wine 'C:\plochar\plochar.exe' "$@" >/dev/null 2>&1 &
+    PLOCHAR_PID=$!
+}
+wait_gone() {
+    for _ in $(seq 150); do
+        kill -0 "$1" 2>/dev/null || return 0
+        sleep 0.1
+    done
+    return 1
+}
+expect_box() { # caption, expected text
+    local text
+    text=$(driver box "$1" 30000 ok)
+    [ "$text" = "$2" ] || fail "expected box \"$2\", saw \"$text\""
+}
+expect_title() { # title, state
+    local shown
+    shown=$(driver window "$1" 15000 "$2")
+    [ "$shown" = "$1"$'\n'"$2" ] || fail "expected window \"$1\" $2, saw: $shown"
+}
+reg_value() { # name: the data of a value of our key
+    wine reg query "$KEY" /v "$1" 2>/dev/null | tr -d '\r' | sed -n "s/^ *$1 *REG_[A-Z_]* *//p"
+}
+photograph() { # name
+    [ -n "${PLOCHAR_SCREENSHOTS:-}" ] || return 0
+    local r
+    r=$(driver rect 'Plochar - ')
+    sleep 0.5
+    xwd -root -silent | convert xwd:- -crop "$(echo "$r" | awk '{print $3"x"$4"+"$1"+"$2}')" +repage \
+        "$PLOCHAR_SCREENSHOTS/$1.png"
+    echo "screenshot: $1.png"
+}
+
+step "preparing a prefix and a collection"
+start_display
+prepare_prefix 1
+cp "$EXE" "$WINEPREFIX/drive_c/plochar/plochar.exe"
+cp "$DRIVER" "$WINEPREFIX/drive_c/plochar/plochar_driver.exe"
+for name in hory jezero louka; do
+    convert -size 64x48 "xc:#4080c0" "BMP3:$WINEPREFIX/drive_c/obrazky/$name.bmp"
+done
+wine explorer /desktop=shell,1024x768 >/dev/null 2>&1 &
+driver make-collection 'C:\obrazky\Hory.plk' 'C:\obrazky\hory.bmp' 'C:\obrazky\jezero.bmp' \
+    'C:\obrazky\louka.bmp' || fail "make-collection"
+
+step "first start: open the collection through the open dialog"
+start_plochar
+expect_box "Plochar 2.12" "Aktivní kolekce neobsahuje žádné plochar."
+expect_title 'Plochar - nová kolekce' visible
+driver command 'Plochar - ' 40011 || fail "no Open command"
+driver file-dialog 'Otevřít kolekci tapet...' 'C:\obrazky\Hory.plk' 15000 || fail "no open dialog"
+expect_title 'Plochar - Hory' visible
+photograph kolekce
+
+step "change a setting on its page, OK, quit"
+driver tab 'Plochar - ' 1 || fail "no tabs"
+photograph nastaveni
+driver click 'Plochar - ' 1053 || fail "no check box 1053" # "Tapetu změň hned při startu." off
+driver tab 'Plochar - ' 1
+photograph nastaveni2
+driver tab 'Plochar - ' 1
+photograph nastaveni3
+driver command 'Plochar - ' 1043
+expect_title 'Plochar - Hory' hidden
+driver command 'Plochar - ' 40004
+wait_gone "$PLOCHAR_PID" || fail "Konec did not end the program"
+
+step "the settings, the name and the recent file were saved"
+[ "$(reg_value LastKolekce)" = 'C:\obrazky\Hory.plk' ] || fail "LastKolekce: $(reg_value LastKolekce)"
+[ "$(reg_value MRU1)" = 'C:\obrazky\Hory.plk' ] || fail "MRU1: $(reg_value MRU1)"
+# changeAtStart is the ninth field of the record: bytes 32-35.
+settings=$(reg_value Nastaveni)
+[ "${settings:64:8}" = 00000000 ] || fail "changeAtStart still on: $settings"
+
+step "a new start finds the collection"
+start_plochar -d
+expect_title 'Plochar - Hory' visible
+driver command 'Plochar - ' 40004
+wait_gone "$PLOCHAR_PID" || fail "the second start did not end"
+
+if [ "$ARCH" = x86 ] && [ -n "${PLOCHAR_SCREENSHOTS:-}" ]; then
+    step "the Windows 98 logo page"
+    wine reg add 'HKCU\Software\Wine' /v Version /d win98 /f >/dev/null 2>&1
+    start_plochar -d
+    expect_title 'Plochar - Hory' visible
+    driver tab 'Plochar - ' 1
+    photograph logo
+    driver command 'Plochar - ' 40004
+    wait_gone "$PLOCHAR_PID"
+fi
+echo "PASS"
