@@ -98,6 +98,23 @@ class ConfigWindowTest : public AppWindowTest {
 TEST_F(ConfigWindowTest, EachSystemShowsItsTabs) {
     openWindow();
     EXPECT_EQ(tabTexts(window), (std::vector<std::u16string>{u"Kolekce", u"Nastavení", u"Nastavení 2", u"Nastavení 3"}));
+    // The tabs hold the largest page; the buttons sit in the window below them.
+    RECT client = {}, tabs = {}, page = {}, largest = {0, 0, 212, 211};
+    GetClientRect(window, &client);
+    GetWindowRect(tabControl(window), &tabs);
+    GetWindowRect(currentConfigPage(), &page);
+    MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&tabs), 2);
+    MapDialogRect(window, &largest);
+    EXPECT_GE(tabs.right - tabs.left, largest.right);
+    EXPECT_LE(tabs.right, client.right);
+    EXPECT_GE(page.right - page.left, largest.right);
+    for (int id : {IDC_BTN_COLLECTION, IDC_BTN_OK, IDC_BTN_CANCEL, IDC_BTN_HELP}) {
+        RECT button = {};
+        GetWindowRect(GetDlgItem(window, id), &button);
+        MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&button), 2);
+        EXPECT_GE(button.top, tabs.bottom + 5) << id;
+        EXPECT_LE(button.bottom, client.bottom) << id;
+    }
     quit();
     plat::overrideOsVersion(&plat::kWindows98);
     start();
