@@ -57,7 +57,7 @@ TEST(Background, EstimatesEveryPixelForm) {
         // do not count), run of 1: 3 of 4 pixels, 40 x 3/4 = 30 -> 31.5.
         {"RLE8 absolute run and delta", rle8({0, 3, 1, 0, 1, 0, 0, 0, 0, 2, 5, 5, 1, 1, 0, 1}, 16),
          rgb(31, 63, 94)},
-        {"RLE biSizeImage 0 walks nothing", rle8({10, 1, 0, 1}, 0), 0},
+        {"RLE biSizeImage 0 walks the whole block", rle8({10, 1, 0, 1}, 0), rgb(42, 84, 126)},
         {"RLE cut by biSizeImage", rle8({2, 1, 2, 0, 0, 1}, 2), rgb(42, 84, 126)},
         // The walk stops at the end of the block whatever biSizeImage says.
         {"RLE without an end mark", rle8({4, 1, 4, 1}, 100000), rgb(42, 84, 126)},

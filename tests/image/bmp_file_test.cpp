@@ -84,24 +84,37 @@ TEST(LocateDib, RefusesHeadersThatDoNotFitTheirBlock) {
     EXPECT_FALSE(locateDib(Bytes(8, 0).data(), 8, &l));
 }
 
-TEST(ReadBmp, ReadsWholeFileAndKeepsGapInsideTheBlock) {
+TEST(ReadBmp, PixelsStartAtBfOffBitsAndFollowTheTableInTheBlock) {
     Dib d = paletted8(3, 2, 2);
     d.pixels = {1, 2, 3, 0, 4, 5, 6, 0};
-    Bytes file = d.file();
-    file.insert(file.begin() + 14 + 40 + 8, 6, 0xEE); // a gap announced by bfOffBits
-    put32(file, 2, static_cast<uint32_t>(file.size()));
-    put32(file, 10, 14 + 40 + 8 + 6);
-    PackedDib dib = readBytes(file);
-    ASSERT_TRUE(dib);
-    ASSERT_EQ(dib.size(), file.size() - 14);
-    EXPECT_EQ(0, std::memcmp(dib.data(), file.data() + 14, dib.size()));
-    DibLayout l; // the pixels are taken right after the table: the gap is their start
-    ASSERT_TRUE(locateDib(dib, &l));
-    EXPECT_EQ(dib.data()[l.pixelOffset], 0xEE);
-
-    Bytes trailing = d.file(); // bytes after bfSize are no harm
+    Bytes packed = d.file();
+    Bytes gapped = packed; // a gap announced by bfOffBits
+    gapped.insert(gapped.begin() + 14 + 40 + 8, 6, 0xEE);
+    put32(gapped, 2, static_cast<uint32_t>(gapped.size()));
+    put32(gapped, 10, 14 + 40 + 8 + 6);
+    Bytes trailing = packed; // bytes after bfSize are no harm
     trailing.push_back(0);
-    EXPECT_TRUE(readBytes(trailing));
+    Bytes core = dib(1, 1, 1, {0x80, 0, 0, 0}).file(); // made a 12-byte header, 36 bytes in all
+    core.erase(core.begin() + 14 + 12, core.begin() + 14 + 40);
+    put32(core, 14, 12), put16(core, 18, 1), put16(core, 20, 1), put16(core, 22, 1), put16(core, 24, 1);
+    core.insert(core.begin() + 26, {0, 0, 0, 255, 255, 255});
+    put32(core, 2, 36), put32(core, 10, 32);
+    ASSERT_EQ(core.size(), 36u);
+    for (const Bytes* file : {&packed, &gapped, &trailing, &core}) {
+        PackedDib dib = readBytes(*file);
+        ASSERT_TRUE(dib);
+        const Bytes& expected = file == &core ? core : packed;
+        ASSERT_EQ(dib.size(), get32(expected, 2) - 14);
+        EXPECT_EQ(0, std::memcmp(dib.data(), expected.data() + 14, dib.size()));
+        // The headers alone tell the same layout.
+        MemoryInput input(file->data(), static_cast<uint32_t>(file->size()));
+        DibLayout fromHeaders, fromBlock;
+        ASSERT_TRUE(readBmpLayout(input, &fromHeaders));
+        ASSERT_TRUE(locateDib(dib, &fromBlock));
+        EXPECT_EQ(fromHeaders.pixelOffset, fromBlock.pixelOffset);
+        EXPECT_EQ(fromHeaders.pixelBytes, fromBlock.pixelBytes);
+        EXPECT_EQ(fromHeaders.width, fromBlock.width);
+    }
 }
 
 TEST(ReadBmp, RefusesLyingHeadersBeforeReadingThePixels) {
@@ -133,6 +146,9 @@ TEST(ReadBmp, RefusesLyingHeadersBeforeReadingThePixels) {
     for (const auto& c : refused) {
         int reads = 0;
         EXPECT_FALSE(readBytes(c.file, 0, nullptr, &reads)) << c.what;
+        MemoryInput input(c.file.data(), static_cast<uint32_t>(c.file.size()));
+        DibLayout l;
+        EXPECT_FALSE(readBmpLayout(input, &l)) << c.what;
         EXPECT_TRUE(c.reads == 0 || reads == c.reads) << c.what << ": " << reads << " reads";
     }
 }
