@@ -1,7 +1,6 @@
 // The decisions of applying a wallpaper, recolouring labels and the logo.
 #include <gtest/gtest.h>
 
-#include <array>
 #include <string>
 
 #include "desktop_core/desktop_rules.h"
@@ -9,21 +8,6 @@
 using namespace desk;
 
 namespace {
-
-std::array<uint8_t, 40> infoHeader(uint32_t size, int32_t width, int32_t height, uint16_t bits) {
-    std::array<uint8_t, 40> h{};
-    auto put32 = [&](int at, uint32_t v) {
-        for (int i = 0; i < 4; ++i)
-            h[at + i] = static_cast<uint8_t>(v >> (8 * i));
-    };
-    put32(0, size);
-    put32(4, static_cast<uint32_t>(width));
-    put32(8, static_cast<uint32_t>(height));
-    h[12] = 1;
-    h[14] = static_cast<uint8_t>(bits);
-    h[15] = static_cast<uint8_t>(bits >> 8);
-    return h;
-}
 
 const plat::ScreenSize kScreen{1024, 768};
 
@@ -40,38 +24,6 @@ TEST(PictureHeader, KindIsDecidedByContentAndNeedsThreeBytes) {
     EXPECT_EQ(pictureKind(text, 3), PictureKind::Unknown);
     EXPECT_EQ(pictureKind(bmp, 2), PictureKind::Unknown); // a two-byte file "BM"
     EXPECT_EQ(pictureKind(nullptr, 3), PictureKind::Unknown);
-}
-
-TEST(PictureHeader, CoreAndInfoHeadersGiveSidesAndDepth) {
-    // Core header: 16-bit sides, unsigned, bit count at offset 10.
-    std::array<uint8_t, 40> core{};
-    core[0] = 12;
-    core[4] = 0x20; core[5] = 0x03; // 800
-    core[6] = 0xFF; core[7] = 0xFF; // 65535, not -1
-    core[8] = 1;
-    core[10] = 24;
-    PictureFacts f = bmpHeaderFacts(core.data());
-    EXPECT_EQ(f.width, 800);
-    EXPECT_EQ(f.height, 65535);
-    EXPECT_EQ(f.bitsPerPixel, 24);
-    EXPECT_FALSE(f.jpeg);
-
-    // A top-down info header counts its rows.
-    auto topDown = infoHeader(40, 640, -480, 8);
-    f = bmpHeaderFacts(topDown.data());
-    EXPECT_EQ(f.width, 640);
-    EXPECT_EQ(f.height, 480);
-    EXPECT_EQ(f.bitsPerPixel, 8);
-
-    // A V5 header reads like an info header; the most negative height cannot
-    // be negated and must not overflow.
-    auto v5 = infoHeader(124, 2, INT32_MIN, 32);
-    f = bmpHeaderFacts(v5.data());
-    EXPECT_EQ(f.height, INT32_MAX);
-    EXPECT_EQ(f.bitsPerPixel, 32);
-
-    auto empty = infoHeader(40, 0, 0, 0);
-    EXPECT_TRUE(nothingKnown(bmpHeaderFacts(empty.data())));
 }
 
 TEST(EffectiveStyle, AutoStretchFitsOnlyCentredOrTiledPicturesLargerThanTheScreen) {

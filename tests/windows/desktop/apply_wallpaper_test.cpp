@@ -12,6 +12,7 @@
 #include "image/scale.h"
 #include "platform/cancel.h"
 #include "platform/system_info.h"
+#include "platform/working_folder.h"
 #include "settings/app_settings.h"
 
 using namespace desktest;
@@ -56,6 +57,22 @@ class ApplyWallpaperTest : public ::testing::Test {
         writeTestBmp(path, w, h, bits);
         return path;
     }
+    // A 24-bit BMP with the 32-bit field at `at` (16-bit when short) changed.
+    std::u16string broken(size_t at, uint32_t value, bool shortField = false) {
+        std::u16string path = bmp(24, 20, 10);
+        std::vector<uint8_t> b = testing_support::readAll(path);
+        for (int i = 0; i < (shortField ? 2 : 4); ++i)
+            b[at + i] = static_cast<uint8_t>(value >> (8 * i));
+        testing_support::writeAll(path, b);
+        return path;
+    }
+    // 1 x 1 pixel, 1 bit, 12-byte core header: 36 bytes in all.
+    std::u16string tinyCoreBmp() {
+        std::u16string path = dir.file(u"malý.bmp");
+        testing_support::writeAll(path, {'B', 'M', 36, 0, 0, 0, 0, 0, 0, 0, 32, 0, 0, 0, 12, 0, 0, 0, 1, 0,
+                                         1, 0, 1, 0, 1, 0, 0, 0, 0, 255, 255, 255, 0x80, 0, 0, 0});
+        return path;
+    }
     testing_support::TempDir dir;
     std::u16string shown, temp;
     int made = 0;
@@ -90,6 +107,8 @@ TEST_F(ApplyWallpaperTest, EveryKindOfPictureIsShownWithItsRegistryValues) {
         {.what = "8-bit BMP", .source = bmp(8, 200, 150), .style = kStyleTiled, .tile = u"1", .expect = Copied},
         {.what = "24-bit BMP", .source = bmp(24, 200, 150), .style = kStyleTiled, .tile = u"1", .expect = Copied},
         {.what = "32-bit BMP", .source = bmp(32, 200, 150), .style = kStyleTiled, .tile = u"1", .expect = Copied},
+        {.what = "1-bit core-header BMP of 36 bytes", .source = tinyCoreBmp(), .expect = Copied, .width = 1, .rows = 1,
+         .bits = 1},
         {.what = "larger than the screen: fitted by us, centred", .source = picture(u"large420.jpg"),
          .style = kStyleTiled, .expect = OurStretch, .width = 1024, .rows = 768},
         {.what = "larger, option off: as it is", .source = picture(u"large420.jpg"), .style = kStyleTiled,
@@ -174,6 +193,13 @@ TEST_F(ApplyWallpaperTest, UnusablePicturesAreReportedAndChangeNothing) {
         {picture(u"not-a-picture.bmp"), unusable, MB_ICONWARNING},
         {picture(u"damaged-header.jpg"), unusable, MB_ICONWARNING},
         {picture(u"damaged-data.jpg"), u"Nelze dekomprimovat JPEG tapetu: \"%s\".", MB_ICONERROR},
+        // BMP headers that do not describe the file: refused before a copy.
+        {broken(2, 5000), unusable, MB_ICONWARNING},            // bfSize past the end
+        {broken(10, 4000), unusable, MB_ICONWARNING},           // bfOffBits past the end
+        {broken(14, 16), unusable, MB_ICONWARNING},             // header size
+        {broken(18, 5000), unusable, MB_ICONWARNING},           // width beyond the pixels
+        {broken(18, 0), unusable, MB_ICONWARNING},              // no width
+        {broken(28, 0, true), unusable, MB_ICONWARNING},        // bit count
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(plat::toUtf8(c.path.c_str()));
@@ -238,4 +264,51 @@ TEST_F(ApplyWallpaperTest, RegistryThatCannotBeOpenedIsReported) {
     EXPECT_EQ(boxes.boxes()[0].text, u"Nelze pracovat s registry.");
     EXPECT_EQ(boxes.boxes()[0].flags, static_cast<uint32_t>(MB_ICONERROR));
     EXPECT_FALSE(exists(shown));
+}
+
+TEST_F(ApplyWallpaperTest, FoldersAndFilesThatCannotBeWrittenAreReported) {
+    // A folder in the way of "desktop.bmp": the last step cannot replace it.
+    ASSERT_TRUE(CreateDirectoryW(W(shown), nullptr));
+    {
+        ScriptedBoxes boxes({IDOK});
+        int result = ApplyWallpaper(entryFor(bmp(24, 16, 16), kStyleCentred), 0);
+        RemoveDirectoryW(W(shown));
+        EXPECT_EQ(result, 0);
+        ASSERT_EQ(boxes.boxes().size(), 1u);
+        EXPECT_EQ(boxes.boxes()[0].text, u"Nelze uložit tapetu do souboru \"" + shown + u"\".");
+        EXPECT_EQ(boxes.boxes()[0].flags, static_cast<uint32_t>(MB_ICONERROR));
+    }
+
+    // A program folder nobody may write in (even root cannot make a folder
+    // inside a file): the user's own folder takes over.
+    std::u16string blocker = dir.file(u"soubor");
+    testing_support::writeText(blocker, "x");
+    std::u16string programFolder = blocker + u"\\", local = dir.file(u"místní");
+    wchar_t saved[plat::kPathUnits] = {};
+    bool hadLocal = GetEnvironmentVariableW(L"LOCALAPPDATA", saved, plat::kPathUnits) != 0;
+    plat::overrideProgramFolder(programFolder.c_str());
+    ASSERT_TRUE(CreateDirectoryW(W(local), nullptr));
+    SetEnvironmentVariableW(L"LOCALAPPDATA", W(local));
+    std::u16string ours = local + u"\\Plochar\\desktop.bmp";
+    for (const std::u16string& source : {picture(u"small420.jpg"), bmp(24, 16, 16)}) {
+        ScriptedBoxes boxes({IDOK});
+        EXPECT_EQ(ApplyWallpaper(entryFor(source, kStyleCentred), 0), 1);
+        EXPECT_TRUE(boxes.boxes().empty());
+        EXPECT_TRUE(exists(ours));
+        EXPECT_FALSE(exists(local + u"\\Plochar\\~krok1.bmp"));
+        EXPECT_EQ(lstrcmpiW(W(userString(kDesktopKey, L"Wallpaper")), W(ours)), 0);
+    }
+
+    // Neither can be written: the folder is named.
+    SetEnvironmentVariableW(L"LOCALAPPDATA", W(blocker));
+    plat::overrideProgramFolder(programFolder.c_str());
+    {
+        ScriptedBoxes boxes({IDOK});
+        EXPECT_EQ(ApplyWallpaper(entryFor(bmp(24, 16, 16), kStyleCentred), 0), 0);
+        ASSERT_EQ(boxes.boxes().size(), 1u);
+        EXPECT_EQ(boxes.boxes()[0].text,
+                  u"Nelze zapisovat do složky \"" + blocker + u"\\Plochar\", tapetu nelze nastavit.");
+    }
+    SetEnvironmentVariableW(L"LOCALAPPDATA", hadLocal ? saved : nullptr);
+    plat::overrideProgramFolder(nullptr);
 }
