@@ -47,17 +47,6 @@ TEST(FileSource, AttachedHandleIsRewoundAndNeverClosed) {
     plat::closeFile(f);
 }
 
-TEST(FileSource, WithoutAFileEveryReadFails) {
-    FileSource source;
-    uint8_t b[4];
-    bool end = false;
-    EXPECT_EQ(source.read(b, 4, &end), -1);
-    EXPECT_EQ(source.openFile(u"/no/such/file.jpg"), 0);
-    EXPECT_EQ(source.read(b, 4, &end), -1);
-    EXPECT_EQ(source.attachHandle(nullptr), 0);
-    EXPECT_FALSE(end);
-}
-
 TEST(CheckUserAbort, RequestFromTheCancelMenuCountsOnceAndOnlyUnattended) {
     AbortRequest = 1;
     EXPECT_EQ(CheckUserAbort(1), 0); // with input allowed it is neither read nor cleared

@@ -1,11 +1,10 @@
-// JPEG to BMP: the row sink's layout and the conversion's handling of the
-// decoder (row order, faults, cancel, handle versus path).
+// JPEG to BMP: the rows' layout and the conversion's handling of the decoder
+// (row order, faults, cancel, handle versus path).
 #include <gtest/gtest.h>
 
 #include <cstring>
 
 #include "image/background.h"
-#include "image/bmp_row_sink.h"
 #include "image/jpeg/jpeg_decoder.h"
 #include "image/jpeg/memory_source.h"
 #include "image/jpeg_to_bmp.h"
@@ -40,30 +39,6 @@ class ConvertJpeg : public ::testing::Test {
 };
 
 } // namespace
-
-// The layout of the rows is checked through the conversion below.
-TEST(BmpRowSink, RefusesRowsItCannotPlaceAndHandsOverItsPicture) {
-    BmpRowSink grey;
-    ASSERT_EQ(grey.begin(3, 2, 1), 1);
-    const uint8_t row[4] = {10, 20, 30, 99};
-    ASSERT_EQ(grey.putRow(row, 3), 1);
-    ASSERT_EQ(grey.putRow(row, 3), 1);
-    EXPECT_EQ(grey.putRow(row, 3), 0); // never more rows than the height
-    PackedDib copy = grey.finish();
-    PackedDib taken = grey.takePicture(); // the same bytes, and the sink is empty
-    ASSERT_EQ(taken.size(), 40u + 1024 + 8);
-    ASSERT_EQ(copy.size(), taken.size());
-    EXPECT_EQ(0, std::memcmp(taken.data(), copy.data(), copy.size()));
-    EXPECT_FALSE(grey.finish());
-    EXPECT_EQ(grey.putRow(row, 3), 0);
-
-    BmpRowSink colour;
-    ASSERT_EQ(colour.begin(1, 1, 3), 1);
-    EXPECT_EQ(colour.putRow(row, 3), 0); // shorter than one 4-byte pixel
-    EXPECT_EQ(colour.putRow(row, 4), 1);
-    EXPECT_EQ(colour.begin(0, 5, 3), 0);
-    EXPECT_EQ(colour.putRow(row, 4), 0);
-}
 
 TEST_F(ConvertJpeg, GreyPictureIsAnEightBitFileWithAGreyTable) {
     TempDir dir;
@@ -156,6 +131,4 @@ TEST_F(ConvertJpeg, JpegEstimateEqualsThatOfItsDecodedBmp) {
     ASSERT_EQ(estimateBackground(entryFor(dataFile("colour_24x20_top_white.jpg")), &a), 0);
     ASSERT_EQ(estimateBackground(entryFor(bmp), &b), 0);
     EXPECT_EQ(a, b);
-    EXPECT_EQ(estimateBackground(entryFor(bmp), nullptr), 1);
-    EXPECT_EQ(estimateBackground(WallpaperEntry(), &b), 1);
 }

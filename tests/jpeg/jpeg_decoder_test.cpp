@@ -1,15 +1,13 @@
-// Crafted streams for every fault the decoder raises and the header rules
-// around them, row delivery, bad input, and the transforms and colour
-// conversion block by block.
+// One crafted stream for every fault the decoder raises (and the accepted
+// streams next to its limits), row delivery, and the transforms and colour
+// conversion block by block. Arbitrary and mutated streams are the fuzzer's.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <filesystem>
 #include <random>
 
-#include "image/jpeg/jpeg_colour.h"
 #include "image/jpeg/jpeg_decoder.h"
 #include "image/jpeg/jpeg_idct.h"
 #include "image/jpeg/memory_source.h"
@@ -47,7 +45,7 @@ Bytes secondBlock(int32_t ones, Acs acs) { // 8x16 grey
 Bytes progressive(const Bytes& sos, const Bytes& data = flatScan(6)) {
     return join({soi(), tables(), frame(0xC2, 16, 16, kColour), sos, data, eoi()});
 }
-Bytes behind(const Bytes& front, const Bytes& stream = flatGrey(16, 16)) { return join({front, stream}); }
+Bytes behind(const Bytes& front) { return join({front, flatGrey(16, 16)}); }
 // 32x16 grey with a restart after every MCU: these markers after the first
 // MCUs, junk bytes before the first marker.
 Bytes restarts(const Bytes& markers, size_t junk = 0) {
@@ -72,25 +70,20 @@ struct FaultCase {
 };
 
 std::vector<FaultCase> faultCases() {
-    const Bytes grey16 = flatGrey(16, 16), rst = {0xD0, 0xD1, 0xD2, 0xD3, 0xD4, 0xD5, 0xD6};
+    const Bytes rst = {0xD0, 0xD1, 0xD2, 0xD3, 0xD4, 0xD5, 0xD6};
     Bytes shortQuant = quantTable(1), longSof = frame(0xC0, 16, 16, kGrey), wideQuant = {0x11};
     shortQuant[3] -= 1; // one byte of the table lies outside the segment
     longSof[3] += 1, longSof.push_back(0);
     for (int32_t i = 0; i < 64; ++i) wideQuant.insert(wideQuant.end(), {0x00, 0x01});
     const Bytes com = segment(0xFE, {'h', 'i'});
     Bytes cutScan = flatGrey(256, 64); // 256 blocks of 8 bits
-    Bytes cutRestarts =
-        join({soi(), tables(), segment(0xDD, {0, 4}), frame(0xC0, 256, 64, kGrey), scanHeader({1})});
-    for (int32_t i = 0; i < 30; ++i) cutRestarts = join({cutRestarts, flatScan(4), {0xFF, uint8_t(0xD0 + i % 8)}});
-    cutScan.resize(cutScan.size() - 100), cutRestarts.resize(300);
+    cutScan.resize(cutScan.size() - 100);
     const std::vector<Component> five = {{1, 1, 1, 0}, {2, 1, 1, 0}, {3, 1, 1, 0}, {4, 1, 1, 0}, {5, 1, 1, 0}};
     const Bytes c3 = {1, 2, 3};
     return {
-        // Tables.
         {"DHT of 256 symbols", picture(segment(0xC4, {0, 0, 0, 0, 0, 0, 0, 0, 255, 1, 0, 0, 0, 0, 0, 0, 0})),
          -200, kConstructor},
         {"DHT slot 8", picture(acTable(0x14)), -201, kConstructor},
-        {"DHT length 1", picture({0xFF, 0xC4, 0x00, 0x01}), -202, kConstructor},
         {"DHT without its symbol",
          picture({0xFF, 0xC4, 0, 19, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}), -202, kConstructor},
         {"DQT length 1", picture({0xFF, 0xDB, 0x00, 0x01}), -203, kConstructor},
@@ -99,85 +92,43 @@ std::vector<FaultCase> faultCases() {
         {"DHT class 0 id 4 is AC 0; 16-bit DQT", picture({}, frame(0xC0, 16, 16, {{1, 1, 1, 1}}), scanHeader({1}),
                                                           join({segment(0xDB, wideQuant), dcTable(), acTable(4)})),
          0, kNone},
-        // Frame header and the markers before it.
         {"12-bit", withSof(frame(0xC0, 16, 16, kGrey, 12)), -205, kConstructor},
-        {"height 0", withSof(frame(0xC0, 16, 0, kGrey)), -206, kConstructor},
         {"height 8193", withSof(frame(0xC0, 16, 8193, kGrey)), -206, kConstructor},
-        {"width 0", withSof(frame(0xC0, 0, 16, kGrey)), -207, kConstructor},
         {"width 8193", withSof(frame(0xC0, 8193, 16, kGrey)), -207, kConstructor},
         {"5 components", withSof(frame(0xC0, 16, 16, five)), -208, kConstructor},
         {"SOF length", withSof(longSof), -209, kConstructor},
         {"lossless SOF3", withSof(frame(0xC3, 16, 16, kGrey)), -218, kConstructor},
         {"SOF9 arithmetic", withSof(frame(0xC9, 16, 16, kGrey)), -215, kConstructor},
-        {"EOI before a frame", join({soi(), eoi()}), -218, kConstructor},
         {"APP1 length 1", picture({0xFF, 0xE1, 0x00, 0x01}), -210, kConstructor},
         {"DRI length 5", picture(segment(0xDD, {0, 0, 1})), -211, kConstructor},
-        {"DAC", picture(segment(0xCC, {0, 0})), -215, kConstructor},
         {"TEM", picture({0xFF, 0x01}), -216, kConstructor},
-        {"RST3", picture({0xFF, 0xD3}), -216, kConstructor},
-        {"empty APP0, fill bytes", picture(join({segment(0xE0, {}), {0xFF, 0xFF}})), 0, kNone},
-        {"APPn, COM and DNL anywhere",
-         join({soi(), com, segment(0xE0, {'J', 'F', 'I', 'F', 0}), tables(), frame(0xC0, 16, 16, kGrey), com,
+        {"APPn, COM and DNL anywhere, fill bytes",
+         join({soi(), com, segment(0xE0, {}), tables(), frame(0xC0, 16, 16, kGrey), com, {0xFF, 0xFF},
                scanHeader({1}), flatScan(4), segment(0xDC, {0, 16}), com, segment(0xEF, {1, 2, 3}), eoi()}),
          0, kNone},
         // SOI must end within the first 512 bytes and be followed by FF.
-        {"SOI after 100 bytes", behind(Bytes(100, 0x20)), 0, kNone},
         {"SOI ending at offset 512", behind(Bytes(511, 0x00)), 0, kNone},
         {"SOI ending at offset 513", behind(Bytes(512, 0x00)), -217, kConstructor},
-        {"SOI after 600 bytes", behind(Bytes(600, 0x20)), -217, kConstructor},
-        {"SOI without FF after it", behind({0x00, 0xFF, 0xD8, 0x00}, Bytes(grey16.begin() + 2, grey16.end())), -217,
-         kConstructor},
-        {"empty stream", {}, -217, kConstructor},
-        {"source failing at once", grey16, -232, kConstructor, 0, 1},
-        // Scan header and what it refers to.
         {"SOS of 0 components", withSos(segment(0xDA, {0, 0, 63, 0})), -212, kBegin},
-        {"SOS length", withSos(segment(0xDA, {1, 1, 0, 0, 63})), -212, kBegin},
-        {"SOS of 5 components", withSos(scanHeader({1, 1, 1, 1, 1})), -212, kBegin},
         {"unknown component", withSos(scanHeader({7})), -213, kBegin},
         {"no DC table", withSos(scanHeader({1}), join({quantTable(), acTable()})), -223, kBegin},
-        {"no AC table", withSos(scanHeader({1}), join({quantTable(), dcTable()})), -223, kBegin},
-        {"DC selector 4", withSos(segment(0xDA, {1, 1, 0x40, 0, 63, 0})), -223, kBegin},
         {"no quantisation table", withSos(scanHeader({1}), join({dcTable(), acTable()})), -222, kBegin},
-        {"quantisation selector 9", withComponents({{1, 1, 1, 9}}, {1}), -222, kBegin},
-        {"no scan at all", join({soi(), tables(), frame(0xC0, 16, 16, kGrey), eoi()}), -216, kBegin},
-        {"second frame", withSos(frame(0xC0, 16, 16, kGrey)), -216, kBegin},
         {"14 blocks per MCU", picture({}, frame(0xC0, 16, 16, kColour), scanHeader({1, 1, 1, 2})), -229, kBegin},
-        // Components and sampling factors.
         {"2 components", withComponents({{1, 1, 1, 0}, {2, 1, 1, 0}}, {1, 2}), -225, kBegin},
-        {"4 components", withComponents({{1, 1, 1, 0}, {2, 1, 1, 0}, {3, 1, 1, 0}, {4, 1, 1, 0}}, {1, 2, 3, 4}),
-         -225, kBegin},
         {"Cb 2x1", withComponents({{1, 2, 2, 0}, {2, 2, 1, 0}, {3, 1, 1, 0}}, c3), -226, kBegin},
-        {"Y 3x1", withComponents({{1, 3, 1, 0}, {2, 1, 1, 0}, {3, 1, 1, 0}}, c3), -226, kBegin},
-        {"grey factor 0 across", withComponents({{1, 0, 1, 0}}, {1}), -226, kBegin},
-        {"grey factor 0 down", withComponents({{1, 1, 0, 0}}, {1}), -226, kBegin},
         {"grey 3x2, decoded in 8x8 units", withComponents({{1, 3, 2, 0}}, {1}), 0, kNone},
-        // Coefficients beyond the block (0x21: run 2 at position 62; ZRLs from 1 reach 65).
+        // Coefficients beyond the block (0x21: run 2 at position 62).
         {"run past 63", secondBlock(61, {{0x21, 1}}), -227, kRows},
-        {"ZRL past 63", secondBlock(0, {{0xF0, 0}, {0xF0, 0}, {0xF0, 0}, {0x0A, 1}, {0xF0, 0}}), -227, kRows},
         {"all 63 AC positions", secondBlock(63, {}), 0, kNone},
         // Restart markers, looked for within 1536 bytes of the data.
-        {"RST0..RST6", restarts(rst), 0, kNone},
-        {"RST out of sequence", restarts({0xD0, 0xD1, 0xD3, 0xD4, 0xD5, 0xD6, 0xD7}), -228, kRows},
-        {"RST missing", restarts({0xD0, 0xD1, 0xD2}), -228, kRows},
         {"1000 bytes before RST0", restarts(rst, 1000), 0, kNone},
-        {"1600 bytes before RST0", restarts(rst, 1600), -228, kRows},
-        // A file cut inside the scan reads on as 1-bits; only a restart due after the end notices.
+        {"RST out of sequence", restarts({0xD0, 0xD1, 0xD3, 0xD4, 0xD5, 0xD6, 0xD7}), -228, kRows},
+        // A file cut inside the scan reads on as 1-bits.
         {"cut scan without restarts", cutScan, 0, kNone},
-        {"cut scan with restarts", cutRestarts, -228, kRows},
         {"source failing inside the scan", flatGrey(8192, 64), -232, kRows, 100, 45},
-        // Progressive scans.
         {"AC scan over 2 components", progressive(scanHeader({1, 2}, 1, 63, 0)), -230, kBegin},
-        {"end before start", progressive(scanHeader({1}, 5, 4, 0)), -230, kBegin},
-        {"end 64", progressive(scanHeader({1}, 1, 64, 0)), -230, kBegin},
-        {"DC scan with AC", progressive(scanHeader(c3, 0, 5, 0)), -230, kBegin},
         {"Ah 2 Al 0", progressive(scanHeader(c3, 0, 0, 0x20)), -231, kBegin},
         {"DC first with Al 1", progressive(scanHeader(c3, 0, 0, 0x01)), 0, kNone},
-        {"AC refinement of size 2", progressive(scanHeader({2}, 1, 63, 0x10), coded(false, 0, {{0x02, 1}})), -227,
-         kBegin},
-        {"AC first past 63",
-         progressive(scanHeader({2}, 1, 63, 0),
-                     coded(false, 0, {{0x0A, 1}, {0xF0, 0}, {0xF0, 0}, {0xF0, 0}, {0x0A, 1}, {0xF0, 0}})),
-         -227, kBegin},
     };
 }
 
@@ -263,46 +214,6 @@ TEST(JpegRows, StuffedBytesFillBytesAndRestarts) {
     }
 }
 
-// Every truncation and random mutations of the fuzzing seeds end in a fault
-// code of the decoder's table or a complete picture, never in a crash (the
-// sanitizer build checks every access), and keep the decoder's contract.
-TEST(JpegBadInput, TruncatedAndMutatedSeedFiles) {
-    const std::filesystem::path seeds = std::filesystem::path(PLOCHAR_SOURCE_DIR) / "fuzz/corpus/fuzz_jpeg_decoder";
-    std::vector<Bytes> streams;
-    std::mt19937 rng(4242);
-    for (const auto& entry : std::filesystem::directory_iterator(seeds)) {
-        if (entry.path().extension() != ".jpg") continue;
-        const Bytes file = readFile(entry.path().string());
-        for (size_t length = 0; length < file.size(); ++length)
-            streams.emplace_back(file.begin(), file.begin() + std::ptrdiff_t(length));
-        for (int32_t round = 0; round < 400; ++round) {
-            Bytes b = file;
-            for (int32_t edits = 1 + int32_t(rng() % 4); edits > 0; --edits) {
-                const size_t at = rng() % b.size();
-                switch (rng() % 4) {
-                case 0: b[at] = static_cast<uint8_t>(rng()); break;
-                case 1: b[at] ^= static_cast<uint8_t>(1u << (rng() % 8)); break;
-                case 2: b[at] = 0xFF; break;
-                default: b.erase(b.begin() + std::ptrdiff_t(at)); break;
-                }
-            }
-            streams.push_back(std::move(b));
-        }
-    }
-    ASSERT_GE(streams.size(), 4 * 400u);
-    for (size_t i = 0; i < streams.size(); ++i) {
-        for (bool fast : {false, true}) {
-            const Decoded d = decode(streams[i], fast);
-            EXPECT_EQ(d.brokenRule, "") << "stream " << i;
-            // -214, -220 and -224 are not in the decoder's table.
-            const bool known = d.errorCode <= -200 && d.errorCode >= -233 && d.errorCode != -214 &&
-                               d.errorCode != -220 && d.errorCode != -224;
-            EXPECT_TRUE(d.errorCode == 0 ? d.lastResult == 1 && d.rows == d.height && d.rowsWellFormed : known)
-                << "stream " << i << ": " << d.errorCode;
-        }
-    }
-}
-
 int16_t scaledQuant(int32_t value, int32_t z) {
     return static_cast<int16_t>((int64_t(value) * jpeg::kAanScale[z] + 2048) >> 12);
 }
@@ -367,26 +278,6 @@ TEST(JpegTransforms, BothTransformsFollowTheExactInverseDct) {
     }
     EXPECT_LE(worstAccurate, 1);
     EXPECT_LE(worstFast, 6); // 16-bit products, truncation and -30353
-}
-
-TEST(JpegTransforms, ColourConversionMatchesTheTablesForEveryInput) {
-    jpeg::ColourTables tables;
-    tables.build();
-    uint8_t y[256], cb[8], cr[8], fast[32], scalar[32];
-    for (int32_t i = 0; i < 256; ++i) y[i] = static_cast<uint8_t>(i);
-    for (int32_t b = 0; b < 256; ++b) {
-        for (int32_t r = 0; r < 256; ++r) {
-            for (int32_t i = 0; i < 8; ++i) cb[i] = uint8_t(b), cr[i] = uint8_t((r + i * 37) & 255);
-            for (int32_t y0 = 0; y0 < 256; y0 += 8) {
-                jpeg::ycc8(tables, y + y0, cb, cr, fast);
-                jpeg::ycc8Scalar(tables, y + y0, cb, cr, scalar);
-                for (int32_t p = 0; p < 8; ++p) {
-                    ASSERT_EQ(std::memcmp(fast + 4 * p, scalar + 4 * p, 3), 0)
-                        << "Y " << y0 + p << " Cb " << b << " Cr " << int(cr[p]);
-                }
-            }
-        }
-    }
 }
 
 } // namespace

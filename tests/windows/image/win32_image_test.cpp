@@ -1,27 +1,12 @@
-// The picture file layer on the real Win32 API: BMP files through CreateFileW
-// handles, FileSource on a caller's handle, and the cancel poll against a
-// real message queue.
+// The cancel poll against a real message queue (the file layer's Win32 side
+// is exercised by every desktop test).
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
-#include "image/bmp_file.h"
-#include "image/file_source.h"
-#include "image/image_test_util.h"
-#include "image/quantize.h"
-
-using namespace imgtest;
+#include "platform/cancel.h"
 
 namespace {
-
-LPCWSTR W(const std::u16string& s) {
-    return reinterpret_cast<LPCWSTR>(s.c_str());
-}
-
-HANDLE openExisting(const std::u16string& path) {
-    return CreateFileW(W(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                       nullptr);
-}
 
 void drainQueue() {
     MSG msg;
@@ -30,63 +15,6 @@ void drainQueue() {
 }
 
 } // namespace
-
-TEST(Win32Bmp, ReadsAndWritesThroughRealHandles) {
-    TempDir dir;
-    std::u16string in = writeTemp(dir, solid24(2, 2, 0x405060).file()), out = dir.file(u"out.bmp"),
-                   reduced = dir.file(u"q.bmp");
-    HANDLE h = openExisting(in);
-    ASSERT_NE(h, INVALID_HANDLE_VALUE);
-    int32_t abortFlag = 1;
-    PackedDib dib = readBmp(h, &abortFlag);
-    CloseHandle(h);
-    ASSERT_TRUE(dib);
-    EXPECT_EQ(abortFlag, 0);
-    ASSERT_EQ(dib.size(), 56u);
-
-    DibLayout l;
-    ASSERT_TRUE(locateDib(dib, &l));
-    ASSERT_EQ(writeBmpFile(out.c_str(), dib.data(), nullptr, 0, dib.data() + l.pixelOffset, l.stride, 2), 1);
-    HANDLE back = openExisting(out);
-    ASSERT_NE(back, INVALID_HANDLE_VALUE);
-    EXPECT_EQ(GetFileSize(back, nullptr), 70u);
-    CloseHandle(back);
-    EXPECT_EQ(readAll(out), readAll(in));
-
-    // Reduced file to file through the same layer.
-    EXPECT_EQ(quantizeTo256(WallpaperEntry(), in.c_str(), reduced.c_str(), 0, PackedDib(), nullptr), 1);
-    EXPECT_NE(GetFileAttributesW(W(reduced)), INVALID_FILE_ATTRIBUTES);
-
-    EXPECT_EQ(writeBmpFile(u"Q:\\no\\such\\folder\\x.bmp", dib.data(), nullptr, 0, dib.data() + l.pixelOffset,
-                           l.stride, 2),
-              0);
-}
-
-TEST(Win32FileSource, AttachedHandleInTheMiddleReadsFromTheStart) {
-    TempDir dir;
-    HANDLE h = openExisting(writeTemp(dir, {1, 2, 3, 4, 5, 6}, u".jpg"));
-    ASSERT_NE(h, INVALID_HANDLE_VALUE);
-    SetFilePointer(h, 4, nullptr, FILE_BEGIN);
-    {
-        FileSource source;
-        ASSERT_EQ(source.attachHandle(h), 1);
-        uint8_t buffer[8] = {};
-        bool end = false;
-        EXPECT_EQ(source.read(buffer, 8, &end), 6);
-        EXPECT_EQ(buffer[0], 1);
-        EXPECT_TRUE(end);
-    }
-    EXPECT_EQ(SetFilePointer(h, 0, nullptr, FILE_CURRENT), 6u); // a borrowed handle is never closed
-    CloseHandle(h);
-
-    FileSource source;
-    ASSERT_EQ(source.openFile(writeTemp(dir, {}, u".jpg").c_str()), 1);
-    uint8_t b[4];
-    bool end = false;
-    EXPECT_EQ(source.read(b, 4, &end), 0);
-    EXPECT_TRUE(end);
-    source.close();
-}
 
 TEST(Win32CheckUserAbort, PendingMessagesCancelAsLongAsTheyWait) {
     const struct {
