@@ -9,9 +9,7 @@ using namespace imgtest;
 
 namespace {
 
-uint32_t rgb(uint32_t r, uint32_t g, uint32_t b) {
-    return r | g << 8 | b << 16;
-}
+uint32_t rgb(uint32_t r, uint32_t g, uint32_t b) { return r | g << 8 | b << 16; }
 
 // Ten pixels wide, one row; index 1 is red 40, green 80, blue 120.
 Dib rle8(Bytes data, uint32_t sizeImage) {
@@ -81,7 +79,7 @@ TEST(Background, RefusesWhatItCannotReadAndLeavesTheColour) {
     };
     uint32_t c = 77;
     for (const auto& d : refused)
-        EXPECT_EQ(estimatePictureColour(d.packed(), 1, &c), 1);
+        EXPECT_EQ(estimatePictureColour(d.packed(), 1, &c), 1) << d.bitCount;
     EXPECT_EQ(estimatePictureColour(PackedDib(), 1, &c), 1);
     EXPECT_EQ(c, 77u);
 }

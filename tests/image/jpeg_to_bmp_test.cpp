@@ -2,8 +2,6 @@
 // (row order, faults, cancel, handle versus path).
 #include <gtest/gtest.h>
 
-#include <cstring>
-
 #include "image/background.h"
 #include "image/jpeg/jpeg_decoder.h"
 #include "image/jpeg/memory_source.h"
@@ -48,10 +46,8 @@ TEST_F(ConvertJpeg, GreyPictureIsAnEightBitFileWithAGreyTable) {
     EXPECT_EQ(abortFlag, 0);
     Bytes f = readAll(out);
     ASSERT_EQ(f.size(), 1078u + 2 * 4); // width 3, rows of 4 bytes
-    EXPECT_EQ(get32(f, 10), 1078u);
-    EXPECT_EQ(get32(f, 2), f.size());
-    EXPECT_EQ(get32(f, 54 + 4 * 200), 0x00C8C8C8u);
-    EXPECT_EQ(get32(f, 54 + 4 * 255), 0x00FFFFFFu);
+    EXPECT_EQ(std::make_pair(get32(f, 2), get32(f, 10)), std::make_pair(uint32_t(f.size()), 1078u));
+    EXPECT_EQ(std::make_pair(get32(f, 54 + 4 * 200), get32(f, 54 + 4 * 255)), std::make_pair(0xC8C8C8u, 0xFFFFFFu));
     // Top row of the picture (10, 128, 250) is the last stored row.
     EXPECT_NEAR(f[1078 + 4], 10, 3);
     EXPECT_NEAR(f[1078 + 6], 250, 3);
@@ -63,43 +59,36 @@ TEST_F(ConvertJpeg, ColourPixelTakesBlueFromTheDecodersThirdByte) {
     Bytes jpeg = readAll(dataFile("colour_1x1.jpg"));
     MemorySource source(jpeg.data(), jpeg.size());
     JpegDecoder decoder(&source, false);
-    ASSERT_EQ(decoder.begin(), 0);
     const uint8_t* row = nullptr;
     uint32_t bytes = 0;
+    ASSERT_EQ(decoder.begin(), 0);
     ASSERT_EQ(decoder.decodeScanLine(&row, &bytes), 0);
-
     PackedDib dib = toMemory(dataFile("colour_1x1.jpg"));
     ASSERT_EQ(dib.size(), 44u);
-    const uint8_t expected[4] = {row[2], row[1], row[0], 0};
-    EXPECT_EQ(0, std::memcmp(dib.data() + 40, expected, 4));
+    EXPECT_EQ(Bytes(dib.data() + 40, dib.data() + 44), Bytes({row[2], row[1], row[0], 0}));
 }
 
 TEST_F(ConvertJpeg, FirstRowIsStoredLastAndCancelLeavesBlackBelowIt) {
-    PackedDib dib = toMemory(dataFile("colour_24x20_top_white.jpg"));
-    DibLayout l;
-    ASSERT_TRUE(locateDib(dib, &l));
-    EXPECT_EQ(l.rows, 20);
-    EXPECT_FALSE(l.topDown);
-    EXPECT_GT(dib.data()[l.pixelOffset + 19 * l.stride], 200);
-    EXPECT_LT(dib.data()[l.pixelOffset], 50);
-
-    AbortRequest = 1; // the cancel menu, seen by the first poll
-    dib = toMemory(dataFile("colour_24x20_top_white.jpg"));
-    AbortRequest = 0;
-    EXPECT_EQ(abortFlag, 1);
-    ASSERT_TRUE(locateDib(dib, &l));
-    EXPECT_EQ(l.rows, 20);
-    EXPECT_EQ(l.width, 24);
-    EXPECT_GT(dib.data()[l.pixelOffset + 19 * l.stride], 200);
-    for (uint32_t i = 0; i < 19 * l.stride; ++i)
-        ASSERT_EQ(dib.data()[l.pixelOffset + i], 0) << i;
+    for (int cancel : {0, 1}) {
+        AbortRequest = cancel; // the cancel menu, seen by the first poll
+        PackedDib dib = toMemory(dataFile("colour_24x20_top_white.jpg"));
+        AbortRequest = 0;
+        DibLayout l;
+        ASSERT_TRUE(locateDib(dib, &l));
+        EXPECT_EQ(abortFlag, cancel);
+        EXPECT_EQ(std::make_pair(l.width, l.rows), std::make_pair(24, 20));
+        EXPECT_FALSE(l.topDown);
+        const uint8_t* pixels = dib.data() + l.pixelOffset;
+        EXPECT_GT(pixels[19 * l.stride], 200);
+        EXPECT_LT(pixels[0], 50);
+        EXPECT_TRUE(!cancel || Bytes(pixels, pixels + 19 * l.stride) == Bytes(19 * l.stride, 0));
+    }
 }
 
 TEST_F(ConvertJpeg, DecoderFaultHalfWayGivesNoPicture) {
     TempDir dir;
     Bytes jpeg = readAll(dataFile("grey_8x32_restart.jpg"));
-    ASSERT_EQ(jpeg.size(), 369u);
-    ASSERT_EQ(jpeg[351], 0xD1);
+    ASSERT_EQ(jpeg.at(351), 0xD1);
     EXPECT_TRUE(toMemory(dataFile("grey_8x32_restart.jpg"))); // intact, it converts
     jpeg[351] = 0xD5;                                         // the second restart marker out of sequence
     std::u16string in = writeTemp(dir, jpeg, u".jpg"), out = dir.file(u"broken.bmp");
@@ -118,17 +107,15 @@ TEST_F(ConvertJpeg, HandleWinsOverPathAndEmptyOutputSelectsMemory) {
     uint32_t size = 0; // the borrowed handle stays open
     EXPECT_TRUE(plat::fileSize(f, &size));
     plat::closeFile(f);
-
     EXPECT_EQ(convertJpeg(nullptr, u"", nullptr, &abortFlag, &dib), 0);
     EXPECT_EQ(convertJpeg(nullptr, dataFile("grey_3x2.jpg").c_str(), nullptr, &abortFlag, nullptr), 0);
 }
 
 TEST_F(ConvertJpeg, JpegEstimateEqualsThatOfItsDecodedBmp) {
     TempDir dir;
-    std::u16string bmp = dir.file(u"decoded.bmp");
-    ASSERT_EQ(toFile(dataFile("colour_24x20_top_white.jpg"), bmp), 1);
+    std::u16string bmp = dir.file(u"decoded.bmp"), jpeg = dataFile("colour_24x20_top_white.jpg");
+    ASSERT_EQ(toFile(jpeg, bmp), 1);
     uint32_t a = 1, b = 2;
-    ASSERT_EQ(estimateBackground(entryFor(dataFile("colour_24x20_top_white.jpg")), &a), 0);
-    ASSERT_EQ(estimateBackground(entryFor(bmp), &b), 0);
+    ASSERT_EQ(estimateBackground(entryFor(jpeg), &a) | estimateBackground(entryFor(bmp), &b), 0);
     EXPECT_EQ(a, b);
 }

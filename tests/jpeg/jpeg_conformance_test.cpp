@@ -23,24 +23,22 @@ namespace {
 // Photo-like (gradients, texture, noise; deterministic per seed) or synthetic
 // (hard edges, stripes, saturated colours, flat areas) samples.
 Bytes makePicture(int32_t width, int32_t height, int32_t components, bool photo, uint32_t seed) {
-    Bytes samples(size_t(width) * height * components);
-    static const uint8_t palette[6][3] = {{255, 0, 0},     {0, 255, 0}, {0, 0, 255},
-                                          {255, 255, 255}, {0, 0, 0},   {255, 255, 0}};
+    Bytes samples;
+    static const uint8_t palette[6][3] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255}, {0, 0, 0}, {255, 255, 0}};
     uint32_t rng = seed * 2654435761u + 12345u;
     const double fx = 6.2831853 / (width + 7), fy = 6.2831853 / (height + 5);
     for (int32_t y = 0; y < height; ++y) {
         for (int32_t x = 0; x < width; ++x) {
             const double base = 128 + 70 * std::sin(x * fx * 1.3 + seed) * std::cos(y * fy * 0.9) +
                                 18 * std::sin(x * 0.45 + y * 0.31) * std::sin(y * 0.23 - x * 0.05);
+            const double tint[3] = {0, 30 * std::cos(y * fy * 2), -25 * std::sin(x * fx * 3)};
             for (int32_t c = 0; c < components; ++c) {
                 double v = !photo && x % 11 == 0 ? 128 : palette[((x / 5) + (y / 3) * 2) % 6][c];
                 if (photo) {
                     rng ^= rng << 13, rng ^= rng >> 17, rng ^= rng << 5;
-                    v = base + (c == 0 ? 0 : (c == 1 ? 30 * std::cos(y * fy * 2) : -25 * std::sin(x * fx * 3))) +
-                        (static_cast<int32_t>(rng % 13) - 6);
+                    v = base + tint[c] + (int32_t(rng % 13) - 6);
                 }
-                samples[(size_t(y) * width + x) * components + c] =
-                    static_cast<uint8_t>(v < 0 ? 0 : (v > 255 ? 255 : v + 0.5));
+                samples.push_back(uint8_t(v < 0 ? 0 : (v > 255 ? 255 : v + 0.5)));
             }
         }
     }
@@ -74,39 +72,34 @@ struct Case {
     int32_t width, height, components;
     bool photo;
     std::string cjpegArgs;
-    std::string scanScript; // passed with -scans when not empty
+    std::string scanScript = ""; // passed with -scans when not empty
 };
 
 const std::vector<Case> kCorpus = [] {
     std::vector<Case> cases = {
-        {"grey", 96, 80, 1, true, "-quality 85", ""},
-        {"s1x1", 96, 80, 3, true, "-quality 85 -sample 1x1", ""},
-        {"s2x1", 96, 80, 3, true, "-quality 85 -sample 2x1", ""},
-        {"s1x2", 96, 80, 3, true, "-quality 85 -sample 1x2", ""},
-        {"s2x2", 96, 80, 3, true, "-quality 85 -sample 2x2", ""},
-        {"prog_2x2", 120, 90, 3, true, "-quality 80 -progressive", ""},
-        {"prog_1x1", 64, 72, 3, true, "-quality 90 -sample 1x1 -progressive", ""},
-        {"prog_2x1", 70, 33, 3, true, "-quality 75 -sample 2x1 -progressive", ""},
-        {"prog_1x2", 33, 70, 3, true, "-quality 75 -sample 1x2 -progressive", ""},
-        {"prog_grey", 77, 61, 1, true, "-quality 85 -progressive", ""},
-        {"restart_each_mcu", 96, 80, 3, true, "-quality 85 -restart 1B", ""},
-        {"restart_grey_mcu", 40, 40, 1, true, "-quality 60 -restart 1B", ""},
-        {"restart_rows", 150, 100, 3, true, "-quality 85 -restart 2", ""},
-        {"prog_restart", 100, 60, 3, true, "-quality 85 -progressive -restart 1", ""},
-        {"optimized", 96, 80, 3, true, "-quality 85 -optimize", ""},
-        {"optimized_1x2", 50, 41, 3, true, "-quality 70 -optimize -sample 1x2", ""},
-        {"odd_1x1", 1, 1, 3, true, "-quality 85", ""},
-        {"odd_grey_1x1", 1, 1, 1, true, "-quality 85", ""},
-        {"odd_7x9", 7, 9, 3, true, "-quality 85", ""},
-        {"odd_17x17", 17, 17, 3, true, "-quality 85", ""},
-        {"odd_33x15", 33, 15, 3, true, "-quality 85 -sample 1x2", ""},
-        {"odd_1x1000", 1, 1000, 3, true, "-quality 85", ""},
-        {"odd_1000x1", 1000, 1, 3, true, "-quality 85 -sample 1x1", ""},
-        {"odd_1000x1_grey", 1000, 1, 1, true, "-quality 85 -progressive", ""},
-        {"synthetic_2x2", 61, 47, 3, false, "-quality 90", ""},
-        {"synthetic_1x1", 61, 47, 3, false, "-quality 100 -sample 1x1", ""},
-        {"synthetic_grey", 61, 47, 1, false, "-quality 50", ""},
-        {"synthetic_prog", 61, 47, 3, false, "-quality 95 -progressive", ""},
+        {"grey", 96, 80, 1, true, "-quality 85"}, {"s1x1", 96, 80, 3, true, "-quality 85 -sample 1x1"},
+        {"s2x1", 96, 80, 3, true, "-quality 85 -sample 2x1"}, {"s1x2", 96, 80, 3, true, "-quality 85 -sample 1x2"},
+        {"s2x2", 96, 80, 3, true, "-quality 85 -sample 2x2"},
+        {"prog_2x2", 120, 90, 3, true, "-quality 80 -progressive"},
+        {"prog_1x1", 64, 72, 3, true, "-quality 90 -sample 1x1 -progressive"},
+        {"prog_2x1", 70, 33, 3, true, "-quality 75 -sample 2x1 -progressive"},
+        {"prog_1x2", 33, 70, 3, true, "-quality 75 -sample 1x2 -progressive"},
+        {"prog_grey", 77, 61, 1, true, "-quality 85 -progressive"},
+        {"restart_each_mcu", 96, 80, 3, true, "-quality 85 -restart 1B"},
+        {"restart_grey_mcu", 40, 40, 1, true, "-quality 60 -restart 1B"},
+        {"restart_rows", 150, 100, 3, true, "-quality 85 -restart 2"},
+        {"prog_restart", 100, 60, 3, true, "-quality 85 -progressive -restart 1"},
+        {"optimized", 96, 80, 3, true, "-quality 85 -optimize"},
+        {"optimized_1x2", 50, 41, 3, true, "-quality 70 -optimize -sample 1x2"},
+        {"odd_1x1", 1, 1, 3, true, "-quality 85"}, {"odd_grey_1x1", 1, 1, 1, true, "-quality 85"},
+        {"odd_7x9", 7, 9, 3, true, "-quality 85"}, {"odd_17x17", 17, 17, 3, true, "-quality 85"},
+        {"odd_33x15", 33, 15, 3, true, "-quality 85 -sample 1x2"}, {"odd_1x1000", 1, 1000, 3, true, "-quality 85"},
+        {"odd_1000x1", 1000, 1, 3, true, "-quality 85 -sample 1x1"},
+        {"odd_1000x1_grey", 1000, 1, 1, true, "-quality 85 -progressive"},
+        {"synthetic_2x2", 61, 47, 3, false, "-quality 90"},
+        {"synthetic_1x1", 61, 47, 3, false, "-quality 100 -sample 1x1"},
+        {"synthetic_grey", 61, 47, 1, false, "-quality 50"},
+        {"synthetic_prog", 61, 47, 3, false, "-quality 95 -progressive"},
         {"noninterleaved", 90, 70, 3, true, "-quality 85", "0;\n1;\n2;\n"},
         {"noninterleaved_1x1", 45, 37, 3, true, "-quality 85 -sample 1x1", "0;\n2;\n1;\n"},
         {"partly_interleaved", 90, 70, 3, true, "-quality 85 -restart 1B", "0;\n1 2;\n"},
@@ -114,11 +107,10 @@ const std::vector<Case> kCorpus = [] {
         {"custom_progressive", 80, 64, 3, true, "-quality 90",
          "0 1 2: 0-0, 0, 1;\n0: 1-9, 0, 0;\n2: 1-63, 0, 0;\n1: 1-63, 0, 0;\n0: 10-63, 0, 1;\n"
          "0 1 2: 0-0, 1, 0;\n0: 10-63, 1, 0;\n"},
-        {"grey_quality_5", 80, 64, 1, true, "-quality 5", ""},
-        {"grey_quality_100", 80, 64, 1, true, "-quality 100", ""},
+        {"grey_quality_5", 80, 64, 1, true, "-quality 5"}, {"grey_quality_100", 80, 64, 1, true, "-quality 100"},
     };
     for (int32_t q : {5, 10, 25, 50, 75, 90, 95, 100})
-        cases.push_back({"quality_" + std::to_string(q), 80, 64, 3, true, "-quality " + std::to_string(q), ""});
+        cases.push_back({"quality_" + std::to_string(q), 80, 64, 3, true, "-quality " + std::to_string(q)});
     return cases;
 }();
 

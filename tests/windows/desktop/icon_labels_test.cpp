@@ -14,22 +14,12 @@ using namespace desktest;
 
 namespace {
 
-const wchar_t kDesktopKey[] = L"Control Panel\\Desktop";
-
 int g_setTextColour = 0;
 WNDPROC g_listViewProc = nullptr;
 
 LRESULT CALLBACK countingProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
     g_setTextColour += m == LVM_SETTEXTCOLOR;
     return CallWindowProcW(g_listViewProc, w, m, wp, lp);
-}
-
-void registerClass(const wchar_t* name) {
-    WNDCLASSW wc = {};
-    wc.lpfnWndProc = DefWindowProcW;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = name;
-    RegisterClassW(&wc);
 }
 
 // A desktop of our own: Progman "Program Manager" > SHELLDLL_DefView >
@@ -39,16 +29,15 @@ class IconLabelsTest : public ::testing::Test {
     void SetUp() override {
         INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_LISTVIEW_CLASSES};
         InitCommonControlsEx(&icc);
-        registerClass(L"Progman");
-        registerClass(L"SHELLDLL_DefView");
-        registerClass(L"Internet Explorer_Server");
+        for (const wchar_t* name : {L"Progman", L"SHELLDLL_DefView", L"Internet Explorer_Server"}) {
+            WNDCLASSW wc = {};
+            wc.lpfnWndProc = DefWindowProcW, wc.hInstance = GetModuleHandleW(nullptr), wc.lpszClassName = name;
+            RegisterClassW(&wc);
+        }
         progman = CreateWindowExW(0, L"Progman", L"Program Manager", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr,
                                   nullptr, GetModuleHandleW(nullptr), nullptr);
-        ASSERT_NE(progman, nullptr);
-        defView = CreateWindowExW(0, L"SHELLDLL_DefView", L"", WS_CHILD | WS_VISIBLE, 0, 0, 300, 200, progman, nullptr,
-                                  GetModuleHandleW(nullptr), nullptr);
-        listView = CreateWindowExW(0, WC_LISTVIEWW, L"FolderView", WS_CHILD | WS_VISIBLE | LVS_ICON, 0, 0, 300, 200,
-                                   defView, nullptr, GetModuleHandleW(nullptr), nullptr);
+        defView = child(L"SHELLDLL_DefView", progman, WS_VISIBLE);
+        listView = child(WC_LISTVIEWW, defView, WS_VISIBLE | LVS_ICON);
         ASSERT_NE(listView, nullptr);
         g_listViewProc = reinterpret_cast<WNDPROC>(
             SetWindowLongPtrW(listView, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(countingProc)));
@@ -63,21 +52,19 @@ class IconLabelsTest : public ::testing::Test {
         if (progman)
             DestroyWindow(progman);
     }
+    HWND child(const wchar_t* cls, HWND parent, DWORD style = 0) {
+        return CreateWindowExW(0, cls, L"", WS_CHILD | style, 0, 0, 300, 200, parent, nullptr,
+                               GetModuleHandleW(nullptr), nullptr);
+    }
     WallpaperEntry coloured(COLORREF font) {
         WallpaperEntry e = entryFor(u"C:\\nic.bmp", 0);
-        e.fontMode = kFontColoured;
-        e.changeColours = 1;
-        e.fontColour = font;
+        e.fontMode = kFontColoured, e.changeColours = 1, e.fontColour = font;
         return e;
     }
     void paintLabels(COLORREF text, COLORREF background) {
         ListView_SetTextColor(listView, text);
         ListView_SetTextBkColor(listView, background);
         g_setTextColour = 0;
-    }
-    HWND makeBrowser() {
-        return CreateWindowExW(0, L"Internet Explorer_Server", L"", WS_CHILD, 0, 0, 10, 10, defView, nullptr,
-                               GetModuleHandleW(nullptr), nullptr);
     }
     COLORREF textColour() { return ListView_GetTextColor(listView); }
     COLORREF backColour() { return ListView_GetTextBkColor(listView); }
@@ -127,14 +114,10 @@ TEST_F(IconLabelsTest, LabelsAreLeftAloneWhenNotOursToColour) {
 }
 
 TEST_F(IconLabelsTest, ApplyingAPictureSetsTheDesktopColourAndColoursTheLabelsAtOnce) {
-    testing_support::TempDir dir;
-    std::u16string source = dir.file(u"štítky.bmp");
-    writeTestBmp(source, 40, 30, 24);
-    WallpaperEntry e = entryFor(source, kStyleCentred);
-    e.fontMode = kFontColoured;
-    e.changeColours = 1;
+    TempDir dir;
+    WallpaperEntry e = coloured(RGB(255, 255, 0));
+    plat::copyText(e.path, plat::kPathUnits, writeTemp(dir, pattern(40, 30, 24).file()).c_str());
     e.backgroundColour = RGB(0, 128, 255);
-    e.fontColour = RGB(255, 255, 0);
     paintLabels(RGB(0, 0, 0), RGB(0, 0, 80));
     ScriptedBoxes boxes({IDOK});
     ASSERT_EQ(ApplyWallpaper(e, 0), 1);
@@ -146,7 +129,7 @@ TEST_F(IconLabelsTest, ApplyingAPictureSetsTheDesktopColourAndColoursTheLabelsAt
 
     // With Active Desktop on, the COM object is asked first; where it is
     // missing the registry path takes over silently and labels stay.
-    HWND browser = makeBrowser();
+    HWND browser = child(L"Internet Explorer_Server", defView);
     paintLabels(RGB(0, 0, 0), RGB(0, 0, 80));
     setUserString(kDesktopKey, L"WallpaperStyle", u"9");
     e.style = kStyleStretched;

@@ -9,29 +9,22 @@
 #include "collection/wallpaper_collection.h"
 #include "desktop/desktop.h"
 #include "desktop/desktop_shell.h"
+#include "desktop/desktop_texts.h"
 #include "desktop_test_support.h"
 #include "platform/system_info.h"
 #include "settings/app_settings.h"
 
 using namespace desktest;
+namespace text = desk::text;
 
 namespace {
 
 void setLogoSaved(const DWORD* value) {
-    HKEY k = nullptr;
-    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Vorsan\\Plochar 2.01", 0, nullptr, 0,
-                        KEY_SET_VALUE | KEY_QUERY_VALUE, nullptr, &k, nullptr) != ERROR_SUCCESS)
-        return;
-    if (value)
-        RegSetValueExW(k, L"LogoSaved", 0, REG_DWORD, reinterpret_cast<const BYTE*>(value), sizeof *value);
-    else
-        RegDeleteValueW(k, L"LogoSaved");
-    RegCloseKey(k);
+    setValue(HKEY_LOCAL_MACHINE, L"Software\\Vorsan\\Plochar 2.01", L"LogoSaved", REG_DWORD, value, sizeof(DWORD));
 }
-
 std::string contents(const std::u16string& path) {
-    std::vector<uint8_t> bytes = testing_support::readAll(path);
-    return std::string(bytes.begin(), bytes.end());
+    const Bytes bytes = readAll(path);
+    return exists(path) ? std::string(bytes.begin(), bytes.end()) : "<removed>";
 }
 
 class StartupLogoTest : public ::testing::Test {
@@ -40,15 +33,12 @@ class StartupLogoTest : public ::testing::Test {
         plat::overrideOsVersion(&plat::kWindows98);
         char16_t logoBuffer[270], backupBuffer[270];
         ASSERT_TRUE(StartupLogoPaths(logoBuffer, backupBuffer, 270));
-        logo = logoBuffer;
-        backup = backupBuffer;
-        remove(logo);
-        remove(backup);
+        logo = logoBuffer, backup = backupBuffer;
+        remove(logo), remove(backup);
     }
     void TearDown() override {
         plat::overrideOsVersion(nullptr);
-        remove(logo);
-        remove(backup);
+        remove(logo), remove(backup);
         setLogoSaved(nullptr);
     }
     std::u16string logo, backup;
@@ -61,10 +51,10 @@ TEST_F(StartupLogoTest, LogoIsBuiltFromAPictureOfTheCollection) {
     EXPECT_EQ(BuildStartupLogo(empty), nullptr);
     EXPECT_FALSE(exists(logo));
 
-    testing_support::TempDir dir;
+    TempDir dir;
     WallpaperCollection collection;
     for (const char16_t* name : {u"a.bmp", u"b.bmp", u"c.bmp"}) {
-        writeTestBmp(dir.file(name), 90, 60, 24);
+        writeAll(dir.file(name), pattern(90, 60, 24).file());
         ASSERT_EQ(collection.addPath(dir.file(name).c_str()), AddOutcome::Added);
     }
     AppSettings = defaultSettings();
@@ -75,7 +65,7 @@ TEST_F(StartupLogoTest, LogoIsBuiltFromAPictureOfTheCollection) {
         WallpaperEntry* used = BuildStartupLogo(collection);
         ASSERT_NE(used, nullptr);
         seen[collection.indexOf(used)] = true;
-        EXPECT_EQ(testing_support::readAll(logo).size(), 129078u); // 320 x 400, 8 bits, 256 entries
+        EXPECT_EQ(readAll(logo).size(), 129078u); // 320 x 400, 8 bits, 256 entries
     }
     EXPECT_TRUE(seen[0] && seen[1] && seen[2]) << "every picture gets its turn";
     // A picture that vanished cannot be made into a logo.
@@ -87,33 +77,30 @@ TEST_F(StartupLogoTest, LogoIsBuiltFromAPictureOfTheCollection) {
 
 TEST_F(StartupLogoTest, RestorePutsTheBackupBackOrRemovesTheLogo) {
     const DWORD saved = 1, noneFound = 2;
-    const std::u16string question =
-        u"Opravdu chcete obnovit logo Windows, které bylo zazálohováno při 1. spuštěním programu?";
-    const std::u16string noBackup = u"Nemohu najít zálohu loga Windows. Je pravděpodobnost, že pokud program odstraní "
-                                    u"současné logo, systém si jej znovu doplní. Chcete to zkusit?";
-    struct Case {
+    const std::u16string question = text::kRestoreLogoQuestion, noBackup = text::kLogoBackupMissing;
+    const std::u16string restored = text::kLogoRestored, maybe = text::kLogoMaybeRestored;
+    const struct {
         const char* what;
         const DWORD* logoSaved;
         bool backupThere;
         const plat::OsVersion* os;
         std::vector<int> answers;
         std::vector<std::u16string> texts;
-        uint32_t lastFlags;  // 0: not checked
         const char* logoAfter;
     } cases[] = {
-        {"No changes nothing", &saved, true, &plat::kWindows98, {IDNO}, {question}, 0, "nové logo"},
-        {"the backup is copied back and kept", &saved, true, &plat::kWindows98, {IDYES},
-         {question, u"Logo bylo obnoveno."}, MB_ICONINFORMATION, "původní logo"},
-        {"not Windows 9x: nothing after the question", &saved, true, &plat::kWindowsXp, {IDYES}, {question}, 0,
+        {"No changes nothing", &saved, true, &plat::kWindows98, {IDNO}, {question}, "nové logo"},
+        {"the backup is copied back and kept", &saved, true, &plat::kWindows98, {IDYES}, {question, restored},
+         "původní logo"},
+        {"not Windows 9x: nothing after the question", &saved, true, &plat::kWindowsXp, {IDYES}, {question},
          "nové logo"},
-        {"backup vanished, No keeps the logo", nullptr, false, &plat::kWindows98, {IDYES, IDNO}, {question, noBackup}, 0,
-         "nové logo"},
+        {"backup vanished, No keeps the logo", nullptr, false, &plat::kWindows98, {IDYES, IDNO},
+         {question, noBackup}, "nové logo"},
         {"backup vanished, Yes removes the logo", nullptr, false, &plat::kWindows98, {IDYES, IDYES},
-         {question, noBackup, u"Logo bylo snad obnoveno."}, 0, "<removed>"},
-        {"the first start found no logo: removed without asking again", &noneFound, false, &plat::kWindows98, {IDYES},
-         {question, u"Logo bylo snad obnoveno."}, 0, "<removed>"},
+         {question, noBackup, maybe}, "<removed>"},
+        {"the first start found no logo: removed without asking again", &noneFound, false, &plat::kWindows98,
+         {IDYES}, {question, maybe}, "<removed>"},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         setLogoSaved(c.logoSaved);
         plat::overrideOsVersion(c.os);
@@ -123,16 +110,12 @@ TEST_F(StartupLogoTest, RestorePutsTheBackupBackOrRemovesTheLogo) {
         testing_support::writeText(logo, "nové logo");
         ScriptedBoxes boxes(c.answers);
         RestoreStartupLogo();
-        ASSERT_EQ(boxes.boxes().size(), c.texts.size());
-        for (size_t i = 0; i < c.texts.size(); ++i)
-            EXPECT_EQ(boxes.boxes()[i].text, c.texts[i]);
-        EXPECT_EQ(boxes.boxes()[0].flags, static_cast<uint32_t>(MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2));
-        if (c.lastFlags) {
-            EXPECT_EQ(boxes.boxes().back().flags, c.lastFlags);
-        }
-        EXPECT_EQ(exists(logo) ? contents(logo) : "<removed>", c.logoAfter);
-        if (c.backupThere) {
-            EXPECT_EQ(contents(backup), "původní logo");
-        }
+        std::vector<std::u16string> texts;
+        for (const auto& box : boxes.boxes())
+            texts.push_back(box.text);
+        EXPECT_EQ(texts, c.texts);
+        EXPECT_EQ(boxes.boxes()[0].flags, uint32_t(MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2));
+        EXPECT_EQ(contents(logo), c.logoAfter);
+        EXPECT_EQ(contents(backup), c.backupThere ? "původní logo" : "<removed>");
     }
 }
