@@ -2,6 +2,7 @@
 // values and Active Desktop options it becomes, and the logo's picture choice.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "desktop_core/desktop_rules.h"
@@ -19,21 +20,18 @@ TEST(EffectiveStyle, FittingByAutoStretchAndOnWindows95) {
         {kCentred, 1, 1025, 768, xp, kFitted, 1},  // wider than the screen
         {kTiled, 1, 800, 769, xp, kFitted, 1},     // taller
         {kCentred, 1, 1024, 768, xp, kCentred, 1}, // exactly the screen
-        {kCentred, 0, 4000, 3000, xp, kCentred, 1},
-        {kStretched, 1, 4000, 3000, xp, kStretched, 1},
+        {kCentred, 0, 4000, 3000, xp, kCentred, 1}, {kStretched, 1, 4000, 3000, xp, kStretched, 1},
         {kFitted, 1, 100, 100, xp, kFitted, 1},
-        {7, 1, 100, 100, xp, kCentred, 1}, // a damaged record
-        {-1, 1, 2000, 100, xp, kFitted, 1},
+        {7, 1, 100, 100, xp, kCentred, 1}, {-1, 1, 2000, 100, xp, kFitted, 1}, // damaged records
         {kStretched, 1, 100, 100, w95, kFitted, 0}, // Windows 95 cannot stretch
-        {kStretched, 1, 100, 100, w95b, kFitted, 0},
-        {kCentred, 1, 2000, 2000, w95, kFitted, 1},
+        {kStretched, 1, 100, 100, w95b, kFitted, 0}, {kCentred, 1, 2000, 2000, w95, kFitted, 1},
         {kStretched, 1, 100, 100, plat::kWindows98, kStretched, 1},
         {kStretched, 1, 100, 100, plat::kWindowsNt4, kStretched, 1},
     };
     for (const auto& c : cases) {
         StyleDecision d = effectiveStyle(c.style, c.autoStretch, screen, c.w, c.h, c.os);
-        EXPECT_EQ(d.style, c.expected) << "style " << c.style << " " << c.w << "x" << c.h;
-        EXPECT_EQ(d.keepAspect, c.keepAspect) << "style " << c.style << " " << c.w << "x" << c.h;
+        EXPECT_EQ(std::make_pair(d.style, d.keepAspect), std::make_pair(c.expected, c.keepAspect))
+            << "style " << c.style << " " << c.w << "x" << c.h;
     }
     // Without a known screen size every picture would be "larger".
     EXPECT_EQ(effectiveStyle(kCentred, 1, plat::ScreenSize{0, 0}, 10, 10, xp).style, kCentred);
@@ -47,21 +45,18 @@ TEST(WallpaperRegistry, ValuesAndActiveDesktopOptionsFollowTheStyle) {
     } cases[] = {{kCentred, u"0", u"0", 0}, {kTiled, u"1", u"0", 1}, {kStretched, u"0", u"2", 2}, {kFitted, u"0", u"0", 0}};
     for (const auto& c : cases) {
         WallpaperRegistryValues v = registryValuesForStyle(c.style);
-        EXPECT_EQ(v.tile, c.tile) << c.style;
-        EXPECT_EQ(v.style, c.wallpaperStyle) << c.style;
+        EXPECT_EQ(std::make_pair(std::u16string(v.tile), std::u16string(v.style)), std::make_pair(c.tile, c.wallpaperStyle))
+            << c.style;
         EXPECT_EQ(activeDesktopStyle(c.style), c.activeDesktop) << c.style;
     }
 }
 
 TEST(StartupLogo, EntryChoiceCoversEveryEntryEvenly) {
     EXPECT_EQ(logoEntryNumber(12345, 0), 0);
-    int counts[5] = {};
-    for (int32_t r = 0; r < 32768; ++r) {
-        int32_t k = logoEntryNumber(r, 5);
-        ASSERT_GE(k, 1);
-        ASSERT_LE(k, 5);
-        ++counts[k - 1];
-    }
-    for (int c : counts)
-        EXPECT_NEAR(c, 32768 / 5, 2);
+    int counts[6] = {};
+    for (int32_t r = 0; r < 32768; ++r)
+        ++counts[std::clamp(logoEntryNumber(r, 5), 0, 5)];
+    EXPECT_EQ(counts[0], 0);
+    for (int k = 1; k <= 5; ++k)
+        EXPECT_NEAR(counts[k], 32768 / 5, 2) << k;
 }

@@ -115,27 +115,20 @@ TEST(Scale, FailuresAndCancelLeaveTheOutputAlone) {
 
 TEST(Logo, FixedPaletteForTrueColourAndTheSourcesOwnTableOtherwise) {
     TempDir dir;
+    using U = std::vector<uint32_t>;
+    // White, a cube colour, black on the fixed palette: greys step 9, 8, ...
+    // to white (entry 30), then the cube, blue fastest.
     Bytes f = logo(dir, rgb24(3, 2, [](int32_t x, int32_t) { return x == 0 ? 0xFFFFFFu : (x == 1 ? 0x0033FFu : 0u); }),
                    1);
     ASSERT_EQ(f.size(), 14u + 40 + 1024 + 320 * 400);
-    EXPECT_EQ(get32(f, 10), 1078u);
-    EXPECT_EQ(get32(f, 46), 256u);
-    EXPECT_EQ(get32(f, 50), 246u);
-    // Greys step 9, 8, ... to white, then the cube, blue fastest.
-    const uint32_t entries[][2] = {{2, 0x111111}, {30, 0xFFFFFF}, {67, 0x330000}, {246, 0}};
-    for (const auto& e : entries)
-        EXPECT_EQ(get32(f, 54 + 4 * e[0]), e[1]) << e[0];
-    const uint8_t* top = &f[1078 + 399 * 320]; // white (entry 30), the cube colour, black
-    EXPECT_EQ(Bytes({top[0], top[150], top[319]}), Bytes({30, 31 + 6 * 1 + 5, 0}));
-
-    // Red, green; index 7 is past the table and reads as black.
+    auto top = [&](int32_t x) { return uint32_t(f[1078 + 399 * 320 + x]); };
+    EXPECT_EQ(U({get32(f, 10), get32(f, 46), get32(f, 50), get32(f, 54 + 4 * 2), get32(f, 54 + 4 * 30),
+                 get32(f, 54 + 4 * 67), get32(f, 54 + 4 * 246), top(0), top(150), top(319)}),
+              U({1078, 256, 246, 0x111111, 0xFFFFFF, 0x330000, 0, 30, 31 + 6 * 1 + 5, 0}));
+    // Red, green; index 7 is past the table and reads as black, as far from
+    // red as from green: the lower index wins. Later entries are zero.
     f = logo(dir, dib(2, 1, 4, {0x17, 0, 0, 0}, {0, 0, 200, 0, 0, 200, 0, 0}), 0);
-    EXPECT_EQ(get32(f, 50), 2u);
-    EXPECT_EQ(get32(f, 54), 0xC80000u);
-    EXPECT_EQ(get32(f, 54 + 8), 0u); // entries past the meaningful ones are zero
-    top = &f[1078 + 399 * 320];
-    // Black is as far from red as from green: the lower index wins.
-    EXPECT_EQ(Bytes({top[0], top[319]}), Bytes({1, 0}));
+    EXPECT_EQ(U({get32(f, 50), get32(f, 54), get32(f, 54 + 8), top(0), top(319)}), U({2, 0xC80000, 0, 1, 0}));
     // True colour without the fast option gets its own reduction.
     f = logo(dir, rgb24(2, 1, [](int32_t x, int32_t) { return x ? 0xFF0000u : 0x0000FFu; }), 0);
     EXPECT_EQ(get32(f, 50), 2u);

@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <tuple>
+
 #include "desktop/desktop.h"
 #include "desktop/desktop_shell.h"
 #include "desktop_test_support.h"
@@ -14,6 +16,7 @@ using namespace desktest;
 
 namespace {
 
+const COLORREF kNone = CLR_NONE;
 int g_setTextColour = 0;
 WNDPROC g_listViewProc = nullptr;
 
@@ -66,8 +69,10 @@ class IconLabelsTest : public ::testing::Test {
         ListView_SetTextBkColor(listView, background);
         g_setTextColour = 0;
     }
-    COLORREF textColour() { return ListView_GetTextColor(listView); }
-    COLORREF backColour() { return ListView_GetTextBkColor(listView); }
+    // Text and background colour, and how often the text colour was set.
+    std::tuple<COLORREF, COLORREF, int> labels() {
+        return {ListView_GetTextColor(listView), ListView_GetTextBkColor(listView), g_setTextColour};
+    }
 
     HWND progman = nullptr, defView = nullptr, listView = nullptr;
 };
@@ -77,40 +82,29 @@ class IconLabelsTest : public ::testing::Test {
 TEST_F(IconLabelsTest, ColouredLabelsGetTheirColourAndATransparentBackground) {
     paintLabels(RGB(0, 0, 0), RGB(0, 128, 128));
     RefreshIconLabels(coloured(RGB(255, 255, 0)));
-    EXPECT_EQ(textColour(), RGB(255, 255, 0));
-    EXPECT_EQ(backColour(), CLR_NONE);
-    EXPECT_EQ(g_setTextColour, 1);
-
     RefreshIconLabels(coloured(RGB(255, 255, 0))); // the timer's next call finds it in place
-    EXPECT_EQ(g_setTextColour, 1);
-
+    EXPECT_EQ(labels(), std::make_tuple(RGB(255, 255, 0), kNone, 1));
     // White is set every time: a list view reports white before it was ever
     // told, so the transparent background must be checked too.
     paintLabels(RGB(255, 255, 255), RGB(0, 0, 128));
     RefreshIconLabels(coloured(RGB(255, 255, 255)));
-    EXPECT_EQ(g_setTextColour, 1);
-    EXPECT_EQ(backColour(), CLR_NONE);
+    EXPECT_EQ(labels(), std::make_tuple(RGB(255, 255, 255), kNone, 1));
 }
 
 TEST_F(IconLabelsTest, LabelsAreLeftAloneWhenNotOursToColour) {
     paintLabels(RGB(10, 20, 30), RGB(0, 128, 128));
     WallpaperEntry keep = coloured(RGB(255, 0, 0)), noColours = keep;
-    keep.fontMode = kFontKeep;
-    noColours.changeColours = 0;
+    keep.fontMode = kFontKeep, noColours.changeColours = 0;
     RefreshIconLabels(keep);
     RefreshIconLabels(noColours);
-    // Someone else's wallpaper on the desktop.
-    setUserString(kDesktopKey, L"Wallpaper", u"C:\\windows\\jiná tapeta.bmp");
+    setUserString(kDesktopKey, L"Wallpaper", u"C:\\windows\\jiná tapeta.bmp"); // someone else's wallpaper
     RefreshIconLabels(coloured(RGB(255, 0, 0)));
-    EXPECT_EQ(g_setTextColour, 0);
-    EXPECT_EQ(textColour(), RGB(10, 20, 30));
-
-    // The comparison ignores case.
-    std::u16string upper = programFile(u"desktop.bmp");
+    EXPECT_EQ(labels(), std::make_tuple(RGB(10, 20, 30), RGB(0, 128, 128), 0));
+    std::u16string upper = programFile(u"desktop.bmp"); // the comparison ignores case
     CharUpperW(reinterpret_cast<wchar_t*>(&upper[0]));
     setUserString(kDesktopKey, L"Wallpaper", upper);
     RefreshIconLabels(coloured(RGB(255, 0, 0)));
-    EXPECT_EQ(textColour(), RGB(255, 0, 0));
+    EXPECT_EQ(std::get<0>(labels()), RGB(255, 0, 0));
 }
 
 TEST_F(IconLabelsTest, ApplyingAPictureSetsTheDesktopColourAndColoursTheLabelsAtOnce) {
@@ -121,8 +115,7 @@ TEST_F(IconLabelsTest, ApplyingAPictureSetsTheDesktopColourAndColoursTheLabelsAt
     paintLabels(RGB(0, 0, 0), RGB(0, 0, 80));
     ScriptedBoxes boxes({IDOK});
     ASSERT_EQ(ApplyWallpaper(e, 0), 1);
-    EXPECT_EQ(textColour(), RGB(255, 255, 0));
-    EXPECT_EQ(backColour(), CLR_NONE);
+    EXPECT_EQ(std::make_pair(std::get<0>(labels()), std::get<1>(labels())), std::make_pair(RGB(255, 255, 0), kNone));
     // The colour for this session, the next logon and win.ini.
     EXPECT_EQ(GetSysColor(COLOR_BACKGROUND), RGB(0, 128, 255));
     EXPECT_EQ(userString(L"Control Panel\\Colors", L"Background"), u"0 128 255");
@@ -137,7 +130,7 @@ TEST_F(IconLabelsTest, ApplyingAPictureSetsTheDesktopColourAndColoursTheLabelsAt
     EXPECT_TRUE(boxes.boxes().empty());
     EXPECT_EQ(ComInitialized, 1);
     EXPECT_EQ(userString(kDesktopKey, L"WallpaperStyle"), u"2");
-    EXPECT_EQ(textColour(), RGB(0, 0, 0));
+    EXPECT_EQ(std::get<0>(labels()), RGB(0, 0, 0));
     DestroyWindow(browser);
 
     // Without changeColours neither the colour nor the labels change.
@@ -145,5 +138,5 @@ TEST_F(IconLabelsTest, ApplyingAPictureSetsTheDesktopColourAndColoursTheLabelsAt
     e.backgroundColour = RGB(1, 2, 3);
     ASSERT_EQ(ApplyWallpaper(e, 0), 1);
     EXPECT_EQ(userString(L"Control Panel\\Colors", L"Background"), u"0 128 255");
-    EXPECT_EQ(textColour(), RGB(0, 0, 0));
+    EXPECT_EQ(std::get<0>(labels()), RGB(0, 0, 0));
 }

@@ -6,16 +6,6 @@
 
 #include "platform/cancel.h"
 
-namespace {
-
-void drainQueue() {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    }
-}
-
-} // namespace
-
 TEST(Win32CheckUserAbort, PendingMessagesCancelAsLongAsTheyWait) {
     const struct {
         const char* what;
@@ -32,9 +22,9 @@ TEST(Win32CheckUserAbort, PendingMessagesCancelAsLongAsTheyWait) {
         {"end of session", {WM_ENDSESSION, 0}, {0, 0}, 1, 1},
     };
     MSG msg;
-    PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE); // the thread has a queue
     for (const auto& c : cases) {
-        drainQueue();
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) { // also gives the thread a queue
+        }
         for (int i = 0; i < 2 && c.message[i]; ++i)
             ASSERT_TRUE(PostThreadMessageW(GetCurrentThreadId(), c.message[i], c.wParam[i], 0)) << c.what;
         // Polling removes nothing: the answer stays until the queue is emptied.
@@ -42,5 +32,6 @@ TEST(Win32CheckUserAbort, PendingMessagesCancelAsLongAsTheyWait) {
         EXPECT_EQ(CheckUserAbort(0), c.unattended) << c.what;
         EXPECT_EQ(CheckUserAbort(1), c.withInput) << c.what;
     }
-    drainQueue();
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    }
 }
