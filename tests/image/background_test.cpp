@@ -1,5 +1,6 @@
 // Background colour estimate: the row-mean arithmetic, every pixel form, RLE
-// walks that must stay inside the picture, cancellation.
+// walks that must stay inside the picture, cancellation; the native cancel
+// poll itself.
 #include <gtest/gtest.h>
 
 #include "image/background.h"
@@ -88,3 +89,19 @@ TEST(Background, PollsEveryOtherRowAndCancels) {
     }
 }
 #endif
+
+TEST(CheckUserAbort, RequestFromTheCancelMenuCountsOnceAndOnlyUnattended) {
+    AbortRequest = 1;
+    EXPECT_EQ(CheckUserAbort(1), 0); // with input allowed it is neither read nor cleared
+    EXPECT_EQ(AbortRequest.load(), 1);
+    EXPECT_EQ(CheckUserAbort(0), 1);
+    EXPECT_EQ(AbortRequest.load(), 0);
+    EXPECT_EQ(CheckUserAbort(0), 0);
+#ifndef _WIN32
+    PollGuard guard(1); // a pending close (the poll) wins before the request is looked at
+    AbortRequest = 1;
+    EXPECT_EQ(CheckUserAbort(0), 1);
+    EXPECT_EQ(AbortRequest.load(), 1);
+    EXPECT_EQ(CheckUserAbort(1), 1);
+#endif
+}

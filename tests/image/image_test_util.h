@@ -127,23 +127,18 @@ inline Dib pattern(int32_t width, int32_t height, uint16_t bitCount) {
     return dib(width, height, bitCount, std::move(p), std::move(table));
 }
 
-// Installs, for one scope, a cancel poll that answers 1 from its n-th call
-// on (1-based; 0: never) and counts the calls and what allowInput they carried.
+// For one scope, a cancel poll that answers 1 from its n-th call on
+// (1-based; 0: never), counting the calls and keeping the last allowInput.
 struct PollGuard {
     static inline int calls = 0, cancelFrom = 0, lastAllowInput = -1;
-    static int poll(int32_t allowInput) {
-        ++calls;
-        lastAllowInput = allowInput;
-        return cancelFrom && calls >= cancelFrom ? 1 : 0;
-    }
     explicit PollGuard(int from) {
         calls = 0, cancelFrom = from, lastAllowInput = -1;
-        plat::setAbortPoll(&poll);
+        plat::setAbortPoll([](int32_t allowInput) {
+            lastAllowInput = allowInput;
+            return ++calls >= cancelFrom && cancelFrom ? 1 : 0;
+        });
     }
-    ~PollGuard() {
-        plat::setAbortPoll(nullptr);
-        AbortRequest = 0;
-    }
+    ~PollGuard() { plat::setAbortPoll(nullptr), AbortRequest = 0; }
 };
 
 } // namespace imgtest

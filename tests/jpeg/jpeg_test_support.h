@@ -24,13 +24,13 @@ inline Bytes readFile(const std::string& path) {
     return Bytes(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
 }
 
+// lastResult: of the last decodeScanLine; rows: delivered, samples: RGB or
+// grey as far as delivered; rowsWellFormed: right length, zero fourth byte;
+// brokenRule: the first rule of the contract the decoder broke, if any.
 struct Decoded {
-    int32_t constructorCode = 0, beginResult = 0, lastResult = 0; // lastResult: of the last decodeScanLine
-    int32_t errorCode = 0, rows = 0;                              // at the end; rows delivered
-    bool rowsWellFormed = true;                                   // right length, zero fourth byte
-    int32_t width = 0;
-    Bytes samples; // as much as was delivered, RGB or grey
-    // The first rule of the contract the decoder broke, empty when none.
+    int32_t constructorCode = 0, beginResult = 0, lastResult = 0, errorCode = 0, rows = 0, width = 0;
+    bool rowsWellFormed = true;
+    Bytes samples;
     std::string brokenRule;
 };
 
@@ -92,8 +92,7 @@ class ScanWriter {
             acc_ = 0, count_ = 0;
         }
     }
-    // The bits JPEG stores for a value of size s: negative ones offset by 2^s - 1.
-    void value(int32_t v, int32_t s) { bits(uint32_t(v >= 0 ? v : v + (1 << s) - 1), s); }
+    void value(int32_t v, int32_t s) { bits(uint32_t(v >= 0 ? v : v + (1 << s) - 1), s); } // negative: + 2^s - 1
     void dc(int32_t difference) {
         int32_t s = 0;
         while ((std::abs(difference) >> s) != 0) ++s;
@@ -129,17 +128,10 @@ inline Bytes segment(uint8_t marker, const Bytes& payload) {
 }
 inline Bytes soi() { return {0xFF, 0xD8}; }
 inline Bytes eoi() { return {0xFF, 0xD9}; }
-inline Bytes quantTable(uint8_t id = 0) {
-    Bytes p(65, 1);
-    p[0] = id;
-    return segment(0xDB, p);
-}
-inline Bytes dcTable() {
-    return segment(0xC4, {0x00, 0, 0, 0, 12, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11});
-}
+inline Bytes quantTable(uint8_t id = 0) { return segment(0xDB, join({{id}, Bytes(64, 1)})); }
+inline Bytes dcTable() { return segment(0xC4, {0, 0, 0, 0, 12, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}); }
 inline Bytes acTable(uint8_t classAndId = 0x10) {
-    return segment(0xC4, join({{classAndId, 0, 0, 0, 15, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
-                               Bytes(kAcSymbols, kAcSymbols + 15)}));
+    return segment(0xC4, join({{classAndId, 0, 0, 0, 15, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, Bytes(kAcSymbols, kAcSymbols + 15)}));
 }
 inline Bytes tables() { return join({quantTable(), dcTable(), acTable()}); }
 inline Bytes frame(uint8_t marker, int32_t width, int32_t height, const std::vector<Component>& components,
@@ -153,8 +145,7 @@ inline Bytes frame(uint8_t marker, int32_t width, int32_t height, const std::vec
 inline Bytes scanHeader(const std::vector<uint8_t>& ids, uint8_t ss = 0, uint8_t se = 63, uint8_t ahal = 0) {
     Bytes p = {uint8_t(ids.size())};
     for (uint8_t id : ids) p.insert(p.end(), {id, 0x00});
-    p.insert(p.end(), {ss, se, ahal});
-    return segment(0xDA, p);
+    return segment(0xDA, join({p, {ss, se, ahal}}));
 }
 inline Bytes flatScan(int32_t blocks) {
     ScanWriter w;

@@ -23,6 +23,7 @@ namespace {
 const bool g_boxesGuarded = (plat::setMessageBoxHook(ScriptedBoxes::unexpected), true);
 const plat::ScreenSize kScreen{1024, 768};
 const int32_t kTrueColour = 32, kEightBits = 8;
+using Texts = std::vector<std::u16string>;
 
 std::u16string told(const char16_t* format, const std::u16string& path) {
     std::u16string t = format;
@@ -44,12 +45,14 @@ class ApplyWallpaperTest : public ::testing::Test {
         AbortRequest = 0;
         EXPECT_FALSE(exists(temp)) << "the intermediate file must not outlive a call";
     }
-    // The boxes shown while applying the picture at `path`.
-    std::vector<ScriptedBoxes::Box> apply(const std::u16string& path, int result, int allowAbort = 0,
-                                          int32_t style = kStyleCentred) {
+    // The texts of the boxes shown while applying the picture at `path`.
+    Texts apply(const std::u16string& path, int result, int allowAbort = 0, int32_t style = kStyleCentred) {
         ScriptedBoxes boxes;
         EXPECT_EQ(ApplyWallpaper(entryFor(path, style), allowAbort), result);
-        return boxes.boxes();
+        Texts texts;
+        for (const auto& box : boxes.boxes())
+            texts.push_back(box.text);
+        return texts;
     }
     std::u16string bmp(uint16_t bits, int32_t w, int32_t h) { return writeTemp(dir, pattern(w, h, bits).file()); }
     TempDir dir;
@@ -64,53 +67,45 @@ TEST_F(ApplyWallpaperTest, EveryKindOfPictureIsShownWithItsRegistryValues) {
     enum Expect { Copied, Converted, OurFit, OurStretch, OurReduction, EightBits };
     Dib core = dib(1, 1, 1, {0x80, 0, 0, 0}, {0, 0, 0, 255, 255, 255}); // 36 bytes in all
     core.headerSize = 12;
+    // tiled: TileWallpaper and WallpaperStyle, one character each.
     struct Case {
         const char* what;
         std::u16string source;
         Expect expect;
         int32_t style = kStyleCentred;
-        const char16_t *tile = u"0", *wallpaperStyle = u"0";
+        const char16_t* tiled = u"00";
+        int32_t displayBits = 32, reduceColours = 1, autoStretch = 1;
         const plat::OsVersion* os = &plat::kWindowsXp;
-        const int32_t* displayBits = &kTrueColour;
-        int32_t autoStretch = 1, reduceColours = 1;
     } cases[] = {
         {"JPEG 4:2:0", picture(u"small420.jpg"), Converted},
         {"progressive JPEG", picture(u"progressive.jpg"), Converted},
         {"grey JPEG", picture(u"grey.jpg"), Converted},
-        {"8-bit BMP", bmp(8, 200, 150), Copied, kStyleTiled, u"1"},
-        {"32-bit BMP", bmp(32, 200, 150), Copied, kStyleTiled, u"1"},
+        {"8-bit BMP", bmp(8, 200, 150), Copied, kStyleTiled, u"10"},
+        {"32-bit BMP", bmp(32, 200, 150), Copied, kStyleTiled, u"10"},
         {"1-bit core-header BMP", writeTemp(dir, core.file()), Copied},
         {"larger than the screen: fitted by us, centred", picture(u"large420.jpg"), OurFit, kStyleTiled},
-        {"larger, option off: as it is", picture(u"large420.jpg"), Converted, kStyleTiled, u"1", u"0",
-         &plat::kWindowsXp, &kTrueColour, 0},
-        {"stretched by the system", bmp(24, 100, 50), Copied, kStyleStretched, u"0", u"2"},
+        {"larger, option off: as it is", picture(u"large420.jpg"), Converted, kStyleTiled, u"10", 32, 1, 0},
+        {"stretched by the system", bmp(24, 100, 50), Copied, kStyleStretched, u"02"},
         {"proportional: fills the width", bmp(24, 100, 50), OurFit, kStyleStretchedProportionally},
-        {"Windows 95: we stretch to the screen", bmp(24, 100, 50), OurStretch, kStyleStretched, u"0", u"0",
-         &plat::kWindows95},
-        {"8-bit display reduces a 24-bit BMP", bmp(24, 120, 90), OurReduction, kStyleCentred, u"0", u"0",
-         &plat::kWindowsXp, &kEightBits},
-        {"8-bit display keeps an 8-bit BMP", bmp(8, 120, 90), Copied, kStyleCentred, u"0", u"0", &plat::kWindowsXp,
-         &kEightBits},
-        {"8-bit display reduces a colour JPEG", picture(u"small420.jpg"), EightBits, kStyleCentred, u"0", u"0",
-         &plat::kWindowsXp, &kEightBits},
-        {"8-bit display keeps a grey JPEG", picture(u"grey.jpg"), Converted, kStyleCentred, u"0", u"0",
-         &plat::kWindowsXp, &kEightBits},
-        {"8-bit display, option off", bmp(24, 120, 90), Copied, kStyleCentred, u"0", u"0", &plat::kWindowsXp,
-         &kEightBits, 1, 0},
+        {"Windows 95: we stretch", bmp(24, 100, 50), OurStretch, kStyleStretched, u"00", 32, 1, 1, &plat::kWindows95},
+        {"8-bit display reduces a 24-bit BMP", bmp(24, 120, 90), OurReduction, kStyleCentred, u"00", 8},
+        {"8-bit display keeps an 8-bit BMP", bmp(8, 120, 90), Copied, kStyleCentred, u"00", 8},
+        {"8-bit display reduces a colour JPEG", picture(u"small420.jpg"), EightBits, kStyleCentred, u"00", 8},
+        {"8-bit display keeps a grey JPEG", picture(u"grey.jpg"), Converted, kStyleCentred, u"00", 8},
+        {"8-bit display, option off", bmp(24, 120, 90), Copied, kStyleCentred, u"00", 8, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         plat::overrideOsVersion(c.os);
-        plat::overrideDisplayBits(c.displayBits);
+        plat::overrideDisplayBits(&c.displayBits);
         AppSettings.autoStretch = c.autoStretch, AppSettings.reduceColours = c.reduceColours;
         // A read-only picture must not leave a read-only desktop.bmp behind.
         SetFileAttributesW(W(c.source), FILE_ATTRIBUTE_READONLY);
-        EXPECT_TRUE(apply(c.source, 1, 0, c.style).empty());
+        EXPECT_EQ(apply(c.source, 1, 0, c.style), Texts());
         SetFileAttributesW(W(c.source), FILE_ATTRIBUTE_NORMAL);
         EXPECT_EQ(GetFileAttributesW(W(shown)) & FILE_ATTRIBUTE_READONLY, 0u);
         EXPECT_EQ(lstrcmpiW(W(userString(kDesktopKey, L"Wallpaper")), W(shown)), 0) << "Wallpaper names desktop.bmp";
-        EXPECT_EQ(userString(kDesktopKey, L"TileWallpaper"), c.tile);
-        EXPECT_EQ(userString(kDesktopKey, L"WallpaperStyle"), c.wallpaperStyle);
+        EXPECT_EQ(userString(kDesktopKey, L"TileWallpaper") + userString(kDesktopKey, L"WallpaperStyle"), c.tiled);
 
         std::u16string expected = dir.file(u"expected.bmp"), copy = dir.file(u"kopie.bmp");
         int32_t w = kScreen.width, h = kScreen.height, flag = 0;
@@ -129,7 +124,7 @@ TEST_F(ApplyWallpaperTest, EveryKindOfPictureIsShownWithItsRegistryValues) {
 }
 
 TEST_F(ApplyWallpaperTest, UnusablePicturesAreReportedAndChangeNothing) {
-    EXPECT_TRUE(apply(bmp(24, 32, 32), 1).empty());
+    EXPECT_EQ(apply(bmp(24, 32, 32), 1), Texts());
     const Bytes previous = readAll(shown);
     // BMP headers that do not describe the file are refused before a copy.
     auto broken = [&](size_t at, uint32_t value, int bytes = 4) {
@@ -138,28 +133,18 @@ TEST_F(ApplyWallpaperTest, UnusablePicturesAreReportedAndChangeNothing) {
             b[at + i] = uint8_t(value >> (8 * i));
         return writeTemp(dir, b);
     };
-    const struct {
-        std::u16string path;
-        const char16_t* format;
-        uint32_t icon;
-    } cases[] = {
-        {dir.file(u"chybí.jpg"), text::kPictureNotFound, MB_ICONWARNING},
-        {picture(u"not-a-picture.bmp"), text::kPictureUnreadable, MB_ICONWARNING},
-        {picture(u"damaged-header.jpg"), text::kPictureUnreadable, MB_ICONWARNING},
-        {picture(u"damaged-data.jpg"), text::kJpegFailed, MB_ICONERROR},
-        {broken(2, 5000), text::kPictureUnreadable, MB_ICONWARNING},     // bfSize past the end
-        {broken(10, 4000), text::kPictureUnreadable, MB_ICONWARNING},    // bfOffBits past the end
-        {broken(14, 16), text::kPictureUnreadable, MB_ICONWARNING},      // header size
-        {broken(18, 5000), text::kPictureUnreadable, MB_ICONWARNING},    // width beyond the pixels
-        {broken(18, 0), text::kPictureUnreadable, MB_ICONWARNING},       // no width
-        {broken(28, 0, 2), text::kPictureUnreadable, MB_ICONWARNING},    // bit count
+    const std::pair<std::u16string, const char16_t*> cases[] = {
+        {dir.file(u"chybí.jpg"), text::kPictureNotFound}, {picture(u"not-a-picture.bmp"), text::kPictureUnreadable},
+        {picture(u"damaged-header.jpg"), text::kPictureUnreadable}, {picture(u"damaged-data.jpg"), text::kJpegFailed},
+        {broken(2, 5000), text::kPictureUnreadable},  // bfSize past the end
+        {broken(10, 4000), text::kPictureUnreadable}, // bfOffBits past the end
+        {broken(14, 16), text::kPictureUnreadable},   // header size
+        {broken(18, 5000), text::kPictureUnreadable}, // width beyond the pixels
+        {broken(18, 0), text::kPictureUnreadable},    // no width
+        {broken(28, 0, 2), text::kPictureUnreadable}, // bit count
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(plat::toUtf8(c.path.c_str()));
-        const auto boxes = apply(c.path, 0, 1);
-        ASSERT_EQ(boxes.size(), 1u);
-        EXPECT_EQ(boxes[0].text, told(c.format, c.path));
-        EXPECT_EQ(boxes[0].flags, c.icon);
+    for (const auto& [path, format] : cases) {
+        EXPECT_EQ(apply(path, 0, 1), Texts{told(format, path)});
         EXPECT_EQ(readAll(shown), previous);
     }
 }
@@ -170,15 +155,14 @@ TEST_F(ApplyWallpaperTest, CancelPopupStopsEveryLongStep) {
     // the conversion; our stretch.
     for (const std::u16string& path : {small, picture(u"small420.jpg"), picture(u"large420.jpg")}) {
         AbortRequest = 1;
-        EXPECT_TRUE(apply(path, 2).empty());
-        EXPECT_FALSE(exists(temp));
-        EXPECT_TRUE(path != small || !exists(shown));
+        EXPECT_EQ(apply(path, 2), Texts());
+        EXPECT_FALSE(exists(temp) || (path == small && exists(shown)));
     }
     // On a 256-colour display the reduction can be cancelled too, here by
     // an Esc key press waiting in the queue (the Test button's way).
     plat::overrideDisplayBits(&kEightBits);
     ASSERT_TRUE(PostThreadMessageW(GetCurrentThreadId(), WM_KEYDOWN, VK_ESCAPE, 0));
-    EXPECT_TRUE(apply(small, 2, 1).empty());
+    EXPECT_EQ(apply(small, 2, 1), Texts());
     EXPECT_FALSE(exists(shown));
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -190,50 +174,43 @@ TEST_F(ApplyWallpaperTest, RegistryThatCannotBeOpenedIsReported) {
     // "Control Panel\Desktop", just as when access is denied.
     const wchar_t scratchKey[] = L"Software\\Vorsan\\PlocharTestScratch";
     HKEY scratch = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, scratchKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &scratch,
-                              nullptr),
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, scratchKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &scratch, nullptr),
               ERROR_SUCCESS);
     const std::u16string path = bmp(24, 16, 16);
     ASSERT_EQ(RegOverridePredefKey(HKEY_CURRENT_USER, scratch), ERROR_SUCCESS);
-    const auto boxes = apply(path, 0);
+    const Texts texts = apply(path, 0);
     RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
     RegCloseKey(scratch);
     RegDeleteKeyW(HKEY_CURRENT_USER, scratchKey);
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, text::kRegistryFailed);
+    EXPECT_EQ(texts, Texts{text::kRegistryFailed});
     EXPECT_FALSE(exists(shown));
 }
 
 TEST_F(ApplyWallpaperTest, FoldersAndFilesThatCannotBeWrittenAreReported) {
     // A folder in the way of "desktop.bmp": the last step cannot replace it.
     ASSERT_TRUE(CreateDirectoryW(W(shown), nullptr));
-    auto boxes = apply(bmp(24, 16, 16), 0);
+    const Texts texts = apply(bmp(24, 16, 16), 0);
     RemoveDirectoryW(W(shown));
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, told(text::kFileNotWritten, shown));
+    EXPECT_EQ(texts, Texts{told(text::kFileNotWritten, shown)});
 
     // A program folder nobody may write in (even root cannot make a folder
     // inside a file): the user's own folder takes over.
-    const std::u16string blocker = dir.file(u"soubor"), programFolder = blocker + u"\\", local = dir.file(u"místní");
+    const std::u16string blocker = dir.file(u"soubor"), local = dir.file(u"místní"), ours = local + u"\\Plochar\\";
     testing_support::writeText(blocker, "x");
     wchar_t saved[plat::kPathUnits] = {};
     const bool hadLocal = GetEnvironmentVariableW(L"LOCALAPPDATA", saved, plat::kPathUnits) != 0;
-    plat::overrideProgramFolder(programFolder.c_str());
+    plat::overrideProgramFolder((blocker + u"\\").c_str());
     ASSERT_TRUE(CreateDirectoryW(W(local), nullptr));
     SetEnvironmentVariableW(L"LOCALAPPDATA", W(local));
-    const std::u16string ours = local + u"\\Plochar\\desktop.bmp";
     for (const std::u16string& source : {picture(u"small420.jpg"), bmp(24, 16, 16)}) {
-        EXPECT_TRUE(apply(source, 1).empty());
-        EXPECT_TRUE(exists(ours));
-        EXPECT_FALSE(exists(local + u"\\Plochar\\~krok1.bmp"));
-        EXPECT_EQ(lstrcmpiW(W(userString(kDesktopKey, L"Wallpaper")), W(ours)), 0);
+        EXPECT_EQ(apply(source, 1), Texts());
+        EXPECT_TRUE(exists(ours + u"desktop.bmp") && !exists(ours + u"~krok1.bmp"));
+        EXPECT_EQ(lstrcmpiW(W(userString(kDesktopKey, L"Wallpaper")), W(ours + u"desktop.bmp")), 0);
     }
     // Neither can be written: the folder is named.
     SetEnvironmentVariableW(L"LOCALAPPDATA", W(blocker));
-    plat::overrideProgramFolder(programFolder.c_str());
-    boxes = apply(bmp(24, 16, 16), 0);
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, told(text::kFolderNotWritable, blocker + u"\\Plochar"));
+    plat::overrideProgramFolder((blocker + u"\\").c_str());
+    EXPECT_EQ(apply(bmp(24, 16, 16), 0), Texts{told(text::kFolderNotWritable, blocker + u"\\Plochar")});
     SetEnvironmentVariableW(L"LOCALAPPDATA", hadLocal ? saved : nullptr);
     plat::overrideProgramFolder(nullptr);
 }
