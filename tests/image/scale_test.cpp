@@ -1,5 +1,6 @@
 // Scaling and the start-up logo: sizes, the resampler's pixel choice, output
-// headers and tables for every source form, failures and cancellation.
+// headers and tables for every source form. A cancelled stretch is the
+// desktop tests'.
 #include <gtest/gtest.h>
 
 #include "image/scale.h"
@@ -95,22 +96,6 @@ TEST(Scale, EverySourceFormBecomesPlainRowsOfItsBitCountAndTable) {
         Dib expected = dib(c.width, c.height, c.picture.bitCount, c.pixels, c.table); // biClrUsed: the source's
         EXPECT_EQ(s.file, expected.file()) << c.what;
     }
-}
-
-TEST(Scale, FailuresAndCancelLeaveTheOutputAlone) {
-    TempDir dir;
-    std::u16string out = dir.file(u"keep.bmp"); // neither BMP nor JPEG: the old output stays
-    writeAll(out, Bytes{1, 2, 3});
-    int32_t w = 10, h = 10;
-    EXPECT_EQ(scaleToFile(entryFor(writeTemp(dir, Bytes{'h', 'i'}, u".txt")), out.c_str(), &w, &h, 0, 0), 1);
-    EXPECT_EQ(readAll(out), (Bytes{1, 2, 3}));
-    EXPECT_EQ(w, 10);
-    AbortRequest = 1; // the cancel menu (allowInput 0): 2 and no file
-    Scaled c = scale(dir, solid24(1, 1, 0x010203), 5, 5);
-    AbortRequest = 0;
-    EXPECT_EQ(c.result, 2);
-    EXPECT_TRUE(c.file.empty());
-    EXPECT_EQ(c.width, 5);
 }
 
 TEST(Logo, FixedPaletteForTrueColourAndTheSourcesOwnTableOtherwise) {

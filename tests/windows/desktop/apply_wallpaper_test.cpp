@@ -1,6 +1,7 @@
 // ApplyWallpaper against the real registry, files and system calls: every
 // kind of picture ends up as our "desktop.bmp" with the right registry
-// values, and every failure is told in the right words.
+// values, and every failure is told in the right words. The cancel poll
+// against a real message queue.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -49,10 +50,7 @@ class ApplyWallpaperTest : public ::testing::Test {
     Texts apply(const std::u16string& path, int result, int allowAbort = 0, int32_t style = kStyleCentred) {
         ScriptedBoxes boxes;
         EXPECT_EQ(ApplyWallpaper(entryFor(path, style), allowAbort), result);
-        Texts texts;
-        for (const auto& box : boxes.boxes())
-            texts.push_back(box.text);
-        return texts;
+        return boxes.texts();
     }
     std::u16string bmp(uint16_t bits, int32_t w, int32_t h) { return writeTemp(dir, pattern(w, h, bits).file()); }
     TempDir dir;
@@ -213,4 +211,34 @@ TEST_F(ApplyWallpaperTest, FoldersAndFilesThatCannotBeWrittenAreReported) {
     EXPECT_EQ(apply(bmp(24, 16, 16), 0), Texts{told(text::kFolderNotWritable, blocker + u"\\Plochar")});
     SetEnvironmentVariableW(L"LOCALAPPDATA", hadLocal ? saved : nullptr);
     plat::overrideProgramFolder(nullptr);
+}
+
+TEST(Win32CheckUserAbort, PendingMessagesCancelAsLongAsTheyWait) {
+    const struct {
+        const char* what;
+        UINT message[2];
+        WPARAM wParam[2];
+        int withInput, unattended;
+    } cases[] = {
+        {"nothing pending", {0, 0}, {0, 0}, 0, 0},
+        {"Escape (keys only with input allowed)", {WM_KEYDOWN, 0}, {VK_ESCAPE, 0}, 1, 0},
+        {"another key first hides Escape", {WM_KEYDOWN, WM_KEYDOWN}, {'A', VK_ESCAPE}, 0, 0},
+        {"click", {WM_LBUTTONDOWN, 0}, {0, 0}, 1, 0},
+        {"click on the frame", {WM_NCLBUTTONDOWN, 0}, {0, 0}, 1, 0},
+        {"close request", {WM_CLOSE, 0}, {0, 0}, 1, 1},
+        {"end of session", {WM_ENDSESSION, 0}, {0, 0}, 1, 1},
+    };
+    MSG msg;
+    for (const auto& c : cases) {
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) { // also gives the thread a queue
+        }
+        for (int i = 0; i < 2 && c.message[i]; ++i)
+            ASSERT_TRUE(PostThreadMessageW(GetCurrentThreadId(), c.message[i], c.wParam[i], 0)) << c.what;
+        // Polling removes nothing: the answer stays until the queue is emptied.
+        EXPECT_EQ(CheckUserAbort(1), c.withInput) << c.what;
+        EXPECT_EQ(CheckUserAbort(0), c.unattended) << c.what;
+        EXPECT_EQ(CheckUserAbort(1), c.withInput) << c.what;
+    }
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    }
 }

@@ -78,6 +78,12 @@ class ScriptedBoxes {
     }
     ~ScriptedBoxes() { plat::setMessageBoxHook(unexpected); }
     const std::vector<Box>& boxes() const { return boxes_; }
+    std::vector<std::u16string> texts() const {
+        std::vector<std::u16string> texts;
+        for (const Box& box : boxes_)
+            texts.push_back(box.text);
+        return texts;
+    }
     static int unexpected(void*, const char16_t* text, const char16_t*, uint32_t flags) {
         ADD_FAILURE() << "unexpected message box: " << plat::toUtf8(text);
         return (flags & 0xF) == MB_YESNO ? IDNO : IDOK;
