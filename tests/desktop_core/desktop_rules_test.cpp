@@ -1,8 +1,7 @@
-// The decisions of applying a wallpaper: the arrangement used, the registry
-// values and Active Desktop options it becomes, and the logo's picture choice.
+// The arrangement a wallpaper gets and its registry values and Active Desktop
+// options (the logo's picture choice is the Windows start-up logo test's).
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <string>
 
 #include "desktop_core/desktop_rules.h"
@@ -49,14 +48,4 @@ TEST(WallpaperRegistry, ValuesAndActiveDesktopOptionsFollowTheStyle) {
             << c.style;
         EXPECT_EQ(activeDesktopStyle(c.style), c.activeDesktop) << c.style;
     }
-}
-
-TEST(StartupLogo, EntryChoiceCoversEveryEntryEvenly) {
-    EXPECT_EQ(logoEntryNumber(12345, 0), 0);
-    int counts[6] = {};
-    for (int32_t r = 0; r < 32768; ++r)
-        ++counts[std::clamp(logoEntryNumber(r, 5), 0, 5)];
-    EXPECT_EQ(counts[0], 0);
-    for (int k = 1; k <= 5; ++k)
-        EXPECT_NEAR(counts[k], 32768 / 5, 2) << k;
 }

@@ -85,9 +85,7 @@ struct Dib {
         return p;
     }
     Dib& withMasks(uint32_t red, uint32_t green, uint32_t blue) {
-        compression = kBiBitfields;
-        masks[0] = red, masks[1] = green, masks[2] = blue;
-        return *this;
+        return compression = kBiBitfields, masks[0] = red, masks[1] = green, masks[2] = blue, *this;
     }
 };
 

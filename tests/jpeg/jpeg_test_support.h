@@ -1,6 +1,5 @@
-// Helpers shared by the JPEG decoder tests: a whole-picture decode that also
-// checks the decoder's contract, and a builder of small streams whose every
-// byte a test chooses.
+// The JPEG tests' whole-picture decode that checks the decoder's contract,
+// and a builder of small streams whose every byte a test chooses.
 #pragma once
 
 #include <algorithm>
@@ -55,17 +54,16 @@ inline Decoded decode(const Bytes& bytes, bool fast, int32_t chunkLimit = 0, int
         d.width = decoder.width();
         while (d.beginResult == 0 && (d.lastResult = decoder.decodeScanLine(&line, &lineBytes)) == 0) {
             ++d.rows;
-            if (lineBytes != uint32_t(d.width * bpp)) d.rowsWellFormed = false;
+            d.rowsWellFormed = d.rowsWellFormed && lineBytes == uint32_t(d.width * bpp);
             for (int32_t x = 0; x < d.width; ++x) {
                 d.samples.insert(d.samples.end(), line + bpp * x, line + bpp * x + std::min(bpp, 3));
-                if (bpp == 4 && line[4 * x + 3] != 0) d.rowsWellFormed = false;
+                d.rowsWellFormed = d.rowsWellFormed && (bpp == 1 || line[4 * x + 3] == 0);
             }
         }
         d.errorCode = decoder.errorCode();
         const int32_t reads = source.reads;
-        if (d.errorCode == 0) {
-            rule(decoder.decodeScanLine(&line, &lineBytes) == 1, "no 1 after the last row");
-        } else { // -1 everywhere after a fault, the source let go and left alone
+        rule(d.errorCode || decoder.decodeScanLine(&line, &lineBytes) == 1, "no 1 after the last row");
+        if (d.errorCode) { // -1 everywhere after a fault, the source let go and left alone
             rule(source.detaches == 1, "source kept after a fault");
             rule(decoder.begin() == -1 && decoder.decodeScanLine(&line, &lineBytes) == -1, "not -1 after a fault");
             rule(source.reads == reads && decoder.errorCode() == d.errorCode, "state changed after a fault");

@@ -1,7 +1,5 @@
-// ApplyWallpaper against the real registry, files and system calls: every
-// kind of picture ends up as our "desktop.bmp" with the right registry
-// values, and every failure is told in the right words. The cancel poll
-// against a real message queue.
+// ApplyWallpaper against the real registry, files and system calls, and the
+// cancel poll against a real message queue.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -26,10 +24,7 @@ const plat::ScreenSize kScreen{1024, 768};
 const int32_t kTrueColour = 32, kEightBits = 8;
 using Texts = std::vector<std::u16string>;
 
-std::u16string told(const char16_t* format, const std::u16string& path) {
-    std::u16string t = format;
-    return t.replace(t.find(u"%s"), 2, path);
-}
+std::u16string told(std::u16string format, const std::u16string& path) { return format.replace(format.find(u"%s"), 2, path); }
 
 class ApplyWallpaperTest : public ::testing::Test {
   protected:

@@ -1,6 +1,5 @@
-// Helpers of the desktop tests: the pictures made at build time, the
-// program's own files, registry values and scripted answers to message
-// boxes. BMPs come from the picture tests' builder.
+// Helpers of the desktop tests: pictures made at build time, the program's
+// files, registry values, scripted message boxes (BMPs: the picture tests').
 #pragma once
 
 #include <windows.h>
@@ -38,19 +37,15 @@ inline std::u16string programFile(const std::u16string& name) { // next to the t
 inline std::u16string userString(const wchar_t* key, const wchar_t* name) {
     wchar_t buffer[1024] = {};
     DWORD bytes = sizeof buffer - sizeof(wchar_t);
-    if (RegGetValueW(HKEY_CURRENT_USER, key, name, RRF_RT_REG_SZ, nullptr, buffer, &bytes) != ERROR_SUCCESS)
-        return u"<missing>";
-    return reinterpret_cast<const char16_t*>(buffer);
+    const LONG read = RegGetValueW(HKEY_CURRENT_USER, key, name, RRF_RT_REG_SZ, nullptr, buffer, &bytes);
+    return read == ERROR_SUCCESS ? reinterpret_cast<const char16_t*>(buffer) : u"<missing>";
 }
 // Sets a value, creating the key; deletes it when `data` is null.
 inline void setValue(HKEY root, const wchar_t* key, const wchar_t* name, DWORD type, const void* data, DWORD bytes) {
     HKEY k = nullptr;
     if (RegCreateKeyExW(root, key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &k, nullptr) != ERROR_SUCCESS)
         return;
-    if (data)
-        RegSetValueExW(k, name, 0, type, static_cast<const BYTE*>(data), bytes);
-    else
-        RegDeleteValueW(k, name);
+    data ? RegSetValueExW(k, name, 0, type, static_cast<const BYTE*>(data), bytes) : RegDeleteValueW(k, name);
     RegCloseKey(k);
 }
 inline void setUserString(const wchar_t* key, const wchar_t* name, const std::u16string& value) {

@@ -1,8 +1,5 @@
-// The shell's side of the desktop against real windows and files: the icon
-// label colours on a list view inside windows of the shell's classes that
-// the test makes itself, and the start-up logo (built from a collection
-// picture, and every branch of putting the saved one back; it lives in the
-// root of the Wine prefix's Windows drive).
+// The icon label colours on a list view inside shell windows made here, and
+// the start-up logo (in the root of the Wine prefix's Windows drive).
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -88,7 +85,7 @@ class IconLabelsTest : public ::testing::Test {
 
 } // namespace
 
-TEST_F(IconLabelsTest, ColouredLabelsGetTheirColourAndATransparentBackground) {
+TEST_F(IconLabelsTest, OnlyOurLabelsGetTheirColourAndATransparentBackground) {
     paintLabels(RGB(0, 0, 0), RGB(0, 128, 128));
     RefreshIconLabels(coloured(RGB(255, 255, 0)));
     RefreshIconLabels(coloured(RGB(255, 255, 0))); // the timer's next call finds it in place
@@ -98,9 +95,7 @@ TEST_F(IconLabelsTest, ColouredLabelsGetTheirColourAndATransparentBackground) {
     paintLabels(RGB(255, 255, 255), RGB(0, 0, 128));
     RefreshIconLabels(coloured(RGB(255, 255, 255)));
     EXPECT_EQ(labels(), std::make_tuple(RGB(255, 255, 255), kNone, 1));
-}
-
-TEST_F(IconLabelsTest, LabelsAreLeftAloneWhenNotOursToColour) {
+    // Left alone when not ours to colour.
     paintLabels(RGB(10, 20, 30), RGB(0, 128, 128));
     WallpaperEntry keep = coloured(RGB(255, 0, 0)), noColours = keep;
     keep.fontMode = kFontKeep, noColours.changeColours = 0;
@@ -169,11 +164,7 @@ class StartupLogoTest : public ::testing::Test {
         logo = logoBuffer, backup = backupBuffer;
         remove(logo), remove(backup);
     }
-    void TearDown() override {
-        plat::overrideOsVersion(nullptr);
-        remove(logo), remove(backup);
-        setLogoSaved(nullptr);
-    }
+    void TearDown() override { plat::overrideOsVersion(nullptr), remove(logo), remove(backup), setLogoSaved(nullptr); }
     std::u16string logo, backup;
 };
 

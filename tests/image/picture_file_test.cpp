@@ -1,10 +1,12 @@
-// BMP files in and out: readBmp and the header check against truncated and
-// lying files, the pixels' place, and the writing procedure. Whether the
-// header check and readBmp agree on arbitrary bytes is the fuzzer's.
+// Picture files in and out: BMP reading against lying headers (arbitrary
+// bytes are the fuzzer's), the pixels' place and writing; JPEG to BMP.
 #include <gtest/gtest.h>
 
 #include "image/bmp_file.h"
+#include "image/jpeg_to_bmp.h"
 #include "image_test_util.h"
+#include "platform/cpu.h"
+#include "platform/file_io.h"
 
 #ifndef _WIN32
 #include <csignal>
@@ -18,8 +20,8 @@ namespace {
 // readBmp, counting its reads (a refusal must come before the pixels), and
 // the header check alone.
 struct Read : MemoryInput {
-    explicit Read(const Bytes& file, int32_t flagIn = 0) : MemoryInput(file.data(), uint32_t(file.size())) {
-        flag = flagIn, dib = readBmp(*this, &flag);
+    explicit Read(const Bytes& file) : MemoryInput(file.data(), uint32_t(file.size())) {
+        dib = readBmp(*this, &flag);
         MemoryInput headers(file.data(), uint32_t(file.size()));
         DibLayout layout;
         judged = readBmpLayout(headers, &layout);
@@ -27,9 +29,23 @@ struct Read : MemoryInput {
     bool read(void* buffer, uint32_t n, uint32_t* got) override { return ++reads, MemoryInput::read(buffer, n, got); }
     Bytes block() const { return dib ? Bytes(dib.data(), dib.data() + dib.size()) : Bytes(); }
     int reads = 0;
-    int32_t flag;
+    int32_t flag = 0;
     PackedDib dib;
     bool judged;
+};
+
+std::u16string dataFile(const char* name) { return u16(std::string(PLOCHAR_SOURCE_DIR "/tests/image/data/") + name); }
+
+// The accurate decoder path throughout, so results are exact.
+class ConvertJpeg : public ::testing::Test {
+  protected:
+    ConvertJpeg() { HasMmx = 0; }
+    ~ConvertJpeg() override { HasMmx = saved_; }
+    PackedDib toMemory(const std::u16string& in) {
+        PackedDib dib;
+        return convertJpeg(nullptr, in.c_str(), u"", &abortFlag, &dib) ? std::move(dib) : PackedDib();
+    }
+    int32_t abortFlag = 0, saved_ = HasMmx;
 };
 
 } // namespace
@@ -85,21 +101,6 @@ TEST(ReadBmp, RefusesLyingHeadersBeforeReadingThePixels) {
     }
 }
 
-#ifndef _WIN32 // the native poll hook stands in for the message queue
-TEST(ReadBmp, ReadsPixelsInChunksAndPollsBetweenThem) {
-    const Bytes file = dib(int32_t(kBmpReadChunkBytes / 2), 4, 8, Bytes(2 * kBmpReadChunkBytes, 0x5A), Bytes(4, 0)).file();
-    for (int from : {0, 1}) { // two chunks: two polls, no empty third read; or cancelled after the first
-        PollGuard guard(from);
-        Read r(file, 1);
-        const Bytes b = r.block();
-        ASSERT_FALSE(b.empty());
-        EXPECT_EQ(std::make_tuple(r.flag, PollGuard::calls, PollGuard::lastAllowInput), std::make_tuple(from, 2 - from, 1));
-        EXPECT_EQ(b[b.size() - kBmpReadChunkBytes - 1], 0x5A); // the rest of a cancelled read stays zero
-        EXPECT_EQ(Bytes(b.end() - kBmpReadChunkBytes, b.end()), Bytes(kBmpReadChunkBytes, from ? 0 : 0x5A));
-    }
-}
-#endif
-
 TEST(WriteBmpFile, WritesTheWholeFileOrNone) {
     TempDir dir;
     std::u16string name = dir.file(u"out.bmp"), other = dir.file(u"other.bmp");
@@ -115,8 +116,7 @@ TEST(WriteBmpFile, WritesTheWholeFileOrNone) {
 #ifndef _WIN32
     // A write that fails half way (file size limit) deletes the partial file.
     struct rlimit old, small;
-    getrlimit(RLIMIT_FSIZE, &old);
-    small = old, small.rlim_cur = 100;
+    getrlimit(RLIMIT_FSIZE, &old), small = old, small.rlim_cur = 100;
     auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
     setrlimit(RLIMIT_FSIZE, &small);
     const Bytes rows(400, 7);
@@ -126,4 +126,64 @@ TEST(WriteBmpFile, WritesTheWholeFileOrNone) {
     EXPECT_EQ(r, 0);
     EXPECT_FALSE(fileExists(other));
 #endif
+}
+
+// Through a borrowed handle, which wins over the path, is rewound and stays
+// open. The picture's top row (10, 128, 250) is the last stored row.
+TEST_F(ConvertJpeg, GreyPictureIsAnEightBitFileWithAGreyTable) {
+    TempDir dir;
+    std::u16string out = dir.file(u"grey.bmp");
+    plat::FileHandle handle = plat::openForRead(dataFile("grey_3x2.jpg").c_str());
+    ASSERT_TRUE(handle && plat::seekTo(handle, 100));
+    abortFlag = 1;
+    ASSERT_EQ(convertJpeg(handle, u"/no/such/picture.jpg", out.c_str(), &abortFlag, nullptr), 1);
+    uint32_t size = 0;
+    EXPECT_TRUE(plat::fileSize(handle, &size));
+    plat::closeFile(handle);
+    EXPECT_EQ(abortFlag, 0);
+    Bytes greys;
+    for (int i = 0; i < 256; ++i)
+        greys.insert(greys.end(), {uint8_t(i), uint8_t(i), uint8_t(i), 0});
+    Dib expected = dib(3, 2, 8, {59, 93, 198, 0, 9, 128, 251, 0}, greys);
+    expected.clrUsed = 0; // the whole table
+    EXPECT_EQ(readAll(out), expected.file());
+    // Neither a path nor a handle; no output at all.
+    PackedDib dib;
+    EXPECT_EQ(convertJpeg(nullptr, u"", nullptr, &abortFlag, &dib), 0);
+    EXPECT_EQ(convertJpeg(nullptr, dataFile("grey_3x2.jpg").c_str(), nullptr, &abortFlag, nullptr), 0);
+}
+
+// djpeg reads the pixel as red 199, green 40, blue 10; a BMP stores blue first.
+TEST_F(ConvertJpeg, ColourPixelIsStoredBlueFirst) {
+    PackedDib block = toMemory(dataFile("colour_1x1.jpg"));
+    EXPECT_EQ(Bytes(block.data(), block.data() + block.size()), dib(1, 1, 24, {10, 40, 199, 0}).build());
+}
+
+TEST_F(ConvertJpeg, FirstRowIsStoredLastAndCancelLeavesBlackBelowIt) {
+    for (int cancel : {0, 1}) {
+        AbortRequest = cancel; // the cancel menu, seen by the first poll
+        PackedDib dib = toMemory(dataFile("colour_24x20_top_white.jpg"));
+        AbortRequest = 0;
+        DibLayout l;
+        ASSERT_TRUE(locateDib(dib, &l));
+        EXPECT_EQ(abortFlag, cancel);
+        EXPECT_EQ(std::make_pair(l.width, l.rows), std::make_pair(24, 20));
+        EXPECT_FALSE(l.topDown);
+        const uint8_t* pixels = dib.data() + l.pixelOffset;
+        EXPECT_GT(pixels[19 * l.stride], 200);
+        EXPECT_LT(pixels[0], 50);
+        EXPECT_TRUE(!cancel || Bytes(pixels, pixels + 19 * l.stride) == Bytes(19 * l.stride, 0));
+    }
+}
+
+TEST_F(ConvertJpeg, DecoderFaultHalfWayGivesNoPicture) {
+    TempDir dir;
+    Bytes jpeg = readAll(dataFile("grey_8x32_restart.jpg"));
+    ASSERT_EQ(jpeg.at(351), 0xD1);
+    EXPECT_TRUE(toMemory(dataFile("grey_8x32_restart.jpg"))); // intact, it converts
+    jpeg[351] = 0xD5;                                         // the second restart marker out of sequence
+    std::u16string in = writeTemp(dir, jpeg, u".jpg"), out = dir.file(u"broken.bmp");
+    EXPECT_EQ(convertJpeg(nullptr, in.c_str(), out.c_str(), &abortFlag, nullptr), 0);
+    EXPECT_FALSE(fileExists(out));
+    EXPECT_FALSE(toMemory(in));
 }
