@@ -1,6 +1,7 @@
-// readBmp and the PackedDib locator on arbitrary bytes: a BMP file read from
-// memory, and the same bytes taken as a DIB block. Every part the locator
-// reports is read in full, so a wrong bound shows up as an overflow.
+// readBmp, the header check and the PackedDib locator on arbitrary bytes: a
+// BMP file read from memory, and the same bytes taken as a DIB block. Every
+// part the locator reports is read in full, so a wrong bound shows up as an
+// overflow; the header check must agree with the block readBmp makes.
 #include <cstddef>
 #include <cstdint>
 
@@ -42,6 +43,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     PackedDib dib = readBmp(input, &abortFlag);
     if (dib)
         touchAll(dib.data(), dib.size());
+    MemoryInput headers(data, static_cast<uint32_t>(size));
+    DibLayout fromHeaders, fromBlock;
+    bool judged = readBmpLayout(headers, &fromHeaders);
+    if (judged != static_cast<bool>(dib) ||
+        (dib && (!locateDib(dib, &fromBlock) || fromBlock.pixelOffset != fromHeaders.pixelOffset ||
+                 fromBlock.pixelBytes != fromHeaders.pixelBytes)))
+        __builtin_trap();
     if (size >= 14) {
         PackedDib raw = PackedDib::allocate(static_cast<uint32_t>(size - 14));
         if (raw) {

@@ -1,6 +1,7 @@
 // Putting one picture on the desktop. Every picture reaches the system as our
-// own "desktop.bmp" next to the program, whatever its format and whatever
-// the Windows version, so that every system can show it.
+// own "desktop.bmp" in the working folder (next to the program where it may
+// write), whatever its format and whatever the Windows version, so that
+// every system can show it.
 #include <windows.h>
 
 #include "app_core/format_text.h"
@@ -8,6 +9,7 @@
 #include "desktop/desktop_shell.h"
 #include "desktop/desktop_texts.h"
 #include "desktop_core/desktop_rules.h"
+#include "image/bmp_file.h"
 #include "image/file_source.h"
 #include "image/jpeg/jpeg_decoder.h"
 #include "image/jpeg_to_bmp.h"
@@ -18,6 +20,7 @@
 #include "platform/file_io.h"
 #include "platform/message_box.h"
 #include "platform/system_info.h"
+#include "platform/working_folder.h"
 #include "settings/app_settings.h"
 
 namespace {
@@ -26,8 +29,8 @@ enum ApplyResult : int { kFailed = 0, kApplied = 1, kCancelled = 2 };
 
 const wchar_t* W(const char16_t* s) { return reinterpret_cast<const wchar_t*>(s); }
 
-// Shows one of this component's messages about the entry's picture.
-void tellAboutPicture(const char16_t* format, const char16_t* path, uint32_t icon) {
+// Shows one of this component's messages about a picture, file or folder.
+void tell(const char16_t* format, const char16_t* path, uint32_t icon) {
     char16_t message[plat::kPathUnits + 200];
     formatText(message, sizeof message / sizeof message[0], format, FormatArg(path));
     plat::messageBox(nullptr, message, desk::text::kCaption, icon);
@@ -58,9 +61,12 @@ desk::PictureFacts readPictureFacts(plat::FileHandle file) {
     plat::seekTo(file, 0);
     switch (desk::pictureKind(magic, got)) {
     case desk::PictureKind::Bmp: {
-        uint8_t header[40];
-        if (plat::seekTo(file, 14) && plat::readBytes(file, header, 40, &got) && got == 40)
-            facts = desk::bmpHeaderFacts(header);
+        // Checked as the pipeline reads it: a file it would refuse is never
+        // copied to the desktop, and a small core-header file is read by its
+        // header's own size.
+        DibLayout layout;
+        if (readBmpLayout(file, &layout) && layout.width > 0 && layout.rows > 0)
+            facts = {layout.width, layout.rows, layout.bitCount, false};
         break;
     }
     case desk::PictureKind::Jpeg:
@@ -81,7 +87,7 @@ int makeIntermediate(const WallpaperEntry& entry, const desk::PictureFacts& fact
         int32_t width = screen.width, height = screen.height;
         int r = scaleToFile(entry, temp, &width, &height, decision.keepAspect, allowAbort);
         if (r == 1) {
-            tellAboutPicture(desk::text::kStretchFailed, entry.path, MB_ICONERROR);
+            tell(desk::text::kStretchFailed, entry.path, MB_ICONERROR);
             return kFailed;
         }
         if (r == 2) {
@@ -94,7 +100,7 @@ int makeIntermediate(const WallpaperEntry& entry, const desk::PictureFacts& fact
     if (facts.jpeg) {
         int32_t abortFlag = allowAbort;
         if (!convertJpeg(nullptr, entry.path, temp, &abortFlag, nullptr)) {
-            tellAboutPicture(desk::text::kJpegFailed, entry.path, MB_ICONERROR);
+            tell(desk::text::kJpegFailed, entry.path, MB_ICONERROR);
             return kFailed;
         }
         if (abortFlag) {
@@ -104,8 +110,11 @@ int makeIntermediate(const WallpaperEntry& entry, const desk::PictureFacts& fact
         return kApplied;
     }
     plat::deleteFile(temp);
-    if (!plat::copyFile(entry.path, temp, false))
-        return kFailed; // silently: the file was there a moment ago
+    if (!plat::copyFile(entry.path, temp, false)) {
+        plat::deleteFile(temp);
+        tell(desk::text::kFileNotWritten, temp, MB_ICONERROR);
+        return kFailed;
+    }
     // A read-only picture must not leave a read-only copy we cannot replace.
     plat::setNormalAttributes(temp);
     return kApplied;
@@ -167,13 +176,13 @@ bool setWallpaperThroughRegistry(const char16_t* bmpPath, int32_t style) {
 int ApplyWallpaper(const WallpaperEntry& entry, int allowAbort) {
     plat::FileHandle file = plat::openForRead(entry.path, true);
     if (!file) {
-        tellAboutPicture(desk::text::kPictureNotFound, entry.path, MB_ICONWARNING);
+        tell(desk::text::kPictureNotFound, entry.path, MB_ICONWARNING);
         return kFailed;
     }
     desk::PictureFacts facts = readPictureFacts(file);
     plat::closeFile(file);
     if (desk::nothingKnown(facts)) {
-        tellAboutPicture(desk::text::kPictureUnreadable, entry.path, MB_ICONWARNING);
+        tell(desk::text::kPictureUnreadable, entry.path, MB_ICONWARNING);
         return kFailed;
     }
 
@@ -181,9 +190,13 @@ int ApplyWallpaper(const WallpaperEntry& entry, int allowAbort) {
                                                         facts.width, facts.height, plat::osVersion());
     char16_t temp[plat::kPathUnits];
     char16_t shown[plat::kPathUnits];
-    if (!plat::programFolderFile(u"~krok1.bmp", temp, plat::kPathUnits) ||
-        !plat::programFolderFile(u"desktop.bmp", shown, plat::kPathUnits))
+    if (!plat::workingFolder(temp, plat::kPathUnits)) {
+        tell(desk::text::kFolderNotWritable, temp, MB_ICONERROR);
         return kFailed;
+    }
+    plat::copyText(shown, plat::kPathUnits, temp);
+    plat::appendText(temp, plat::kPathUnits, u"~krok1.bmp");
+    plat::appendText(shown, plat::kPathUnits, u"desktop.bmp");
     int made = makeIntermediate(entry, facts, decision, temp, allowAbort);
     if (made != kApplied)
         return made;
@@ -194,15 +207,18 @@ int ApplyWallpaper(const WallpaperEntry& entry, int allowAbort) {
         int r = quantizeTo256(entry, temp, shown, allowAbort, PackedDib(), nullptr);
         plat::deleteFile(temp);
         if (r == 0) {
-            tellAboutPicture(desk::text::kReduceFailed, entry.path, MB_ICONERROR);
+            tell(desk::text::kReduceFailed, entry.path, MB_ICONERROR);
             return kFailed;
         }
         if (r == 2)
             return kCancelled;
     } else {
         plat::deleteFile(shown);
-        if (!plat::moveFile(temp, shown))
+        if (!plat::moveFile(temp, shown)) {
+            plat::deleteFile(temp);
+            tell(desk::text::kFileNotWritten, shown, MB_ICONERROR);
             return kFailed;
+        }
     }
 
     if (CheckUserAbort(allowAbort)) {

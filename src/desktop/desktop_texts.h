@@ -14,6 +14,9 @@ inline constexpr const char16_t* kStretchFailed =
 inline constexpr const char16_t* kJpegFailed = u"Nelze dekomprimovat JPEG tapetu: \"%s\".";
 inline constexpr const char16_t* kReduceFailed = u"Nelze překonvertovat tapetu: \"%s\" do barevné hloubky 8bitů.";
 inline constexpr const char16_t* kRegistryFailed = u"Nelze pracovat s registry.";
+// %s is the file or folder that could not be written.
+inline constexpr const char16_t* kFileNotWritten = u"Nelze uložit tapetu do souboru \"%s\".";
+inline constexpr const char16_t* kFolderNotWritable = u"Nelze zapisovat do složky \"%s\", tapetu nelze nastavit.";
 
 // Icon labels.
 inline constexpr const char16_t* kDesktopNotUpdated =

@@ -12,6 +12,7 @@
 #include "platform/message_box.h"
 #include "platform/system_info.h"
 #include "platform/text.h"
+#include "platform/working_folder.h"
 
 namespace {
 
@@ -40,7 +41,7 @@ bool desktopShowsOurPicture() {
         return false;
     wallpaper[bytes / sizeof(wchar_t) < 140 ? bytes / sizeof(wchar_t) : 140] = 0;
     char16_t ours[plat::kPathUnits];
-    if (!plat::programFolderFile(u"desktop.bmp", ours, plat::kPathUnits))
+    if (!plat::workingFolderFile(u"desktop.bmp", ours, plat::kPathUnits))
         return false;
     return lstrcmpiW(wallpaper, reinterpret_cast<const wchar_t*>(ours)) == 0;
 }

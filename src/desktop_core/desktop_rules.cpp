@@ -14,30 +14,6 @@ PictureKind pictureKind(const uint8_t* firstBytes, uint32_t got) {
     return PictureKind::Unknown;
 }
 
-namespace {
-uint16_t le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-uint32_t le32(const uint8_t* p) {
-    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
-           (static_cast<uint32_t>(p[3]) << 24);
-}
-} // namespace
-
-PictureFacts bmpHeaderFacts(const uint8_t header[40]) {
-    PictureFacts f;
-    if (le32(header) == 12) {
-        f.width = le16(header + 4);
-        f.height = le16(header + 6);
-        f.bitsPerPixel = le16(header + 10);
-        return f;
-    }
-    f.width = static_cast<int32_t>(le32(header + 4));
-    int64_t height = static_cast<int32_t>(le32(header + 8));
-    // INT32_MIN has no positive counterpart; such a header is nonsense anyway.
-    f.height = static_cast<int32_t>(height < 0 ? (-height > INT32_MAX ? INT32_MAX : -height) : height);
-    f.bitsPerPixel = le16(header + 14);
-    return f;
-}
-
 bool isWindows95(const plat::OsVersion& os) {
     return os.platformId == plat::kPlatformWin9x && os.major == 4 && os.minor < 10;
 }

@@ -25,11 +25,6 @@ enum class PictureKind { Unknown, Bmp, Jpeg };
 // By content: "BM" or FF D8 FF in the first three bytes (got = bytes read).
 PictureKind pictureKind(const uint8_t* firstBytes, uint32_t got);
 
-// Facts from the 40 bytes behind a BMP's file header. A 12-byte header is a
-// BITMAPCOREHEADER (16-bit sides); any other size is read as a
-// BITMAPINFOHEADER.
-PictureFacts bmpHeaderFacts(const uint8_t header[40]);
-
 // Nothing at all could be read: the picture is unusable.
 inline bool nothingKnown(const PictureFacts& f) { return f.width == 0 && f.height == 0 && f.bitsPerPixel == 0; }
 

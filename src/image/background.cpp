@@ -2,6 +2,7 @@
 
 #include "image/picture_loader.h"
 #include "image/pixel_format.h"
+#include "image/rle.h"
 #include "platform/cancel.h"
 
 namespace {
@@ -59,12 +60,12 @@ int uncompressedMeans(const uint8_t* block, const DibLayout& l, int32_t allowInp
     return 0;
 }
 
-// RLE8 / RLE4 walk over biSizeImage bytes of pixel data, never past the end
-// of the block whatever biSizeImage says. A run whose bytes would pass that
-// end stops the walk.
+// RLE8 / RLE4 walk over the data the block really holds: the same bytes the
+// expander for scaling reads, so a picture with biSizeImage 0 is not black.
+// A run whose bytes would pass the end stops the walk.
 void rleMeans(const uint8_t* block, const DibLayout& l, Means* means) {
     const uint8_t* data = block + l.pixelOffset;
-    uint32_t limit = l.sizeImage < l.pixelBytes ? l.sizeImage : l.pixelBytes;
+    uint32_t limit = rleDataBytes(l);
     IndexColours colours;
     loadIndexColours(block, l, &colours);
     bool rle4 = l.compression == kBiRle4;
@@ -124,7 +125,7 @@ int estimatePictureColour(const PackedDib& picture, int32_t allowInput, uint32_t
         return 1;
     Means means;
     bool paletteDepth = l.bitCount == 1 || l.bitCount == 4 || l.bitCount == 8;
-    if ((l.compression == kBiRle8 && l.bitCount == 8) || (l.compression == kBiRle4 && l.bitCount == 4)) {
+    if (isRlePicture(l)) {
         rleMeans(picture.data(), l, &means);
     } else {
         bool plain = l.compression == kBiRgb && (paletteDepth || l.bitCount == 16 || l.bitCount == 24 || l.bitCount == 32);

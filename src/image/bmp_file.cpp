@@ -7,7 +7,6 @@
 
 namespace {
 
-
 // The smallest DIB header (core, 12 bytes) after the file header.
 constexpr uint32_t kMinOffBits = kBmpFileHeaderBytes + 12;
 
@@ -52,42 +51,61 @@ PackedDib readBmp(plat::FileHandle file, int32_t* abortFlag) {
     return readBmp(input, abortFlag);
 }
 
+namespace {
+
+struct BmpFileHeader {
+    uint32_t size = 0;    // bfSize
+    uint32_t offBits = 0; // bfOffBits
+};
+
+// The file header, checked against the bytes really there before the size
+// it claims is allocated or believed.
+bool readFileHeader(ByteInput& input, BmpFileHeader* header) {
+    uint32_t available = 0;
+    uint8_t bytes[kBmpFileHeaderBytes];
+    if (!input.remaining(&available) || !readExactly(input, bytes, kBmpFileHeaderBytes) ||
+        readLe16(bytes) != kBmpMagic)
+        return false;
+    header->size = readLe32(bytes + 2);
+    header->offBits = readLe32(bytes + 10);
+    return header->offBits >= kMinOffBits && header->size >= header->offBits && header->size <= available;
+}
+
+// Places the block the file gives. head holds its first headBytes bytes in
+// file order. A gap that bfOffBits leaves between the colour table and the
+// pixels is dropped (*gap), so that the pixels follow the table as every
+// consumer expects; a table that runs past bfOffBits keeps the pixels right
+// behind it, as such files have always been read.
+bool placeBlock(const uint8_t* head, uint32_t headBytes, const BmpFileHeader& file, DibLayout* layout,
+                uint32_t* gap) {
+    uint32_t whole = file.size - kBmpFileHeaderBytes, front = file.offBits - kBmpFileHeaderBytes;
+    DibLayout asStored;
+    if (!locateDibHeader(head, headBytes, whole, &asStored))
+        return false;
+    *gap = asStored.pixelOffset < front ? front - asStored.pixelOffset : 0;
+    return locateDibHeader(head, headBytes, whole - *gap, layout);
+}
+
+} // namespace
+
 PackedDib readBmp(ByteInput& input, int32_t* abortFlag) {
     int32_t allowInput = abortFlag ? *abortFlag : 0;
     if (abortFlag)
         *abortFlag = 0;
-
-    // The file header, checked against the bytes really there before the
-    // size it claims is allocated.
-    uint32_t available = 0;
-    if (!input.remaining(&available))
+    BmpFileHeader file;
+    if (!readFileHeader(input, &file))
         return {};
-    uint8_t fileHeader[kBmpFileHeaderBytes];
-    if (!readExactly(input, fileHeader, kBmpFileHeaderBytes))
-        return {};
-    if (readLe16(fileHeader) != kBmpMagic)
-        return {};
-    uint32_t bfSize = readLe32(fileHeader + 2);
-    uint32_t bfOffBits = readLe32(fileHeader + 10);
-    if (bfOffBits < kMinOffBits || bfSize < bfOffBits || bfSize > available)
-        return {};
-
-    uint32_t blockSize = bfSize - kBmpFileHeaderBytes;
+    uint32_t blockSize = file.size - kBmpFileHeaderBytes;
     PackedDib dib = PackedDib::allocate(blockSize);
     if (!dib)
         return {};
     uint8_t* block = dib.data();
 
-    // DIB header and colour table in one read; a header that claims more
-    // than the block holds is not a picture.
-    uint32_t done = bfOffBits - kBmpFileHeaderBytes;
-    if (!readExactly(input, block, done))
+    // DIB header and colour table in one read, then the pixels in chunks.
+    uint32_t front = file.offBits - kBmpFileHeaderBytes;
+    if (!readExactly(input, block, front))
         return {};
-    uint32_t headerSize = readLe32(block);
-    if (headerSize < 12 || headerSize > blockSize)
-        return {};
-
-    while (done < blockSize) {
+    for (uint32_t done = front; done < blockSize;) {
         uint32_t chunk = std::min(blockSize - done, kBmpReadChunkBytes);
         if (!readExactly(input, block + done, chunk))
             return {};
@@ -100,9 +118,31 @@ PackedDib readBmp(ByteInput& input, int32_t* abortFlag) {
     }
 
     DibLayout layout;
-    if (!locateDib(dib, &layout))
+    uint32_t gap = 0;
+    if (!placeBlock(block, blockSize, file, &layout, &gap))
         return {};
+    if (gap) {
+        std::memmove(block + layout.pixelOffset, block + front, blockSize - front);
+        dib.shrink(blockSize - gap);
+    }
     return dib;
+}
+
+bool readBmpLayout(ByteInput& input, DibLayout* layout) {
+    BmpFileHeader file;
+    if (!layout || !readFileHeader(input, &file))
+        return false;
+    uint8_t head[kDibFieldBytes] = {};
+    uint32_t headBytes = std::min(file.size - kBmpFileHeaderBytes, kDibFieldBytes);
+    uint32_t gap = 0;
+    return readExactly(input, head, headBytes) && placeBlock(head, headBytes, file, layout, &gap);
+}
+
+bool readBmpLayout(plat::FileHandle file, DibLayout* layout) {
+    if (!file)
+        return false;
+    FileInput input(file);
+    return readBmpLayout(input, layout);
 }
 
 int writeBmpFile(const char16_t* path, const uint8_t* header, const uint8_t* table, uint32_t entries,

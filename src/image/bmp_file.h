@@ -57,9 +57,16 @@ class MemoryInput : public ByteInput {
 // The file header is checked before anything is allocated: bfOffBits must
 // leave room for the smallest DIB header, bfSize must hold bfOffBits and must
 // not exceed the bytes the file really has. A complete block whose DIB header
-// does not fit it (locateDib) is a failure too.
+// does not fit it (locateDib) is a failure too. The pixels start at
+// bfOffBits; a gap before them is left out of the block.
 PackedDib readBmp(plat::FileHandle file, int32_t* abortFlag);
 PackedDib readBmp(ByteInput& input, int32_t* abortFlag);
+
+// The layout of the block readBmp would make of the file, from its headers
+// alone (the file's first 66 bytes at most), by the same checks. For a caller
+// that wants to know a file is sound before it copies it.
+bool readBmpLayout(plat::FileHandle file, DibLayout* layout);
+bool readBmpLayout(ByteInput& input, DibLayout* layout);
 
 // Writes header (40 bytes), colour table (entries x 4 bytes) and pixel rows
 // (stride x rows bytes) as a BMP file with bfOffBits = 54 + 4 x entries. Any

@@ -15,13 +15,22 @@ PackedDib PackedDib::allocate(uint32_t size) {
     return dib;
 }
 
+void PackedDib::shrink(uint32_t size) {
+    if (size >= size_)
+        return;
+    std::memset(bytes_.get() + size, 0, size_ - size);
+    size_ = size;
+}
+
 uint32_t dibStride(uint32_t width, uint32_t bitCount) {
     uint64_t stride = ((static_cast<uint64_t>(width) * bitCount + 31) / 32) * 4;
     return stride > UINT32_MAX ? 0 : static_cast<uint32_t>(stride);
 }
 
-bool locateDib(const uint8_t* block, uint32_t size, DibLayout* out) {
-    if (!block || !out || size < 12)
+bool locateDib(const uint8_t* block, uint32_t size, DibLayout* out) { return locateDibHeader(block, size, size, out); }
+
+bool locateDibHeader(const uint8_t* block, uint32_t headBytes, uint32_t size, DibLayout* out) {
+    if (!block || !out || size < 12 || headBytes < (size < kDibFieldBytes ? size : kDibFieldBytes))
         return false;
     DibLayout d;
     d.headerSize = readLe32(block);

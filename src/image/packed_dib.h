@@ -38,6 +38,9 @@ class PackedDib {
         bytes_.reset();
         size_ = 0;
     }
+    // Drops the bytes past `size` (no reallocation); they become zero, so the
+    // spare zero byte stays behind the meaningful ones.
+    void shrink(uint32_t size);
 
   private:
     std::unique_ptr<uint8_t[]> bytes_;
@@ -82,6 +85,15 @@ bool locateDib(const uint8_t* block, uint32_t size, DibLayout* layout);
 inline bool locateDib(const PackedDib& dib, DibLayout* layout) {
     return dib && locateDib(dib.data(), dib.size(), layout);
 }
+
+// Every field locateDib reads lies in the first 52 bytes of the block (the
+// bit-field masks end there).
+constexpr uint32_t kDibFieldBytes = 52;
+
+// The same for a block of blockSize bytes of which only the first headBytes
+// are at hand: enough to judge a file by its headers before reading it all.
+// headBytes must cover min(blockSize, kDibFieldBytes), else false.
+bool locateDibHeader(const uint8_t* head, uint32_t headBytes, uint32_t blockSize, DibLayout* layout);
 
 // Bytes of one row of `width` pixels of `bitCount` bits, padded to 4 bytes.
 // Zero when it would not fit in 32 bits.

@@ -6,6 +6,10 @@ bool isRlePicture(const DibLayout& l) {
     return (l.compression == kBiRle8 && l.bitCount == 8) || (l.compression == kBiRle4 && l.bitCount == 4);
 }
 
+uint32_t rleDataBytes(const DibLayout& l) {
+    return (l.sizeImage != 0 && l.sizeImage < l.pixelBytes) ? l.sizeImage : l.pixelBytes;
+}
+
 namespace {
 
 void putIndex(uint8_t* row, bool rle4, uint32_t x, uint32_t index) {
@@ -37,7 +41,7 @@ bool expandRle(const PackedDib& source, PackedDib* out) {
     uint8_t* pixels = dib.data() + kInfoHeaderBytes + tableBytes;
 
     const uint8_t* data = source.data() + l.pixelOffset;
-    uint32_t limit = (l.sizeImage != 0 && l.sizeImage < l.pixelBytes) ? l.sizeImage : l.pixelBytes;
+    uint32_t limit = rleDataBytes(l);
     bool rle4 = l.compression == kBiRle4;
     // Rows count from the bottom, as the data is stored.
     uint32_t x = 0, y = 0, pos = 0;

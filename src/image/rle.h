@@ -13,11 +13,15 @@ constexpr uint32_t kMaxExpandedBytes = 256u << 20;
 // True for an RLE8 picture of 8 bits or an RLE4 picture of 4 bits.
 bool isRlePicture(const DibLayout& layout);
 
+// Bytes of RLE data to walk from the pixels' start: biSizeImage, or the whole
+// rest of the block when it is 0 (writers often leave it so), and never past
+// the end of the block.
+uint32_t rleDataBytes(const DibLayout& layout);
+
 // The picture with the same header form (40 bytes, BI_RGB, positive height),
 // colour table and size, its rows decoded: runs, absolute runs, end of line,
 // delta moves and end of picture. Pixels a delta skips or the data never
 // reaches stay index 0; pixels past the right edge or the top are dropped.
-// The data is read up to biSizeImage bytes (the whole rest of the block when
-// biSizeImage is 0) and never past the end of the block. False when the
-// picture is not RLE or too large.
+// The data is read as far as rleDataBytes says. False when the picture is
+// not RLE or too large.
 bool expandRle(const PackedDib& source, PackedDib* out);

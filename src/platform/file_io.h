@@ -48,6 +48,9 @@ bool copyFile(const char16_t* from, const char16_t* to, bool failIfExists);
 // The file or folder exists (GetFileAttributesW succeeds).
 bool pathExists(const char16_t* path);
 
+// Makes the folder; true when it exists afterwards, made now or before.
+bool createFolder(const char16_t* path);
+
 // Clears read-only and similar attributes (FILE_ATTRIBUTE_NORMAL).
 bool setNormalAttributes(const char16_t* path);
 

@@ -164,6 +164,14 @@ bool pathExists(const char16_t* path) {
     return path && *path && ::stat(native(path).c_str(), &st) == 0;
 }
 
+bool createFolder(const char16_t* path) {
+    struct stat st;
+    if (!path || !*path)
+        return false;
+    std::string folder = native(path);
+    return ::mkdir(folder.c_str(), 0755) == 0 || (::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode));
+}
+
 bool setNormalAttributes(const char16_t* path) {
     struct stat st;
     if (!path || ::stat(native(path).c_str(), &st) != 0)

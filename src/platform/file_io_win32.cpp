@@ -91,6 +91,15 @@ bool pathExists(const char16_t* path) {
     return path && *path && GetFileAttributesW(W(path)) != INVALID_FILE_ATTRIBUTES;
 }
 
+bool createFolder(const char16_t* path) {
+    if (!path || !*path)
+        return false;
+    if (CreateDirectoryW(W(path), nullptr))
+        return true;
+    DWORD attributes = GetFileAttributesW(W(path));
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 bool setNormalAttributes(const char16_t* path) {
     return path && SetFileAttributesW(W(path), FILE_ATTRIBUTE_NORMAL);
 }

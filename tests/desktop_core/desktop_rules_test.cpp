@@ -1,207 +1,51 @@
-// The decisions of applying a wallpaper, recolouring labels and the logo.
+// The arrangement a wallpaper gets and its registry values and Active Desktop
+// options (the logo's picture choice is the Windows start-up logo test's).
 #include <gtest/gtest.h>
 
-#include <array>
 #include <string>
 
 #include "desktop_core/desktop_rules.h"
 
 using namespace desk;
 
-namespace {
-
-std::array<uint8_t, 40> infoHeader(uint32_t size, int32_t width, int32_t height, uint16_t bits) {
-    std::array<uint8_t, 40> h{};
-    auto put32 = [&](int at, uint32_t v) {
-        for (int i = 0; i < 4; ++i)
-            h[at + i] = static_cast<uint8_t>(v >> (8 * i));
-    };
-    put32(0, size);
-    put32(4, static_cast<uint32_t>(width));
-    put32(8, static_cast<uint32_t>(height));
-    h[12] = 1;
-    h[14] = static_cast<uint8_t>(bits);
-    h[15] = static_cast<uint8_t>(bits >> 8);
-    return h;
-}
-
-const plat::ScreenSize kScreen{1024, 768};
-
-} // namespace
-
-TEST(PictureHeader, KindIsDecidedByContentAndNeedsThreeBytes) {
-    const uint8_t bmp[] = {'B', 'M', 0};
-    const uint8_t jpeg[] = {0xFF, 0xD8, 0xFF};
-    const uint8_t jpegNoMarker[] = {0xFF, 0xD8, 0x00};
-    const uint8_t text[] = {'G', 'I', 'F'};
-    EXPECT_EQ(pictureKind(bmp, 3), PictureKind::Bmp);
-    EXPECT_EQ(pictureKind(jpeg, 3), PictureKind::Jpeg);
-    EXPECT_EQ(pictureKind(jpegNoMarker, 3), PictureKind::Unknown);
-    EXPECT_EQ(pictureKind(text, 3), PictureKind::Unknown);
-    EXPECT_EQ(pictureKind(bmp, 2), PictureKind::Unknown); // a two-byte file "BM"
-    EXPECT_EQ(pictureKind(nullptr, 3), PictureKind::Unknown);
-}
-
-TEST(PictureHeader, CoreAndInfoHeadersGiveSidesAndDepth) {
-    // Core header: 16-bit sides, unsigned, bit count at offset 10.
-    std::array<uint8_t, 40> core{};
-    core[0] = 12;
-    core[4] = 0x20; core[5] = 0x03; // 800
-    core[6] = 0xFF; core[7] = 0xFF; // 65535, not -1
-    core[8] = 1;
-    core[10] = 24;
-    PictureFacts f = bmpHeaderFacts(core.data());
-    EXPECT_EQ(f.width, 800);
-    EXPECT_EQ(f.height, 65535);
-    EXPECT_EQ(f.bitsPerPixel, 24);
-    EXPECT_FALSE(f.jpeg);
-
-    // A top-down info header counts its rows.
-    auto topDown = infoHeader(40, 640, -480, 8);
-    f = bmpHeaderFacts(topDown.data());
-    EXPECT_EQ(f.width, 640);
-    EXPECT_EQ(f.height, 480);
-    EXPECT_EQ(f.bitsPerPixel, 8);
-
-    // A V5 header reads like an info header; the most negative height cannot
-    // be negated and must not overflow.
-    auto v5 = infoHeader(124, 2, INT32_MIN, 32);
-    f = bmpHeaderFacts(v5.data());
-    EXPECT_EQ(f.height, INT32_MAX);
-    EXPECT_EQ(f.bitsPerPixel, 32);
-
-    auto empty = infoHeader(40, 0, 0, 0);
-    EXPECT_TRUE(nothingKnown(bmpHeaderFacts(empty.data())));
-}
-
-TEST(EffectiveStyle, AutoStretchFitsOnlyCentredOrTiledPicturesLargerThanTheScreen) {
-    const auto xp = plat::kWindowsXp;
-    struct Case {
-        int32_t style, autoStretch, w, h, expected;
+TEST(EffectiveStyle, FittingByAutoStretchAndOnWindows95) {
+    const plat::ScreenSize screen{1024, 768};
+    const plat::OsVersion w95 = plat::kWindows95, w95b{plat::kPlatformWin9x, 4, 9}, xp = plat::kWindowsXp;
+    const struct {
+        int32_t style, autoStretch, w, h;
+        plat::OsVersion os;
+        int32_t expected, keepAspect;
     } cases[] = {
-        {kCentred, 1, 1025, 768, kFitted},     // wider
-        {kTiled, 1, 800, 769, kFitted},        // taller
-        {kCentred, 1, 1024, 768, kCentred},    // exactly the screen
-        {kTiled, 1, 320, 200, kTiled},         // smaller
-        {kCentred, 0, 4000, 3000, kCentred},   // option off
-        {kStretched, 1, 4000, 3000, kStretched},
-        {kFitted, 1, 100, 100, kFitted},       // fitting small pictures is the user's wish
-        {7, 1, 100, 100, kCentred},            // damaged record
-        {-1, 1, 2000, 100, kFitted},
+        {kCentred, 1, 1025, 768, xp, kFitted, 1},  // wider than the screen
+        {kTiled, 1, 800, 769, xp, kFitted, 1},     // taller
+        {kCentred, 1, 1024, 768, xp, kCentred, 1}, // exactly the screen
+        {kCentred, 0, 4000, 3000, xp, kCentred, 1}, {kStretched, 1, 4000, 3000, xp, kStretched, 1},
+        {kFitted, 1, 100, 100, xp, kFitted, 1},
+        {7, 1, 100, 100, xp, kCentred, 1}, {-1, 1, 2000, 100, xp, kFitted, 1}, // damaged records
+        {kStretched, 1, 100, 100, w95, kFitted, 0}, // Windows 95 cannot stretch
+        {kStretched, 1, 100, 100, w95b, kFitted, 0}, {kCentred, 1, 2000, 2000, w95, kFitted, 1},
+        {kStretched, 1, 100, 100, plat::kWindows98, kStretched, 1},
+        {kStretched, 1, 100, 100, plat::kWindowsNt4, kStretched, 1},
     };
-    for (const Case& c : cases) {
-        StyleDecision d = effectiveStyle(c.style, c.autoStretch, kScreen, c.w, c.h, xp);
-        EXPECT_EQ(d.style, c.expected) << "style " << c.style << " " << c.w << "x" << c.h;
-        EXPECT_EQ(d.keepAspect, 1);
+    for (const auto& c : cases) {
+        StyleDecision d = effectiveStyle(c.style, c.autoStretch, screen, c.w, c.h, c.os);
+        EXPECT_EQ(std::make_pair(d.style, d.keepAspect), std::make_pair(c.expected, c.keepAspect))
+            << "style " << c.style << " " << c.w << "x" << c.h;
     }
     // Without a known screen size every picture would be "larger".
     EXPECT_EQ(effectiveStyle(kCentred, 1, plat::ScreenSize{0, 0}, 10, 10, xp).style, kCentred);
 }
 
-TEST(EffectiveStyle, Windows95StretchesByProgramWithoutKeepingTheAspect) {
-    StyleDecision d = effectiveStyle(kStretched, 1, kScreen, 100, 100, plat::kWindows95);
-    EXPECT_EQ(d.style, kFitted);
-    EXPECT_EQ(d.keepAspect, 0);
-    d = effectiveStyle(kStretched, 1, kScreen, 100, 100, plat::OsVersion{plat::kPlatformWin9x, 4, 9});
-    EXPECT_EQ(d.keepAspect, 0);
-    // Windows 98, ME and every NT leave the stretch to the system.
-    for (auto os : {plat::kWindows98, plat::OsVersion{plat::kPlatformWin9x, 4, 90}, plat::kWindowsNt4,
-                     plat::kWindows2000, plat::kWindowsXp}) {
-        d = effectiveStyle(kStretched, 1, kScreen, 100, 100, os);
-        EXPECT_EQ(d.style, kStretched);
-        EXPECT_EQ(d.keepAspect, 1);
-    }
-    // A large centred picture on Windows 95 is fitted keeping its aspect.
-    d = effectiveStyle(kCentred, 1, kScreen, 2000, 2000, plat::kWindows95);
-    EXPECT_EQ(d.style, kFitted);
-    EXPECT_EQ(d.keepAspect, 1);
-    EXPECT_TRUE(isWindows95(plat::kWindows95));
-    EXPECT_FALSE(isWindows95(plat::OsVersion{plat::kPlatformNt, 4, 0}));
-}
-
-TEST(ColourReduction, OnlyDeepPicturesOnShallowKnownDisplays) {
-    EXPECT_TRUE(needsColourReduction(1, true, 8, 24));
-    EXPECT_TRUE(needsColourReduction(1, true, 4, 16));
-    EXPECT_TRUE(needsColourReduction(1, true, 8, 32));
-    EXPECT_FALSE(needsColourReduction(1, true, 8, 8));   // 8-bit BMP, grey JPEG
-    EXPECT_FALSE(needsColourReduction(1, true, 16, 24)); // high colour display
-    EXPECT_FALSE(needsColourReduction(0, true, 8, 24));  // option off
-    EXPECT_FALSE(needsColourReduction(1, false, 8, 24)); // depth unknown
-}
-
-TEST(DesktopColour, TextIsRedGreenBlueInDecimal) {
-    char16_t text[16];
-    colourText(0xFF8000, text, 16); // RGB(0, 128, 255)
-    EXPECT_EQ(std::u16string(text), u"0 128 255");
-    colourText(0xAB0A6409, text, 16); // the high byte is not a colour
-    EXPECT_EQ(std::u16string(text), u"9 100 10");
-    char16_t tiny[4];
-    colourText(0xFFFFFF, tiny, 4);
-    EXPECT_EQ(std::u16string(tiny), u"255");
-}
-
 TEST(WallpaperRegistry, ValuesAndActiveDesktopOptionsFollowTheStyle) {
-    struct Case {
+    const struct {
         int32_t style;
         std::u16string tile, wallpaperStyle;
-        uint32_t adStyle;
+        uint32_t activeDesktop;
     } cases[] = {{kCentred, u"0", u"0", 0}, {kTiled, u"1", u"0", 1}, {kStretched, u"0", u"2", 2}, {kFitted, u"0", u"0", 0}};
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         WallpaperRegistryValues v = registryValuesForStyle(c.style);
-        EXPECT_EQ(v.tile, c.tile) << c.style;
-        EXPECT_EQ(v.style, c.wallpaperStyle) << c.style;
-        EXPECT_EQ(activeDesktopStyle(c.style), c.adStyle);
+        EXPECT_EQ(std::make_pair(std::u16string(v.tile), std::u16string(v.style)), std::make_pair(c.tile, c.wallpaperStyle))
+            << c.style;
+        EXPECT_EQ(activeDesktopStyle(c.style), c.activeDesktop) << c.style;
     }
-    EXPECT_EQ(activeDesktopApplyFlags(0), 7u);
-    EXPECT_EQ(activeDesktopApplyFlags(1), 15u);
-}
-
-TEST(IconLabels, ListviewShadowExistsFromXpOn) {
-    for (auto os : {plat::kWindows98, plat::kWindowsNt4, plat::kWindows2000})
-        EXPECT_FALSE(listviewShadowAvailable(os));
-    // Vista and later have the setting too, although their minor version is 0.
-    for (auto os : {plat::kWindowsXp, plat::OsVersion{plat::kPlatformNt, 6, 0}, plat::OsVersion{plat::kPlatformNt, 10, 0}})
-        EXPECT_TRUE(listviewShadowAvailable(os));
-}
-
-TEST(IconLabels, WhiteIsAlwaysSetOtherColoursOnlyWhenDifferent) {
-    EXPECT_TRUE(labelColourNeedsSetting(0x000000, 0xFFFFFF));
-    EXPECT_TRUE(labelColourNeedsSetting(0xFFFFFF, 0xFFFFFF));
-    EXPECT_TRUE(labelColourNeedsSetting(0xFFFFFF, 0x00FFFF));
-    EXPECT_FALSE(labelColourNeedsSetting(0x00FFFF, 0x00FFFF));
-}
-
-TEST(StartupLogo, PathsAreInTheRootOfTheWindowsDrive) {
-    char16_t out[270];
-    ASSERT_TRUE(windowsRootFile(u"D:\\WINDOWS", u"logo.sys", out, 270));
-    EXPECT_EQ(std::u16string(out), u"D:\\logo.sys");
-    ASSERT_TRUE(windowsRootFile(u"C:\\", u"logo_sys.ori", out, 270));
-    EXPECT_EQ(std::u16string(out), u"C:\\logo_sys.ori");
-    EXPECT_FALSE(windowsRootFile(u"C:", u"logo.sys", out, 270));
-    EXPECT_EQ(out[0], 0);
-    char16_t small[6];
-    ASSERT_TRUE(windowsRootFile(u"C:\\WIN", u"logo.sys", small, 6));
-    EXPECT_EQ(std::u16string(small), u"C:\\lo");
-}
-
-TEST(StartupLogo, EntryChoiceCoversEveryEntryEvenly) {
-    EXPECT_EQ(logoEntryNumber(12345, 0), 0);
-    for (int32_t r : {0, 1, 32767})
-        EXPECT_EQ(logoEntryNumber(r, 1), 1);
-    int counts[5] = {};
-    for (int32_t r = 0; r < 32768; ++r) {
-        int32_t k = logoEntryNumber(r, 5);
-        ASSERT_GE(k, 1);
-        ASSERT_LE(k, 5);
-        ++counts[k - 1];
-    }
-    for (int c : counts)
-        EXPECT_NEAR(c, 32768 / 5, 2);
-}
-
-TEST(StartupLogo, BackupIsExpectedUnlessTheFirstStartFoundNoLogo) {
-    EXPECT_TRUE(logoBackupExpected(false, 0));
-    EXPECT_TRUE(logoBackupExpected(true, 1));
-    EXPECT_FALSE(logoBackupExpected(true, 2));
-    EXPECT_TRUE(logoBackupExpected(true, 7));
 }

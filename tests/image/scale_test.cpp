@@ -1,5 +1,5 @@
-// Scaling and the start-up logo: sizes, the resampler's pixel choice, output
-// headers and tables, every source form, cancellation.
+// Scaling and the start-up logo: sizes, the resampler's pixel choice, every
+// source form (a cancelled stretch is the desktop tests').
 #include <gtest/gtest.h>
 
 #include "image/scale.h"
@@ -9,64 +9,41 @@ using namespace imgtest;
 
 namespace {
 
-struct Scaled {
-    int result;
-    int32_t width, height;
-    Bytes file;
-};
-
-Scaled scale(TempDir& dir, const Dib& picture, int32_t w, int32_t h, int32_t keepAspect = 0) {
+// The BMP made of `picture` at w x h.
+Bytes scaled(TempDir& dir, const Dib& picture, int32_t w, int32_t h) {
     std::u16string out = dir.file(u"out.bmp");
-    Scaled s{0, w, h, {}};
-    s.result = scaleToFile(entryFor(writeTemp(dir, picture.file())), out.c_str(), &s.width, &s.height,
-                           keepAspect, 0);
-    s.file = readAll(out);
+    EXPECT_EQ(scaleToFile(entryFor(writeTemp(dir, picture.file())), out.c_str(), &w, &h, 0, 0), 0);
+    Bytes file = readAll(out);
     std::filesystem::remove(std::filesystem::path(out));
-    return s;
+    return file;
 }
 
-int logo(TempDir& dir, const Dib& picture, int32_t fast, Bytes* file) {
+Bytes logo(TempDir& dir, const Dib& picture, int32_t fast) {
     std::u16string out = dir.file(u"logo.sys");
-    int r = buildLogoBitmap(entryFor(writeTemp(dir, picture.file())), out.c_str(), fast);
-    *file = readAll(out);
+    EXPECT_EQ(buildLogoBitmap(entryFor(writeTemp(dir, picture.file())), out.c_str(), fast), 1);
+    Bytes file = readAll(out);
     std::filesystem::remove(std::filesystem::path(out));
-    return r;
+    return file;
 }
-
-constexpr size_t kLogoFileBytes = 14 + 40 + 1024 + 320 * 400;
 
 } // namespace
 
-TEST(Scale, KeepAspectFitsTheBoxOnOneSide) {
-    const struct {
-        int32_t srcW, srcH, boxW, boxH, w, h;
-    } cases[] = {
+TEST(Scale, KeepAspectFitsTheBoxAndTheResamplerTakesThePixelUnderEachCentre) {
+    const int32_t fits[][6] = {
         {1600, 1200, 1024, 768, 1024, 768}, // equal ratios keep the height
-        {1000, 500, 800, 600, 800, 400},    {500, 1000, 800, 600, 300, 600},
+        {1000, 500, 800, 600, 800, 400}, {500, 1000, 800, 600, 300, 600},
         {100, 50, 1024, 768, 1024, 512}, // enlarged too
         {1, 5000, 800, 600, 1, 600},     // never 0 wide
     };
-    for (const auto& c : cases) {
-        int32_t w = c.boxW, h = c.boxH;
-        fitInBox(c.srcW, c.srcH, &w, &h);
-        EXPECT_EQ(w, c.w) << c.srcW << "x" << c.srcH;
-        EXPECT_EQ(h, c.h) << c.srcW << "x" << c.srcH;
+    for (const auto& c : fits) {
+        int32_t w = c[2], h = c[3];
+        fitInBox(c[0], c[1], &w, &h);
+        EXPECT_EQ(std::make_pair(w, h), std::make_pair(c[4], c[5])) << c[0] << "x" << c[1];
     }
-    // The whole path: a 1000 x 500 picture into 800 x 600 is written 800 x 400.
-    TempDir dir;
-    Scaled s = scale(dir, dib(1000, 500, 8, Bytes(1000 * 500, 0), {1, 2, 3, 0}), 800, 600, 1);
-    ASSERT_EQ(s.result, 0);
-    EXPECT_EQ(s.width, 800);
-    EXPECT_EQ(s.height, 400);
-    EXPECT_EQ(get32(s.file, 22), 400u);
-}
-
-TEST(Scale, ResamplerTakesThePixelUnderEachOutputCentre) {
-    // Symmetric choice when reducing; no overflow at the largest side.
-    EXPECT_EQ(resampleIndex(0, 4, 2), 1u);
-    EXPECT_EQ(resampleIndex(1, 4, 2), 3u);
-    EXPECT_EQ(resampleIndex(0, 7, 1), 3u);
-    EXPECT_EQ(resampleIndex(65534, 65535, 65535), 65534u);
+    // Symmetric when reducing: source pixel (2i + 1) * n / 2m.
+    const uint32_t picks[][4] = {{0, 4, 2, 1}, {1, 4, 2, 3}, {0, 7, 1, 3}, {65534, 65535, 65535, 65534}};
+    for (const auto& p : picks)
+        EXPECT_EQ(resampleIndex(p[0], p[1], p[2]), p[3]) << p[0] << " of " << p[2] << " from " << p[1];
 }
 
 TEST(Scale, EverySourceFormBecomesPlainRowsOfItsBitCountAndTable) {
@@ -77,119 +54,55 @@ TEST(Scale, EverySourceFormBecomesPlainRowsOfItsBitCountAndTable) {
     core.headerSize = 12;
     Bytes coreTable;
     for (uint8_t i = 0; i < 16; ++i) {
-        const uint8_t entry[4] = {i, static_cast<uint8_t>(2 * i), static_cast<uint8_t>(3 * i), 0};
-        core.table.insert(core.table.end(), entry, entry + 3);
-        coreTable.insert(coreTable.end(), entry, entry + 4);
+        core.table.insert(core.table.end(), {i, uint8_t(2 * i), uint8_t(3 * i)});
+        coreTable.insert(coreTable.end(), {i, uint8_t(2 * i), uint8_t(3 * i), 0});
     }
     const Bytes mono = {0, 0, 0, 0, 255, 255, 255, 0}, rleTable = {1, 2, 3, 0, 4, 5, 6, 0, 7, 8, 9, 0};
-    const Dib up = rgb24(2, 2, [&](int32_t x, int32_t y) { return quad(x, 1 - y); });
-    const Dib f16 = dib(1, 1, 16, {0xE0, 0x07, 0, 0}).withMasks(0xF800, 0x07E0, 0x001F);
-    const Dib f32 = dib(1, 1, 32, {0x10, 0x20, 0x30, 0}).withMasks(0xFF, 0xFF00, 0xFF0000);
-    // A run of two 1s, end of line, one 2 (the rest never written stays 0),
-    // end of picture.
-    const Dib rle8 = dib(2, 2, 8, {2, 1, 0, 0, 1, 2, 0, 1}, rleTable, kBiRle8);
-    // Alternating nibbles, then an absolute run past the right edge.
-    const Dib rle4 = dib(5, 1, 4, {3, 0x12, 0, 3, 0x34, 0x50, 0, 1}, Bytes(24, 0), kBiRle4);
-    Dib rleCut = dib(2, 2, 8, {0, 9, 1, 2}, rleTable, kBiRle8); // absolute run longer than the block
-    rleCut.sizeImage = 1000;
+    // RLE8: a run of two 1s, end of line, one 2, end of picture (the rest 0).
+    // RLE4: alternating nibbles, then an absolute run past the right edge.
     const struct {
         const char* what;
         Dib picture;
         int32_t width, height;
         Bytes table, pixels;
     } cases[] = {
-        {"24 bits doubled", up, 4, 4, {}, doubled},
+        {"24 bits doubled", rgb24(2, 2, [&](int32_t x, int32_t y) { return quad(x, 1 - y); }), 4, 4, {}, doubled},
         {"24 bits top-down", rgb24(2, -2, quad), 4, 4, {}, doubled},
         {"4-bit core header", core, 8, 2, coreTable, {0x11, 0x22, 0x33, 0xFF, 0x11, 0x22, 0x33, 0xFF}},
         {"1 bit: columns 1, 4, 6", dib(8, 1, 1, {0x52, 0, 0, 0}, mono), 3, 1, mono, {0xA0, 0, 0, 0}},
-        {"5-6-5 green to 5-5-5", f16, 1, 1, {}, {0xE0, 0x03, 0, 0}},
-        {"32-bit fields, red and blue swapped", f32, 1, 1, {}, {0x30, 0x20, 0x10, 0}},
-        {"RLE8", rle8, 2, 2, rleTable, {1, 1, 0, 0, 2, 0, 0, 0}},
-        {"RLE4", rle4, 5, 1, Bytes(24, 0), {0x12, 0x13, 0x40, 0}},
-        {"RLE cut at the end of the block", rleCut, 2, 2, rleTable, Bytes(8, 0)},
+        {"5-6-5 green to 5-5-5", dib(1, 1, 16, {0xE0, 0x07, 0, 0}).withMasks(0xF800, 0x07E0, 0x001F), 1, 1, {},
+         {0xE0, 0x03, 0, 0}},
+        {"RLE8", dib(2, 2, 8, {2, 1, 0, 0, 1, 2, 0, 1}, rleTable, kBiRle8), 2, 2, rleTable, {1, 1, 0, 0, 2, 0, 0, 0}},
+        {"RLE4", dib(5, 1, 4, {3, 0x12, 0, 3, 0x34, 0x50, 0, 1}, Bytes(24, 0), kBiRle4), 5, 1, Bytes(24, 0),
+         {0x12, 0x13, 0x40, 0}},
     };
     TempDir dir;
     for (const auto& c : cases) {
-        Scaled s = scale(dir, c.picture, c.width, c.height);
-        ASSERT_EQ(s.result, 0) << c.what;
-        ASSERT_GE(s.file.size(), 54u) << c.what;
-        EXPECT_EQ(get32(s.file, 28) & 0xFFFF, c.picture.bitCount) << c.what;
-        EXPECT_EQ(get32(s.file, 30), kBiRgb) << c.what;
-        EXPECT_EQ(get32(s.file, 46), c.table.size() / 4) << c.what; // biClrUsed: the source's entries
-        uint32_t offBits = get32(s.file, 10);
-        ASSERT_LE(offBits, s.file.size()) << c.what;
-        EXPECT_EQ(Bytes(s.file.begin() + 54, s.file.begin() + offBits), c.table) << c.what;
-        EXPECT_EQ(Bytes(s.file.begin() + offBits, s.file.end()), c.pixels) << c.what;
+        // biClrUsed: the source's entries
+        EXPECT_EQ(scaled(dir, c.picture, c.width, c.height), dib(c.width, c.height, c.picture.bitCount, c.pixels, c.table).file())
+            << c.what;
     }
 }
 
-TEST(Scale, FailuresAndCancelLeaveTheOutputAlone) {
+TEST(Logo, FixedPaletteForTrueColourAndTheSourcesOwnTableOtherwise) {
     TempDir dir;
-    // Neither BMP nor JPEG: an existing output file stays as it was.
-    std::u16string out = dir.file(u"keep.bmp");
-    writeAll(out, Bytes{1, 2, 3});
-    int32_t w = 10, h = 10;
-    WallpaperEntry text = entryFor(writeTemp(dir, Bytes{'h', 'e', 'l', 'l', 'o'}, u".txt"));
-    EXPECT_EQ(scaleToFile(text, out.c_str(), &w, &h, 0, 0), 1);
-    EXPECT_EQ(readAll(out), (Bytes{1, 2, 3}));
-    EXPECT_EQ(w, 10);
-
-    Dib d = solid24(1, 1, 0x010203);
-    EXPECT_EQ(scale(dir, d, 0, 4).result, 1);
-
-    AbortRequest = 1; // the cancel menu (allowInput 0): 2 and no file
-    Scaled c = scale(dir, d, 5, 5);
-    AbortRequest = 0;
-    EXPECT_EQ(c.result, 2);
-    EXPECT_TRUE(c.file.empty());
-    EXPECT_EQ(c.width, 5);
-}
-
-TEST(Logo, FixedPaletteForTrueColourWithTheFastOption) {
-    TempDir dir;
-    Bytes f;
-    Dib picture =
-        rgb24(3, 2, [](int32_t x, int32_t) { return x == 0 ? 0xFFFFFFu : (x == 1 ? 0x0033FFu : 0u); });
-    ASSERT_EQ(logo(dir, picture, 1, &f), 1);
-    ASSERT_EQ(f.size(), kLogoFileBytes);
-    EXPECT_EQ(get32(f, 10), 1078u);
-    EXPECT_EQ(get32(f, 18), 320u);
-    EXPECT_EQ(get32(f, 22), 400u);
-    EXPECT_EQ(get32(f, 46), 256u);
-    EXPECT_EQ(get32(f, 50), 246u);
-    EXPECT_EQ(get32(f, 54 + 4 * 2), 0x111111u);  // greys step 9, 8, ...
-    EXPECT_EQ(get32(f, 54 + 4 * 30), 0xFFFFFFu); // ... to white
-    EXPECT_EQ(get32(f, 54 + 4 * 67), 0x330000u); // 31 + 36: the cube, blue fastest
-    EXPECT_EQ(get32(f, 54 + 4 * 245), 0xFFFFCCu);
-    for (int i = 246; i < 256; ++i)
-        EXPECT_EQ(get32(f, 54 + 4 * i), 0u) << i;
-    // Left third white (entry 30), middle the exact cube colour, right black.
-    const uint8_t* top = &f[1078 + 399 * 320];
-    EXPECT_EQ(top[0], 30);
-    EXPECT_EQ(top[150], 31 + 6 * 1 + 5);
-    EXPECT_EQ(top[319], 0);
-
+    using U = std::vector<uint32_t>;
+    // White, a cube colour, black on the fixed palette: greys step 9, 8, ...
+    // to white (entry 30), then the cube, blue fastest.
+    Bytes f = logo(dir, rgb24(3, 2, [](int32_t x, int32_t) { return x == 0 ? 0xFFFFFFu : (x == 1 ? 0x0033FFu : 0u); }),
+                   1);
+    ASSERT_EQ(f.size(), 14u + 40 + 1024 + 320 * 400);
+    auto top = [&](int32_t x) { return uint32_t(f[1078 + 399 * 320 + x]); };
+    EXPECT_EQ(U({get32(f, 10), get32(f, 46), get32(f, 50), get32(f, 54 + 4 * 2), get32(f, 54 + 4 * 30),
+                 get32(f, 54 + 4 * 67), get32(f, 54 + 4 * 246), top(0), top(150), top(319)}),
+              U({1078, 256, 246, 0x111111, 0xFFFFFF, 0x330000, 0, 30, 31 + 6 * 1 + 5, 0}));
+    // Red, green; index 7 is past the table and reads as black, as far from
+    // red as from green: the lower index wins. Later entries are zero.
+    f = logo(dir, dib(2, 1, 4, {0x17, 0, 0, 0}, {0, 0, 200, 0, 0, 200, 0, 0}), 0);
+    EXPECT_EQ(U({get32(f, 50), get32(f, 54), get32(f, 54 + 8), top(0), top(319)}), U({2, 0xC80000, 0, 1, 0}));
+    // True colour without the fast option gets a reduction of its own.
+    EXPECT_EQ(get32(logo(dir, rgb24(2, 1, [](int32_t x, int32_t) { return x ? 0xFF0000u : 0x0000FFu; }), 0), 50), 2u);
     AbortRequest = 1; // a cancelled run counts as done, without a file
-    EXPECT_EQ(logo(dir, solid24(1, 1, 0x010203), 1, &f), 1);
+    EXPECT_TRUE(logo(dir, solid24(1, 1, 0x010203), 1).empty());
     AbortRequest = 0;
-    EXPECT_TRUE(f.empty());
-}
-
-TEST(Logo, PalettePictureKeepsItsTableAndReducedPictureItsOwn) {
-    TempDir dir;
-    Bytes f;
-    // Red, green; index 7 is past the table and reads as black.
-    ASSERT_EQ(logo(dir, dib(2, 1, 4, {0x17, 0, 0, 0}, {0, 0, 200, 0, 0, 200, 0, 0}), 0, &f), 1);
-    EXPECT_EQ(get32(f, 50), 2u);
-    EXPECT_EQ(get32(f, 54), 0xC80000u);
-    EXPECT_EQ(get32(f, 54 + 8), 0u); // entries past the meaningful ones are zero
-    const uint8_t* top = &f[1078 + 399 * 320];
-    EXPECT_EQ(top[0], 1);
-    EXPECT_EQ(top[319], 0); // black is as far from red as from green: the lower index wins
-
-    // A true-colour picture without the fast option gets its own reduction.
-    ASSERT_EQ(logo(dir, rgb24(2, 1, [](int32_t x, int32_t) { return x ? 0xFF0000u : 0x0000FFu; }), 0, &f), 1);
-    EXPECT_EQ(f.size(), kLogoFileBytes);
-    EXPECT_EQ(get32(f, 46), 256u);
-    EXPECT_EQ(get32(f, 50), 2u);
 }

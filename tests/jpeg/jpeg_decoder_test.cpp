@@ -1,15 +1,11 @@
-// Crafted streams for every fault the decoder raises and the header rules
-// around them, row delivery, bad input, and the transforms and colour
-// conversion block by block.
+// A crafted stream for every fault the decoder raises, accepted ones at its
+// limits, and the SIMD transform (real pictures: djpeg's; random: fuzzer's).
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cmath>
 #include <cstring>
-#include <filesystem>
 #include <random>
+#include <tuple>
 
-#include "image/jpeg/jpeg_colour.h"
 #include "image/jpeg/jpeg_decoder.h"
 #include "image/jpeg/jpeg_idct.h"
 #include "image/jpeg/memory_source.h"
@@ -29,25 +25,18 @@ Bytes picture(const Bytes& extra, const Bytes& sof = frame(0xC0, 16, 16, kGrey),
 }
 Bytes withSof(const Bytes& sof) { return picture({}, sof); }
 Bytes withSos(const Bytes& sos, const Bytes& t = tables()) { return picture({}, frame(0xC0, 16, 16, kGrey), sos, t); }
-Bytes withComponents(const std::vector<Component>& comps, const std::vector<uint8_t>& ids) {
-    return picture({}, frame(0xC0, 16, 16, comps), scanHeader(ids));
-}
-using Acs = std::initializer_list<std::pair<uint8_t, int32_t>>;
-// Scan data: optionally a flat block and a DC of 0, then `ones` AC coefficients -1 and the given ones.
-Bytes coded(bool afterFlatBlock, int32_t ones, Acs acs) {
+// 8x16 grey: a flat block, then a DC of 0, `ones` AC coefficients -1 and one more.
+Bytes secondBlock(int32_t ones, uint8_t symbol = 0x00, int32_t value = 0) {
     ScanWriter w;
-    if (afterFlatBlock) w.flatBlock(), w.dc(0);
+    w.flatBlock(), w.dc(0);
     for (int32_t i = 0; i < ones; ++i) w.ac(0x01, -1);
-    for (const auto& [symbol, value] : acs) w.ac(symbol, value);
-    return w.finish();
-}
-Bytes secondBlock(int32_t ones, Acs acs) { // 8x16 grey
-    return join({soi(), tables(), frame(0xC0, 8, 16, kGrey), scanHeader({1}), coded(true, ones, acs), eoi()});
+    w.ac(symbol, value);
+    return join({soi(), tables(), frame(0xC0, 8, 16, kGrey), scanHeader({1}), w.finish(), eoi()});
 }
 Bytes progressive(const Bytes& sos, const Bytes& data = flatScan(6)) {
     return join({soi(), tables(), frame(0xC2, 16, 16, kColour), sos, data, eoi()});
 }
-Bytes behind(const Bytes& front, const Bytes& stream = flatGrey(16, 16)) { return join({front, stream}); }
+Bytes behind(const Bytes& front) { return join({front, flatGrey(16, 16)}); }
 // 32x16 grey with a restart after every MCU: these markers after the first
 // MCUs, junk bytes before the first marker.
 Bytes restarts(const Bytes& markers, size_t junk = 0) {
@@ -72,25 +61,20 @@ struct FaultCase {
 };
 
 std::vector<FaultCase> faultCases() {
-    const Bytes grey16 = flatGrey(16, 16), rst = {0xD0, 0xD1, 0xD2, 0xD3, 0xD4, 0xD5, 0xD6};
+    const Bytes rst = {0xD0, 0xD1, 0xD2, 0xD3, 0xD4, 0xD5, 0xD6};
     Bytes shortQuant = quantTable(1), longSof = frame(0xC0, 16, 16, kGrey), wideQuant = {0x11};
     shortQuant[3] -= 1; // one byte of the table lies outside the segment
     longSof[3] += 1, longSof.push_back(0);
     for (int32_t i = 0; i < 64; ++i) wideQuant.insert(wideQuant.end(), {0x00, 0x01});
     const Bytes com = segment(0xFE, {'h', 'i'});
     Bytes cutScan = flatGrey(256, 64); // 256 blocks of 8 bits
-    Bytes cutRestarts =
-        join({soi(), tables(), segment(0xDD, {0, 4}), frame(0xC0, 256, 64, kGrey), scanHeader({1})});
-    for (int32_t i = 0; i < 30; ++i) cutRestarts = join({cutRestarts, flatScan(4), {0xFF, uint8_t(0xD0 + i % 8)}});
-    cutScan.resize(cutScan.size() - 100), cutRestarts.resize(300);
+    cutScan.resize(cutScan.size() - 100);
     const std::vector<Component> five = {{1, 1, 1, 0}, {2, 1, 1, 0}, {3, 1, 1, 0}, {4, 1, 1, 0}, {5, 1, 1, 0}};
     const Bytes c3 = {1, 2, 3};
     return {
-        // Tables.
         {"DHT of 256 symbols", picture(segment(0xC4, {0, 0, 0, 0, 0, 0, 0, 0, 255, 1, 0, 0, 0, 0, 0, 0, 0})),
          -200, kConstructor},
         {"DHT slot 8", picture(acTable(0x14)), -201, kConstructor},
-        {"DHT length 1", picture({0xFF, 0xC4, 0x00, 0x01}), -202, kConstructor},
         {"DHT without its symbol",
          picture({0xFF, 0xC4, 0, 19, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}), -202, kConstructor},
         {"DQT length 1", picture({0xFF, 0xDB, 0x00, 0x01}), -203, kConstructor},
@@ -99,293 +83,79 @@ std::vector<FaultCase> faultCases() {
         {"DHT class 0 id 4 is AC 0; 16-bit DQT", picture({}, frame(0xC0, 16, 16, {{1, 1, 1, 1}}), scanHeader({1}),
                                                           join({segment(0xDB, wideQuant), dcTable(), acTable(4)})),
          0, kNone},
-        // Frame header and the markers before it.
         {"12-bit", withSof(frame(0xC0, 16, 16, kGrey, 12)), -205, kConstructor},
-        {"height 0", withSof(frame(0xC0, 16, 0, kGrey)), -206, kConstructor},
         {"height 8193", withSof(frame(0xC0, 16, 8193, kGrey)), -206, kConstructor},
-        {"width 0", withSof(frame(0xC0, 0, 16, kGrey)), -207, kConstructor},
         {"width 8193", withSof(frame(0xC0, 8193, 16, kGrey)), -207, kConstructor},
         {"5 components", withSof(frame(0xC0, 16, 16, five)), -208, kConstructor},
         {"SOF length", withSof(longSof), -209, kConstructor},
         {"lossless SOF3", withSof(frame(0xC3, 16, 16, kGrey)), -218, kConstructor},
         {"SOF9 arithmetic", withSof(frame(0xC9, 16, 16, kGrey)), -215, kConstructor},
-        {"EOI before a frame", join({soi(), eoi()}), -218, kConstructor},
         {"APP1 length 1", picture({0xFF, 0xE1, 0x00, 0x01}), -210, kConstructor},
         {"DRI length 5", picture(segment(0xDD, {0, 0, 1})), -211, kConstructor},
-        {"DAC", picture(segment(0xCC, {0, 0})), -215, kConstructor},
         {"TEM", picture({0xFF, 0x01}), -216, kConstructor},
-        {"RST3", picture({0xFF, 0xD3}), -216, kConstructor},
-        {"empty APP0, fill bytes", picture(join({segment(0xE0, {}), {0xFF, 0xFF}})), 0, kNone},
-        {"APPn, COM and DNL anywhere",
-         join({soi(), com, segment(0xE0, {'J', 'F', 'I', 'F', 0}), tables(), frame(0xC0, 16, 16, kGrey), com,
+        {"APPn, COM and DNL anywhere, fill bytes",
+         join({soi(), com, segment(0xE0, {}), tables(), frame(0xC0, 16, 16, kGrey), com, {0xFF, 0xFF},
                scanHeader({1}), flatScan(4), segment(0xDC, {0, 16}), com, segment(0xEF, {1, 2, 3}), eoi()}),
          0, kNone},
         // SOI must end within the first 512 bytes and be followed by FF.
-        {"SOI after 100 bytes", behind(Bytes(100, 0x20)), 0, kNone},
         {"SOI ending at offset 512", behind(Bytes(511, 0x00)), 0, kNone},
         {"SOI ending at offset 513", behind(Bytes(512, 0x00)), -217, kConstructor},
-        {"SOI after 600 bytes", behind(Bytes(600, 0x20)), -217, kConstructor},
-        {"SOI without FF after it", behind({0x00, 0xFF, 0xD8, 0x00}, Bytes(grey16.begin() + 2, grey16.end())), -217,
-         kConstructor},
-        {"empty stream", {}, -217, kConstructor},
-        {"source failing at once", grey16, -232, kConstructor, 0, 1},
-        // Scan header and what it refers to.
         {"SOS of 0 components", withSos(segment(0xDA, {0, 0, 63, 0})), -212, kBegin},
-        {"SOS length", withSos(segment(0xDA, {1, 1, 0, 0, 63})), -212, kBegin},
-        {"SOS of 5 components", withSos(scanHeader({1, 1, 1, 1, 1})), -212, kBegin},
         {"unknown component", withSos(scanHeader({7})), -213, kBegin},
         {"no DC table", withSos(scanHeader({1}), join({quantTable(), acTable()})), -223, kBegin},
-        {"no AC table", withSos(scanHeader({1}), join({quantTable(), dcTable()})), -223, kBegin},
-        {"DC selector 4", withSos(segment(0xDA, {1, 1, 0x40, 0, 63, 0})), -223, kBegin},
         {"no quantisation table", withSos(scanHeader({1}), join({dcTable(), acTable()})), -222, kBegin},
-        {"quantisation selector 9", withComponents({{1, 1, 1, 9}}, {1}), -222, kBegin},
-        {"no scan at all", join({soi(), tables(), frame(0xC0, 16, 16, kGrey), eoi()}), -216, kBegin},
-        {"second frame", withSos(frame(0xC0, 16, 16, kGrey)), -216, kBegin},
         {"14 blocks per MCU", picture({}, frame(0xC0, 16, 16, kColour), scanHeader({1, 1, 1, 2})), -229, kBegin},
-        // Components and sampling factors.
-        {"2 components", withComponents({{1, 1, 1, 0}, {2, 1, 1, 0}}, {1, 2}), -225, kBegin},
-        {"4 components", withComponents({{1, 1, 1, 0}, {2, 1, 1, 0}, {3, 1, 1, 0}, {4, 1, 1, 0}}, {1, 2, 3, 4}),
-         -225, kBegin},
-        {"Cb 2x1", withComponents({{1, 2, 2, 0}, {2, 2, 1, 0}, {3, 1, 1, 0}}, c3), -226, kBegin},
-        {"Y 3x1", withComponents({{1, 3, 1, 0}, {2, 1, 1, 0}, {3, 1, 1, 0}}, c3), -226, kBegin},
-        {"grey factor 0 across", withComponents({{1, 0, 1, 0}}, {1}), -226, kBegin},
-        {"grey factor 0 down", withComponents({{1, 1, 0, 0}}, {1}), -226, kBegin},
-        {"grey 3x2, decoded in 8x8 units", withComponents({{1, 3, 2, 0}}, {1}), 0, kNone},
-        // Coefficients beyond the block (0x21: run 2 at position 62; ZRLs from 1 reach 65).
-        {"run past 63", secondBlock(61, {{0x21, 1}}), -227, kRows},
-        {"ZRL past 63", secondBlock(0, {{0xF0, 0}, {0xF0, 0}, {0xF0, 0}, {0x0A, 1}, {0xF0, 0}}), -227, kRows},
-        {"all 63 AC positions", secondBlock(63, {}), 0, kNone},
+        {"2 components", picture({}, frame(0xC0, 16, 16, {{1, 1, 1, 0}, {2, 1, 1, 0}}), scanHeader({1, 2})), -225, kBegin},
+        {"Cb 2x1", picture({}, frame(0xC0, 16, 16, {{1, 2, 2, 0}, {2, 2, 1, 0}, {3, 1, 1, 0}}), scanHeader(c3)), -226, kBegin},
+        {"grey 3x2, decoded in 8x8 units", picture({}, frame(0xC0, 16, 16, {{1, 3, 2, 0}}), scanHeader({1})), 0, kNone},
+        // Coefficients beyond the block (0x21: run 2 at position 62).
+        {"run past 63", secondBlock(61, 0x21, 1), -227, kRows},
+        {"all 63 AC positions", secondBlock(63), 0, kNone},
         // Restart markers, looked for within 1536 bytes of the data.
-        {"RST0..RST6", restarts(rst), 0, kNone},
-        {"RST out of sequence", restarts({0xD0, 0xD1, 0xD3, 0xD4, 0xD5, 0xD6, 0xD7}), -228, kRows},
-        {"RST missing", restarts({0xD0, 0xD1, 0xD2}), -228, kRows},
         {"1000 bytes before RST0", restarts(rst, 1000), 0, kNone},
-        {"1600 bytes before RST0", restarts(rst, 1600), -228, kRows},
-        // A file cut inside the scan reads on as 1-bits; only a restart due after the end notices.
+        {"RST out of sequence", restarts({0xD0, 0xD1, 0xD3, 0xD4, 0xD5, 0xD6, 0xD7}), -228, kRows},
+        // A file cut inside the scan reads on as 1-bits.
         {"cut scan without restarts", cutScan, 0, kNone},
-        {"cut scan with restarts", cutRestarts, -228, kRows},
         {"source failing inside the scan", flatGrey(8192, 64), -232, kRows, 100, 45},
-        // Progressive scans.
         {"AC scan over 2 components", progressive(scanHeader({1, 2}, 1, 63, 0)), -230, kBegin},
-        {"end before start", progressive(scanHeader({1}, 5, 4, 0)), -230, kBegin},
-        {"end 64", progressive(scanHeader({1}, 1, 64, 0)), -230, kBegin},
-        {"DC scan with AC", progressive(scanHeader(c3, 0, 5, 0)), -230, kBegin},
         {"Ah 2 Al 0", progressive(scanHeader(c3, 0, 0, 0x20)), -231, kBegin},
         {"DC first with Al 1", progressive(scanHeader(c3, 0, 0, 0x01)), 0, kNone},
-        {"AC refinement of size 2", progressive(scanHeader({2}, 1, 63, 0x10), coded(false, 0, {{0x02, 1}})), -227,
-         kBegin},
-        {"AC first past 63",
-         progressive(scanHeader({2}, 1, 63, 0),
-                     coded(false, 0, {{0x0A, 1}, {0xF0, 0}, {0xF0, 0}, {0xF0, 0}, {0x0A, 1}, {0xF0, 0}})),
-         -227, kBegin},
+        {"progressive without any scan", progressive({}, {}), 0, kNone},
+        {"8192 wide", flatGrey(8192, 8), 0, kNone},
+        {"8192 high", flatGrey(8, 8192), 0, kNone},
     };
 }
 
 TEST(JpegFaults, EveryCraftedStreamEndsInItsCodeAtItsStage) {
-    for (const FaultCase& c : faultCases()) {
+    for (const FaultCase& c : faultCases())
         for (bool fast : {false, true}) {
             SCOPED_TRACE(std::string(c.what) + (fast ? " (fast)" : " (accurate)"));
             const Decoded d = decode(c.stream, fast, c.chunkLimit, c.failAtRead);
-            const Stage stage = d.constructorCode != 0 ? kConstructor
-                                : d.beginResult != 0   ? kBegin
-                                : d.lastResult != 1    ? kRows
-                                                       : kNone;
-            EXPECT_EQ(d.errorCode, c.code);
-            EXPECT_EQ(stage, c.stage);
-            EXPECT_EQ(d.brokenRule, "");
+            const Stage stage = d.constructorCode ? kConstructor : d.beginResult ? kBegin : d.lastResult != 1 ? kRows : kNone;
+            EXPECT_EQ(std::make_tuple(d.errorCode, stage, d.brokenRule), std::make_tuple(c.code, c.stage, std::string()));
             EXPECT_EQ(stage == kRows ? d.lastResult : -227, -227); // every fault while delivering rows reads -227
         }
-    }
 }
 
-// Colour 17 wide, 2x2: 68-byte rows over two MCU rows; odd rows of an MCU
-// row come from the second row buffer. The largest accepted pictures, and
-// one without any scan (mid-grey).
-TEST(JpegRows, RowBuffersAndPictureSizes) {
-    const Bytes wide = flatColour(17, 17, 2, 2);
-    for (bool fast : {false, true}) {
-        MemorySource source(wide.data(), wide.size());
-        JpegDecoder d(&source, fast);
-        EXPECT_EQ(d.componentCount(), 3);
-        ASSERT_EQ(d.begin(), 0);
-        EXPECT_EQ(d.bytesPerPixel(), 4);
-        const uint8_t* line = nullptr;
-        uint32_t bytes = 0;
-        std::vector<const uint8_t*> rows;
-        for (; d.decodeScanLine(&line, &bytes) == 0; rows.push_back(line)) EXPECT_EQ(bytes, 68u);
-        ASSERT_EQ(rows.size(), 17u);
-        for (size_t i = 0; i < rows.size(); ++i) EXPECT_EQ(rows[i], rows[i % 2]) << "row " << i;
-        EXPECT_NE(rows[0], rows[1]);
-        EXPECT_EQ(decode(flatGrey(8192, 8), fast).rows, 8);
-        EXPECT_EQ(decode(flatColour(16, 8192, 2, 2), fast).rows, 8192);
-        EXPECT_EQ(decode(flatGrey(1, 1), fast).samples, Bytes{128});
-        EXPECT_EQ(decode(progressive({}, {}), fast).samples, Bytes(16 * 16 * 3, 128));
-    }
-}
-
-// DC = (sample - 128) * 8 with quantisation 1; 1x1 and 2x1 chroma.
-TEST(JpegRows, ColourConversionAtTheLimits) {
-    const int32_t cases[][6] = {
-        {-1024, 0, 0, 0, 0, 0},         // Y 0, Cb = Cr = 128: G gets (0 + 32768) >> 16 = 0
-        {1016, 0, 1016, 255, 164, 255}, // Y 255, Cr 255: R clamps at 255
-        {0, 0, 0, 128, 128, 128},
-        {0, -1024, -1024, 0, 255, 0}, // Cb = Cr = 0: R and B clamp at 0, G at 255
-    };
-    for (const auto& e : cases) {
-        for (uint8_t h : {1, 2}) {
-            for (bool fast : {false, true}) {
-                const Bytes rgb = decode(flatColour(8 * h, 8, h, 1, e[0], e[1], e[2]), fast).samples;
-                ASSERT_GE(rgb.size(), 3u);
-                EXPECT_EQ(Bytes(rgb.begin(), rgb.begin() + 3), Bytes({uint8_t(e[3]), uint8_t(e[4]), uint8_t(e[5])}))
-                    << e[0] << " " << e[1] << " " << e[2] << " h " << int(h);
-            }
-        }
-    }
-}
-
-// FF 00 in the scan is a data byte FF; FF FF D9 is an EOI after a fill byte;
-// a restart starts the DC prediction anew.
-TEST(JpegRows, StuffedBytesFillBytesAndRestarts) {
-    ScanWriter w;
-    for (int32_t i = 0; i < 16; ++i) w.flatBlock(i % 2 == 0 ? 1023 : -1023);
-    const Bytes data = w.finish(), stuffed = {0xFF, 0x00};
-    ASSERT_NE(std::search(data.begin(), data.end(), stuffed.begin(), stuffed.end()), data.end());
-    const Bytes stream =
-        join({soi(), tables(), frame(0xC0, 32, 32, kGrey), scanHeader({1}), data, {0xFF, 0xFF, 0xD9}});
-    for (bool fast : {false, true}) {
-        const Decoded d = decode(stream, fast);
-        ASSERT_EQ(d.rows, 32);
-        EXPECT_EQ(d.samples[0], 255); // 128 + 1023 / 8, clamped
-        EXPECT_EQ(d.samples[8], 128); // and back
-        const Bytes r = decode(restarts({0xD0, 0xD1, 0xD2, 0xD3, 0xD4, 0xD5, 0xD6}), fast).samples;
-        EXPECT_GT(r.at(0), 130); // 128 + 40 / 8 in the first interval
-        EXPECT_EQ(r.at(8), 128);
-    }
-}
-
-// Every truncation and random mutations of the fuzzing seeds end in a fault
-// code of the decoder's table or a complete picture, never in a crash (the
-// sanitizer build checks every access), and keep the decoder's contract.
-TEST(JpegBadInput, TruncatedAndMutatedSeedFiles) {
-    const std::filesystem::path seeds = std::filesystem::path(PLOCHAR_SOURCE_DIR) / "fuzz/corpus/fuzz_jpeg_decoder";
-    std::vector<Bytes> streams;
-    std::mt19937 rng(4242);
-    for (const auto& entry : std::filesystem::directory_iterator(seeds)) {
-        if (entry.path().extension() != ".jpg") continue;
-        const Bytes file = readFile(entry.path().string());
-        for (size_t length = 0; length < file.size(); ++length)
-            streams.emplace_back(file.begin(), file.begin() + std::ptrdiff_t(length));
-        for (int32_t round = 0; round < 400; ++round) {
-            Bytes b = file;
-            for (int32_t edits = 1 + int32_t(rng() % 4); edits > 0; --edits) {
-                const size_t at = rng() % b.size();
-                switch (rng() % 4) {
-                case 0: b[at] = static_cast<uint8_t>(rng()); break;
-                case 1: b[at] ^= static_cast<uint8_t>(1u << (rng() % 8)); break;
-                case 2: b[at] = 0xFF; break;
-                default: b.erase(b.begin() + std::ptrdiff_t(at)); break;
-                }
-            }
-            streams.push_back(std::move(b));
-        }
-    }
-    ASSERT_GE(streams.size(), 4 * 400u);
-    for (size_t i = 0; i < streams.size(); ++i) {
-        for (bool fast : {false, true}) {
-            const Decoded d = decode(streams[i], fast);
-            EXPECT_EQ(d.brokenRule, "") << "stream " << i;
-            // -214, -220 and -224 are not in the decoder's table.
-            const bool known = d.errorCode <= -200 && d.errorCode >= -233 && d.errorCode != -214 &&
-                               d.errorCode != -220 && d.errorCode != -224;
-            EXPECT_TRUE(d.errorCode == 0 ? d.lastResult == 1 && d.rows == d.height && d.rowsWellFormed : known)
-                << "stream " << i << ": " << d.errorCode;
-        }
-    }
-}
-
-int16_t scaledQuant(int32_t value, int32_t z) {
-    return static_cast<int16_t>((int64_t(value) * jpeg::kAanScale[z] + 2048) >> 12);
-}
-
+// Ordinary blocks, sparse ones, and wild values that overflow 16 bits, also
+// with wild quantisation.
 TEST(JpegTransforms, SimdAndScalarFastTransformsAgreeOnEverySample) {
     if (!jpeg::idctFastHasSimd()) GTEST_SKIP() << "this build has no SIMD transform";
     std::mt19937 rng(20261206);
     int16_t coefs[64], quant[64];
     uint8_t simd[64], scalar[64];
     for (int32_t round = 0; round < 200000; ++round) {
-        // Ordinary blocks, sparse ones, and wild values that overflow 16 bits.
         const int32_t kind = round % 4;
         for (int32_t z = 0; z < 64; ++z) {
-            quant[z] = scaledQuant(kind == 3 ? int32_t(rng() % 65536) : 1 + int32_t(rng() % 100), z);
-            int32_t c = 0;
-            if (kind == 0) c = int32_t(rng() % 61) - 30;
-            if (kind == 1 && rng() % 8 == 0) c = int32_t(rng() % 2047) - 1023;
-            if (kind >= 2) c = int32_t(rng() % 65536) - 32768;
-            coefs[z] = static_cast<int16_t>(c);
+            const int32_t q = kind == 3 ? int32_t(rng() % 65536) : 1 + int32_t(rng() % 100);
+            quant[z] = int16_t((int64_t(q) * jpeg::kAanScale[z] + 2048) >> 12);
+            coefs[z] = int16_t(kind == 0   ? int32_t(rng() % 61) - 30
+                               : kind == 1 ? (rng() % 8 ? 0 : int32_t(rng() % 2047) - 1023)
+                                           : int32_t(rng() % 65536) - 32768);
         }
         jpeg::idctFastSimd(coefs, quant, simd);
         jpeg::idctFastScalar(coefs, quant, scalar);
         ASSERT_EQ(std::memcmp(simd, scalar, 64), 0) << "round " << round;
-    }
-}
-
-// Against the floating-point inverse DCT both integer transforms approximate.
-TEST(JpegTransforms, BothTransformsFollowTheExactInverseDct) {
-    const double pi = 3.14159265358979323846;
-    std::mt19937 rng(7);
-    int32_t worstAccurate = 0, worstFast = 0;
-    for (int32_t round = 0; round < 3000; ++round) {
-        int16_t coefs[64] = {}, dequantised[64] = {}, quant[64];
-        for (int32_t i = 0; i < 1 + round % 20; ++i)
-            coefs[round % 3 == 0 ? i : rng() % 64] = int16_t(int32_t(rng() % 13) - 6);
-        for (int32_t z = 0; z < 64; ++z) {
-            const int32_t q = 8 + int32_t(rng() % 24); // below 8 the scaled table loses the high frequencies
-            quant[z] = scaledQuant(q, z);
-            dequantised[z] = static_cast<int16_t>(coefs[z] * q);
-        }
-        double reference[64];
-        bool inRange = true; // far outside 0..255 the 16-bit path wraps; the corpus and the fuzzer cover that
-        for (int32_t i = 0; i < 64; ++i) {
-            double sum = 0;
-            for (int32_t k = 0; k < 64; ++k) {
-                const int32_t x = i % 8, y = i / 8, u = k % 8, v = k / 8;
-                sum += (u == 0 ? std::sqrt(0.5) : 1) * (v == 0 ? std::sqrt(0.5) : 1) * dequantised[k] *
-                       std::cos((2 * x + 1) * u * pi / 16) * std::cos((2 * y + 1) * v * pi / 16);
-            }
-            reference[i] = sum / 4 + 128;
-            inRange = inRange && reference[i] > -64 && reference[i] < 320;
-        }
-        if (!inRange) continue;
-        uint8_t accurate[64], fast[64];
-        jpeg::idctAccurate(dequantised, accurate);
-        jpeg::idctFast(coefs, quant, fast);
-        for (int32_t i = 0; i < 64; ++i) {
-            const double r = std::fmin(255, std::fmax(0, reference[i]));
-            worstAccurate = std::max(worstAccurate, int32_t(std::ceil(std::fabs(accurate[i] - r) - 0.01)));
-            worstFast = std::max(worstFast, int32_t(std::ceil(std::fabs(fast[i] - r) - 0.01)));
-        }
-    }
-    EXPECT_LE(worstAccurate, 1);
-    EXPECT_LE(worstFast, 6); // 16-bit products, truncation and -30353
-}
-
-TEST(JpegTransforms, ColourConversionMatchesTheTablesForEveryInput) {
-    jpeg::ColourTables tables;
-    tables.build();
-    uint8_t y[256], cb[8], cr[8], fast[32], scalar[32];
-    for (int32_t i = 0; i < 256; ++i) y[i] = static_cast<uint8_t>(i);
-    for (int32_t b = 0; b < 256; ++b) {
-        for (int32_t r = 0; r < 256; ++r) {
-            for (int32_t i = 0; i < 8; ++i) cb[i] = uint8_t(b), cr[i] = uint8_t((r + i * 37) & 255);
-            for (int32_t y0 = 0; y0 < 256; y0 += 8) {
-                jpeg::ycc8(tables, y + y0, cb, cr, fast);
-                jpeg::ycc8Scalar(tables, y + y0, cb, cr, scalar);
-                for (int32_t p = 0; p < 8; ++p) {
-                    ASSERT_EQ(std::memcmp(fast + 4 * p, scalar + 4 * p, 3), 0)
-                        << "Y " << y0 + p << " Cb " << b << " Cr " << int(cr[p]);
-                }
-            }
-        }
     }
 }
 

@@ -1,215 +1,161 @@
-// ApplyWallpaper against the real registry, files and system calls: every
-// kind of picture ends up as our "desktop.bmp" with the right registry
-// values, and every failure is told in the right words.
+// ApplyWallpaper against the real registry, files and system calls, and the
+// cancel poll against a real message queue.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
 #include "desktop/desktop.h"
+#include "desktop/desktop_texts.h"
 #include "desktop_test_support.h"
+#include "image/bmp_file.h"
 #include "image/jpeg_to_bmp.h"
 #include "image/quantize.h"
 #include "image/scale.h"
-#include "platform/cancel.h"
-#include "platform/system_info.h"
+#include "platform/working_folder.h"
 #include "settings/app_settings.h"
 
 using namespace desktest;
+namespace text = desk::text;
 
 namespace {
 
-const wchar_t kDesktopKey[] = L"Control Panel\\Desktop";
+const bool g_boxesGuarded = (plat::setMessageBoxHook(ScriptedBoxes::unexpected), true);
 const plat::ScreenSize kScreen{1024, 768};
 const int32_t kTrueColour = 32, kEightBits = 8;
-const wchar_t* W(const std::u16string& s) { return reinterpret_cast<const wchar_t*>(s.c_str()); }
+using Texts = std::vector<std::u16string>;
+
+std::u16string told(std::u16string format, const std::u16string& path) { return format.replace(format.find(u"%s"), 2, path); }
 
 class ApplyWallpaperTest : public ::testing::Test {
   protected:
     void SetUp() override {
         AppSettings = defaultSettings();
-        AppSettings.autoStretch = 1;
-        AppSettings.reduceColours = 1;
+        AppSettings.autoStretch = 1, AppSettings.reduceColours = 1;
         plat::overrideScreenSize(&kScreen);
         plat::overrideOsVersion(&plat::kWindowsXp);
         plat::overrideDisplayBits(&kTrueColour);
-        AbortRequest = 0;
-        shown = programFile(u"desktop.bmp");
-        temp = programFile(u"~krok1.bmp");
-        remove(shown);
-        remove(temp);
+        remove(shown), remove(temp);
     }
     void TearDown() override {
-        plat::overrideScreenSize(nullptr);
-        plat::overrideOsVersion(nullptr);
-        plat::overrideDisplayBits(nullptr);
+        plat::overrideScreenSize(nullptr), plat::overrideOsVersion(nullptr), plat::overrideDisplayBits(nullptr);
         AbortRequest = 0;
         EXPECT_FALSE(exists(temp)) << "the intermediate file must not outlive a call";
     }
-    void applyQuietly(const WallpaperEntry& e) {
-        ScriptedBoxes boxes({IDOK});
-        ASSERT_EQ(ApplyWallpaper(e, 0), 1);
-        EXPECT_TRUE(boxes.boxes().empty()) << "unexpected box";
-        ASSERT_TRUE(exists(shown));
+    // The texts of the boxes shown while applying the picture at `path`.
+    Texts apply(const std::u16string& path, int result, int allowAbort = 0, int32_t style = kStyleCentred) {
+        ScriptedBoxes boxes;
+        EXPECT_EQ(ApplyWallpaper(entryFor(path, style), allowAbort), result);
+        return boxes.texts();
     }
-    std::u16string bmp(uint16_t bits, int32_t w, int32_t h) {
-        std::u16string path = dir.file(u"obrázek" + plat::fromUtf8(std::to_string(++made)) + u".bmp");
-        writeTestBmp(path, w, h, bits);
-        return path;
-    }
-    testing_support::TempDir dir;
-    std::u16string shown, temp;
-    int made = 0;
+    std::u16string bmp(uint16_t bits, int32_t w, int32_t h) { return writeTemp(dir, pattern(w, h, bits).file()); }
+    TempDir dir;
+    const std::u16string shown = programFile(u"desktop.bmp"), temp = programFile(u"~krok1.bmp");
 };
-
-PackedDib converted(const std::u16string& jpeg) {
-    int32_t abortFlag = 0;
-    PackedDib dib;
-    EXPECT_EQ(convertJpeg(nullptr, jpeg.c_str(), u"", &abortFlag, &dib), 1);
-    return dib;
-}
 
 } // namespace
 
 TEST_F(ApplyWallpaperTest, EveryKindOfPictureIsShownWithItsRegistryValues) {
-    enum Expect { Converted, Copied, OurStretch, OurReduction, SizeOnly };
+    // What desktop.bmp must hold: the source, its conversion, our stretch
+    // keeping the aspect or not, our reduction of it, or any 8-bit picture.
+    enum Expect { Copied, Converted, OurFit, OurStretch, OurReduction, EightBits };
+    Dib core = dib(1, 1, 1, {0x80, 0, 0, 0}, {0, 0, 0, 255, 255, 255}); // 36 bytes in all
+    core.headerSize = 12;
+    // tiled: TileWallpaper and WallpaperStyle, one character each.
     struct Case {
         const char* what;
         std::u16string source;
+        Expect expect;
         int32_t style = kStyleCentred;
-        const char16_t *tile = u"0", *wallpaperStyle = u"0";
-        Expect expect = SizeOnly;
-        int32_t width = 0, rows = 0; // 0: not checked
-        uint16_t bits = 0;
+        const char16_t* tiled = u"00";
+        int32_t displayBits = 32, reduceColours = 1, autoStretch = 1;
         const plat::OsVersion* os = &plat::kWindowsXp;
-        const int32_t* displayBits = &kTrueColour;
-        int32_t autoStretch = 1, reduceColours = 1;
     } cases[] = {
-        {.what = "JPEG 4:2:0", .source = picture(u"small420.jpg"), .expect = Converted, .bits = 24},
-        {.what = "progressive JPEG", .source = picture(u"progressive.jpg"), .expect = Converted},
-        {.what = "grey JPEG", .source = picture(u"grey.jpg"), .expect = Converted, .bits = 8},
-        {.what = "8-bit BMP", .source = bmp(8, 200, 150), .style = kStyleTiled, .tile = u"1", .expect = Copied},
-        {.what = "24-bit BMP", .source = bmp(24, 200, 150), .style = kStyleTiled, .tile = u"1", .expect = Copied},
-        {.what = "32-bit BMP", .source = bmp(32, 200, 150), .style = kStyleTiled, .tile = u"1", .expect = Copied},
-        {.what = "larger than the screen: fitted by us, centred", .source = picture(u"large420.jpg"),
-         .style = kStyleTiled, .expect = OurStretch, .width = 1024, .rows = 768},
-        {.what = "larger, option off: as it is", .source = picture(u"large420.jpg"), .style = kStyleTiled,
-         .tile = u"1", .expect = Converted, .width = 1200, .rows = 900, .autoStretch = 0},
-        {.what = "stretched by the system", .source = bmp(24, 100, 50), .style = kStyleStretched,
-         .wallpaperStyle = u"2", .expect = Copied},
-        {.what = "proportional: fills the width", .source = bmp(24, 100, 50), .style = kStyleStretchedProportionally,
-         .width = 1024, .rows = 512},
-        {.what = "Windows 95: we stretch to the screen", .source = bmp(24, 100, 50), .style = kStyleStretched,
-         .width = 1024, .rows = 768, .os = &plat::kWindows95},
-        {.what = "8-bit display reduces a 24-bit BMP", .source = bmp(24, 120, 90), .expect = OurReduction, .bits = 8,
-         .displayBits = &kEightBits},
-        {.what = "8-bit display keeps an 8-bit BMP", .source = bmp(8, 120, 90), .expect = Copied,
-         .displayBits = &kEightBits},
-        {.what = "8-bit display reduces a colour JPEG", .source = picture(u"small420.jpg"), .bits = 8,
-         .displayBits = &kEightBits},
-        {.what = "8-bit display keeps a grey JPEG", .source = picture(u"grey.jpg"), .expect = Converted,
-         .displayBits = &kEightBits},
-        {.what = "8-bit display, option off", .source = bmp(24, 120, 90), .bits = 24, .displayBits = &kEightBits,
-         .reduceColours = 0},
+        {"JPEG 4:2:0", picture(u"small420.jpg"), Converted},
+        {"progressive JPEG", picture(u"progressive.jpg"), Converted},
+        {"grey JPEG", picture(u"grey.jpg"), Converted},
+        {"8-bit BMP", bmp(8, 200, 150), Copied, kStyleTiled, u"10"},
+        {"32-bit BMP", bmp(32, 200, 150), Copied, kStyleTiled, u"10"},
+        {"1-bit core-header BMP", writeTemp(dir, core.file()), Copied},
+        {"larger than the screen: fitted by us, centred", picture(u"large420.jpg"), OurFit, kStyleTiled},
+        {"larger, option off: as it is", picture(u"large420.jpg"), Converted, kStyleTiled, u"10", 32, 1, 0},
+        {"stretched by the system", bmp(24, 100, 50), Copied, kStyleStretched, u"02"},
+        {"proportional: fills the width", bmp(24, 100, 50), OurFit, kStyleStretchedProportionally},
+        {"Windows 95: we stretch", bmp(24, 100, 50), OurStretch, kStyleStretched, u"00", 32, 1, 1, &plat::kWindows95},
+        {"8-bit display reduces a 24-bit BMP", bmp(24, 120, 90), OurReduction, kStyleCentred, u"00", 8},
+        {"8-bit display keeps an 8-bit BMP", bmp(8, 120, 90), Copied, kStyleCentred, u"00", 8},
+        {"8-bit display reduces a colour JPEG", picture(u"small420.jpg"), EightBits, kStyleCentred, u"00", 8},
+        {"8-bit display keeps a grey JPEG", picture(u"grey.jpg"), Converted, kStyleCentred, u"00", 8},
+        {"8-bit display, option off", bmp(24, 120, 90), Copied, kStyleCentred, u"00", 8, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         plat::overrideOsVersion(c.os);
-        plat::overrideDisplayBits(c.displayBits);
-        AppSettings.autoStretch = c.autoStretch;
-        AppSettings.reduceColours = c.reduceColours;
-        WallpaperEntry e = entryFor(c.source, c.style);
+        plat::overrideDisplayBits(&c.displayBits);
+        AppSettings.autoStretch = c.autoStretch, AppSettings.reduceColours = c.reduceColours;
         // A read-only picture must not leave a read-only desktop.bmp behind.
         SetFileAttributesW(W(c.source), FILE_ATTRIBUTE_READONLY);
-        applyQuietly(e);
+        EXPECT_EQ(apply(c.source, 1, 0, c.style), Texts());
         SetFileAttributesW(W(c.source), FILE_ATTRIBUTE_NORMAL);
         EXPECT_EQ(GetFileAttributesW(W(shown)) & FILE_ATTRIBUTE_READONLY, 0u);
         EXPECT_EQ(lstrcmpiW(W(userString(kDesktopKey, L"Wallpaper")), W(shown)), 0) << "Wallpaper names desktop.bmp";
-        EXPECT_EQ(userString(kDesktopKey, L"TileWallpaper"), c.tile);
-        EXPECT_EQ(userString(kDesktopKey, L"WallpaperStyle"), c.wallpaperStyle);
+        EXPECT_EQ(userString(kDesktopKey, L"TileWallpaper") + userString(kDesktopKey, L"WallpaperStyle"), c.tiled);
 
-        std::u16string expected = dir.file(u"expected.bmp");
-        switch (c.expect) {
-        case Converted:
-            EXPECT_TRUE(samePicture(loadBmp(shown), converted(c.source)));
-            break;
-        case Copied:
-            EXPECT_EQ(testing_support::readAll(shown), testing_support::readAll(c.source));
-            break;
-        case OurStretch: {
-            int32_t w = kScreen.width, h = kScreen.height;
-            ASSERT_EQ(scaleToFile(e, expected.c_str(), &w, &h, 1, 0), 0);
-            EXPECT_TRUE(samePicture(loadBmp(shown), loadBmp(expected)));
-            break;
-        }
-        case OurReduction: {
-            std::u16string copy = dir.file(u"kopie.bmp");
-            ASSERT_TRUE(CopyFileW(W(c.source), W(copy), FALSE));
-            ASSERT_EQ(quantizeTo256(entryFor(c.source, 0), copy.c_str(), expected.c_str(), 0, PackedDib(), nullptr), 1);
-            EXPECT_EQ(testing_support::readAll(shown), testing_support::readAll(expected));
-            break;
-        }
-        case SizeOnly:
-            break;
-        }
-        DibFacts facts = factsOf(loadBmp(shown));
-        if (c.width) {
-            EXPECT_EQ(facts.width, c.width);
-            EXPECT_EQ(facts.rows, c.rows);
-        }
-        if (c.bits) {
-            EXPECT_EQ(facts.bits, c.bits);
-        }
+        std::u16string expected = dir.file(u"expected.bmp"), copy = dir.file(u"kopie.bmp");
+        int32_t w = kScreen.width, h = kScreen.height, flag = 0;
+        const bool made =
+            c.expect == Converted ? convertJpeg(nullptr, c.source.c_str(), expected.c_str(), &flag, nullptr) == 1
+            : c.expect == OurFit || c.expect == OurStretch
+                ? scaleToFile(entryFor(c.source, 0), expected.c_str(), &w, &h, c.expect == OurFit, 0) == 0
+                : c.expect != OurReduction ||
+                      (CopyFileW(W(c.source), W(copy), FALSE) &&
+                       quantizeTo256(entryFor(c.source, 0), copy.c_str(), expected.c_str(), 0, PackedDib(), nullptr) == 1);
+        ASSERT_TRUE(made);
+        const Bytes got = readAll(shown);
+        EXPECT_EQ(got, readAll(c.expect == Copied ? c.source : c.expect == EightBits ? shown : expected));
+        EXPECT_TRUE(c.expect != EightBits || got.at(28) == 8);
     }
 }
 
 TEST_F(ApplyWallpaperTest, UnusablePicturesAreReportedAndChangeNothing) {
-    applyQuietly(entryFor(bmp(24, 32, 32), kStyleCentred));
-    std::vector<uint8_t> previous = testing_support::readAll(shown);
-    const std::u16string unusable = u"Chyba při práci s tapetou \"%s\" při jejím nastavování.";
-    struct Case {
-        std::u16string path, format;
-        uint32_t icon;
-    } cases[] = {
-        {dir.file(u"chybí.jpg"), u"Nemohu najít tapetu \"%s\".", MB_ICONWARNING},
-        {picture(u"not-a-picture.bmp"), unusable, MB_ICONWARNING},
-        {picture(u"damaged-header.jpg"), unusable, MB_ICONWARNING},
-        {picture(u"damaged-data.jpg"), u"Nelze dekomprimovat JPEG tapetu: \"%s\".", MB_ICONERROR},
+    EXPECT_EQ(apply(bmp(24, 32, 32), 1), Texts());
+    const Bytes previous = readAll(shown);
+    // BMP headers that do not describe the file are refused before a copy.
+    auto broken = [&](size_t at, uint32_t value, int bytes = 4) {
+        Bytes b = pattern(20, 10, 24).file();
+        for (int i = 0; i < bytes; ++i)
+            b[at + i] = uint8_t(value >> (8 * i));
+        return writeTemp(dir, b);
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(plat::toUtf8(c.path.c_str()));
-        ScriptedBoxes boxes({IDOK});
-        EXPECT_EQ(ApplyWallpaper(entryFor(c.path, kStyleCentred), 1), 0);
-        ASSERT_EQ(boxes.boxes().size(), 1u);
-        std::u16string expected = c.format;
-        expected.replace(expected.find(u"%s"), 2, c.path);
-        EXPECT_EQ(boxes.boxes()[0].text, expected);
-        EXPECT_EQ(boxes.boxes()[0].caption, u"Plochar 2.12");
-        EXPECT_EQ(boxes.boxes()[0].flags, c.icon);
-        EXPECT_EQ(testing_support::readAll(shown), previous);
+    const std::pair<std::u16string, const char16_t*> cases[] = {
+        {dir.file(u"chybí.jpg"), text::kPictureNotFound}, {picture(u"not-a-picture.bmp"), text::kPictureUnreadable},
+        {picture(u"damaged-header.jpg"), text::kPictureUnreadable}, {picture(u"damaged-data.jpg"), text::kJpegFailed},
+        {broken(2, 5000), text::kPictureUnreadable},  // bfSize past the end
+        {broken(10, 4000), text::kPictureUnreadable}, // bfOffBits past the end
+        {broken(14, 16), text::kPictureUnreadable},   // header size
+        {broken(18, 5000), text::kPictureUnreadable}, // width beyond the pixels
+        {broken(18, 0), text::kPictureUnreadable},    // no width
+        {broken(28, 0, 2), text::kPictureUnreadable}, // bit count
+    };
+    for (const auto& [path, format] : cases) {
+        EXPECT_EQ(apply(path, 0, 1), Texts{told(format, path)});
+        EXPECT_EQ(readAll(shown), previous);
     }
 }
 
 TEST_F(ApplyWallpaperTest, CancelPopupStopsEveryLongStep) {
-    std::u16string small = bmp(24, 64, 64);
-    // Only the final check; the conversion; our stretch.
+    const std::u16string small = bmp(24, 64, 64);
+    // Only the final check (a cancel after the move leaves no desktop.bmp);
+    // the conversion; our stretch.
     for (const std::u16string& path : {small, picture(u"small420.jpg"), picture(u"large420.jpg")}) {
-        SCOPED_TRACE(plat::toUtf8(path.c_str()));
         AbortRequest = 1;
-        ScriptedBoxes boxes({IDOK});
-        EXPECT_EQ(ApplyWallpaper(entryFor(path, kStyleCentred), 0), 2);
-        EXPECT_TRUE(boxes.boxes().empty());
-        EXPECT_FALSE(exists(temp));
-        if (path == small) {
-            EXPECT_FALSE(exists(shown)) << "a cancel after the move leaves no desktop.bmp";
-        }
+        EXPECT_EQ(apply(path, 2), Texts());
+        EXPECT_FALSE(exists(temp) || (path == small && exists(shown)));
     }
     // On a 256-colour display the reduction can be cancelled too, here by
     // an Esc key press waiting in the queue (the Test button's way).
     plat::overrideDisplayBits(&kEightBits);
     ASSERT_TRUE(PostThreadMessageW(GetCurrentThreadId(), WM_KEYDOWN, VK_ESCAPE, 0));
-    ScriptedBoxes boxes({IDOK});
-    EXPECT_EQ(ApplyWallpaper(entryFor(small, kStyleCentred), 1), 2);
-    EXPECT_TRUE(boxes.boxes().empty());
+    EXPECT_EQ(apply(small, 2, 1), Texts());
     EXPECT_FALSE(exists(shown));
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -223,19 +169,71 @@ TEST_F(ApplyWallpaperTest, RegistryThatCannotBeOpenedIsReported) {
     HKEY scratch = nullptr;
     ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, scratchKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &scratch, nullptr),
               ERROR_SUCCESS);
-    WallpaperEntry e = entryFor(bmp(24, 16, 16), kStyleCentred);
-    if (RegOverridePredefKey(HKEY_CURRENT_USER, scratch) != ERROR_SUCCESS) {
-        RegCloseKey(scratch);
-        GTEST_SKIP() << "RegOverridePredefKey is not available";
-    }
-    ScriptedBoxes boxes({IDOK});
-    int result = ApplyWallpaper(e, 0);
+    const std::u16string path = bmp(24, 16, 16);
+    ASSERT_EQ(RegOverridePredefKey(HKEY_CURRENT_USER, scratch), ERROR_SUCCESS);
+    const Texts texts = apply(path, 0);
     RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
     RegCloseKey(scratch);
     RegDeleteKeyW(HKEY_CURRENT_USER, scratchKey);
-    EXPECT_EQ(result, 0);
-    ASSERT_EQ(boxes.boxes().size(), 1u);
-    EXPECT_EQ(boxes.boxes()[0].text, u"Nelze pracovat s registry.");
-    EXPECT_EQ(boxes.boxes()[0].flags, static_cast<uint32_t>(MB_ICONERROR));
+    EXPECT_EQ(texts, Texts{text::kRegistryFailed});
     EXPECT_FALSE(exists(shown));
+}
+
+TEST_F(ApplyWallpaperTest, FoldersAndFilesThatCannotBeWrittenAreReported) {
+    // A folder in the way of "desktop.bmp": the last step cannot replace it.
+    ASSERT_TRUE(CreateDirectoryW(W(shown), nullptr));
+    const Texts texts = apply(bmp(24, 16, 16), 0);
+    RemoveDirectoryW(W(shown));
+    EXPECT_EQ(texts, Texts{told(text::kFileNotWritten, shown)});
+
+    // A program folder nobody may write in (even root cannot make a folder
+    // inside a file): the user's own folder takes over.
+    const std::u16string blocker = dir.file(u"soubor"), local = dir.file(u"místní"), ours = local + u"\\Plochar\\";
+    testing_support::writeText(blocker, "x");
+    wchar_t saved[plat::kPathUnits] = {};
+    const bool hadLocal = GetEnvironmentVariableW(L"LOCALAPPDATA", saved, plat::kPathUnits) != 0;
+    plat::overrideProgramFolder((blocker + u"\\").c_str());
+    ASSERT_TRUE(CreateDirectoryW(W(local), nullptr));
+    SetEnvironmentVariableW(L"LOCALAPPDATA", W(local));
+    for (const std::u16string& source : {picture(u"small420.jpg"), bmp(24, 16, 16)}) {
+        EXPECT_EQ(apply(source, 1), Texts());
+        EXPECT_TRUE(exists(ours + u"desktop.bmp") && !exists(ours + u"~krok1.bmp"));
+        EXPECT_EQ(lstrcmpiW(W(userString(kDesktopKey, L"Wallpaper")), W(ours + u"desktop.bmp")), 0);
+    }
+    // Neither can be written: the folder is named.
+    SetEnvironmentVariableW(L"LOCALAPPDATA", W(blocker));
+    plat::overrideProgramFolder((blocker + u"\\").c_str());
+    EXPECT_EQ(apply(bmp(24, 16, 16), 0), Texts{told(text::kFolderNotWritable, blocker + u"\\Plochar")});
+    SetEnvironmentVariableW(L"LOCALAPPDATA", hadLocal ? saved : nullptr);
+    plat::overrideProgramFolder(nullptr);
+}
+
+TEST(Win32CheckUserAbort, PendingMessagesCancelAsLongAsTheyWait) {
+    const struct {
+        const char* what;
+        UINT message[2];
+        WPARAM wParam[2];
+        int withInput, unattended;
+    } cases[] = {
+        {"nothing pending", {0, 0}, {0, 0}, 0, 0},
+        {"Escape (keys only with input allowed)", {WM_KEYDOWN, 0}, {VK_ESCAPE, 0}, 1, 0},
+        {"another key first hides Escape", {WM_KEYDOWN, WM_KEYDOWN}, {'A', VK_ESCAPE}, 0, 0},
+        {"click", {WM_LBUTTONDOWN, 0}, {0, 0}, 1, 0},
+        {"click on the frame", {WM_NCLBUTTONDOWN, 0}, {0, 0}, 1, 0},
+        {"close request", {WM_CLOSE, 0}, {0, 0}, 1, 1},
+        {"end of session", {WM_ENDSESSION, 0}, {0, 0}, 1, 1},
+    };
+    MSG msg;
+    for (const auto& c : cases) {
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) { // also gives the thread a queue
+        }
+        for (int i = 0; i < 2 && c.message[i]; ++i)
+            ASSERT_TRUE(PostThreadMessageW(GetCurrentThreadId(), c.message[i], c.wParam[i], 0)) << c.what;
+        // Polling removes nothing: the answer stays until the queue is emptied.
+        EXPECT_EQ(CheckUserAbort(1), c.withInput) << c.what;
+        EXPECT_EQ(CheckUserAbort(0), c.unattended) << c.what;
+        EXPECT_EQ(CheckUserAbort(1), c.withInput) << c.what;
+    }
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    }
 }
