@@ -215,12 +215,17 @@ TEST_F(CollectionFiles, DamagedCountsAndLengthsFailWithoutAllocating) {
     put32(hugeLength, 6, 0x7FFFFFF0u);
     EXPECT_FALSE(c.loadFromFile(plk(hugeLength).c_str()));
 
-    // Zero and negative counts are an empty collection, as before.
-    EXPECT_TRUE(c.loadFromFile(plk(fileOf({}, -1, 0)).c_str()));
-    auto negativeCount = fileOf({});
-    put32(negativeCount, 2, 0x80000000u);
-    EXPECT_TRUE(c.loadFromFile(plk(negativeCount).c_str()));
-    EXPECT_TRUE(c.isEmpty());
+    // Only a file that ends after a zero count is empty; a negative count, or
+    // a zero one with entries behind it, is damage the next save must not wipe.
+    const auto three = fileOf({record(u"C:\\1.jpg"), record(u"C:\\2.jpg"), record(u"C:\\3.jpg")});
+    for (uint32_t count : {0u, 0xFFFFFFFFu, 0x80000000u}) {
+        auto damaged = three;
+        put32(damaged, 2, count);
+        EXPECT_FALSE(c.loadFromFile(plk(damaged).c_str())) << count;
+        damaged.resize(6);
+        EXPECT_EQ(c.loadFromFile(plk(damaged).c_str()), count == 0) << count;
+        EXPECT_TRUE(c.isEmpty());
+    }
 }
 
 TEST(EntryRecord, ParseNeverReadsBeyondTheRecord) {
