@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -135,20 +136,59 @@ TEST(WallpaperCollection, NextAndPreviousWrapAroundInPickAndShow) {
     EXPECT_EQ(c.current, c.last());
 }
 
-TEST(WallpaperCollection, FailedOrCancelledApplyKeepsCurrentAndRetriesTheSameEntry) {
+// A picture that cannot be shown is passed over by the next change but never
+// becomes current; a cancelled one is tried again.
+TEST(WallpaperCollection, AFailedEntryIsSteppedOverWithoutBecomingCurrent) {
     PictureFolder pictures;
     WallpaperCollection c;
-    auto p = pictures.fill(c, u"ab");
+    auto p = pictures.fill(c, u"abcd");
+    struct Step {
+        int mode, result;
+        std::u16string chosen, current;
+    } steps[] = {
+        {kChangeNext, 1, p[0], p[0]},     {kChangeNext, 0, p[1], p[0]}, {kChangeNext, 0, p[2], p[0]},
+        {kChangeNext, 2, p[3], p[0]},     {kChangeNext, 1, p[3], p[3]}, {kChangePrevious, 0, p[2], p[3]},
+        {kChangePrevious, 1, p[1], p[1]}, {kChangeNext, 0, p[2], p[1]}, {kChangeRandom, 0, u"?", p[1]},
+        {kChangeNext, 1, p[3], p[3]},
+    };
     RecordingApply apply;
-    c.pickAndShow(kChangeNext, RecordingApply::call, &apply);
-    WallpaperEntry* before = c.current;
-    WallpaperEntry shownBefore(CurrentWallpaper);
-    for (int result : {0, 0, 2}) {
-        apply.result = result;
-        EXPECT_EQ(pathOf(c.pickAndShow(kChangeNext, RecordingApply::call, &apply)), p[1]);
-        EXPECT_EQ(c.current, before);
-        EXPECT_TRUE(CurrentWallpaper.equals(shownBefore));
+    for (size_t i = 0; i < std::size(steps); ++i) {
+        apply.result = steps[i].result;
+        WallpaperEntry* chosen = c.pickAndShow(steps[i].mode, RecordingApply::call, &apply);
+        if (steps[i].chosen != u"?") {
+            EXPECT_EQ(pathOf(chosen), steps[i].chosen) << i;
+        }
+        EXPECT_EQ(pathOf(c.current), steps[i].current) << i;
+        EXPECT_EQ(pathOf(&CurrentWallpaper), steps[i].current) << i;
     }
+    // Removing the passed-over entry, or any other current, forgets it.
+    apply.result = 0;
+    c.pickAndShow(kChangeNext, RecordingApply::call, &apply);
+    c.removeEntry(c.slots[3]);
+    EXPECT_EQ(pathOf(c.following(kChangeNext)), p[0]);
+    c.pickAndShow(kChangeNext, RecordingApply::call, &apply);
+    c.current = c.slots[0];
+    EXPECT_EQ(pathOf(c.following(kChangeNext)), p[1]);
+}
+
+TEST(WallpaperCollection, RandomReachesEveryEntryOfLargeCollections) {
+    // Up to 32,768 entries one draw decides, exactly as it always did.
+    seedRandom(7);
+    std::vector<int32_t> draws;
+    for (int i = 0; i < 50; ++i)
+        draws.push_back(nextRandom());
+    seedRandom(7);
+    for (int i = 0; i < 50; ++i)
+        ASSERT_EQ(randomEntryNumber(i % 2 ? 32768 : 5), draws[static_cast<size_t>(i)] % (i % 2 ? 32768 : 5) + 1);
+    int32_t highest = 0, lowest = 100000;
+    for (int i = 0; i < 2000; ++i) {
+        const int32_t k = randomEntryNumber(100000);
+        highest = std::max(highest, k);
+        lowest = std::min(lowest, k);
+    }
+    EXPECT_GT(highest, 90000);
+    EXPECT_LT(lowest, 100);
+    EXPECT_EQ(randomEntryNumber(0), 0);
 }
 
 TEST(WallpaperCollection, RandomChoiceFollowsTheProcessGenerator) {
