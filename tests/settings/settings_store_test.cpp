@@ -168,6 +168,7 @@ TEST_F(SettingsStoreTest, Version210RecordsGainThePeriodicSwitchFromTheirInterva
         putSettings(kKey210, s, 136);
         reg.putString(kKey210, u"LastDir", u"D:\\fotky");
         reg.putString(kKey210, u"LastKolekce", u"D:\\a.plk");
+        reg.putString(kKey210, u"MRU2", u"D:\\b.plk");
 
         EXPECT_EQ(load(), kSource210);
         ASSERT_EQ(g_boxes.size(), 1u);
@@ -180,6 +181,9 @@ TEST_F(SettingsStoreTest, Version210RecordsGainThePeriodicSwitchFromTheirInterva
         }
         EXPECT_EQ(std::u16string(LastDir), u"D:\\fotky");
         EXPECT_EQ(std::u16string(name), u"D:\\a.plk");
+        // Written at once, not only at exit: a crash must not lose them.
+        EXPECT_EQ(text(kKey212, u"LastKolekce"), u"D:\\a.plk");
+        EXPECT_EQ(text(kKey212, u"MRU2"), u"D:\\b.plk");
         EXPECT_EQ(std::u16string(AutoPauseList.get()), kDefaultList) << "no AutoPause value";
 
         // The next start finds the new key and says nothing more.
@@ -221,6 +225,21 @@ TEST_F(SettingsStoreTest, RecordsOfTheWrongSizeAreReplacedByDefaults) {
         EXPECT_TRUE(g_boxes.empty());
         EXPECT_EQ(AppSettings.intervalMinutes, 30) << size;
         EXPECT_EQ(stored().intervalMinutes, 30) << "defaults written back over " << size << " bytes";
+    }
+}
+
+TEST_F(SettingsStoreTest, OutOfRangeValuesReadAsUsable) {
+    for (int32_t interval : {-5, 0, 1}) {
+        fresh();
+        AppSettingsRecord s = defaultSettings();
+        s.intervalMinutes = interval;
+        putSettings(kKey212, s, 140);
+        reg.put(kKey212, u"AutoPause", plat::kRegDword, &interval, 4);
+        load();
+        EXPECT_EQ(AppSettings.intervalMinutes, 1) << interval;
+        ASSERT_TRUE(AutoPauseList) << "a list of the wrong type counts as missing";
+        EXPECT_EQ(std::u16string(AutoPauseList.get()), kDefaultList);
+        EXPECT_EQ(text(kKey212, u"AutoPause"), kDefaultList);
     }
 }
 
