@@ -50,21 +50,27 @@ TEST(ChangeCycleTest, StandsStillWhilePausedOpenDisabledOrEmpty) {
     }
 }
 
-TEST(ChangeCycleTest, PostponesMinuteByMinuteWhileMenuOpenOrScreenSaver) {
+TEST(ChangeCycleTest, ADueChangeWaitsWhileMenuOpenBusyOrScreenSaver) {
     g_saver = false;
     g_saverAsked = 0;
     ChangeTickInput in = running(5);
     int32_t countdown = 3;
     EXPECT_EQ(changeCycleTick(countdown, in, saverRunning), TickOutcome::Counted);
     EXPECT_EQ(g_saverAsked, 0) << "the screen saver is asked only when the change falls due";
-    countdown = 1;
-    for (int step = 0; step < 4; ++step) {
-        in.trayMenuOpen = step < 2;
-        g_saver = step == 2;
-        const TickOutcome expected = step < 3 ? TickOutcome::Counted : TickOutcome::ChangeDue;
-        EXPECT_EQ(changeCycleTick(countdown, in, saverRunning), expected) << step;
-        EXPECT_EQ(countdown, step < 3 ? 1 : 5) << step;
-    }
+    // Each holds the countdown at 1 minute after minute while it lasts;
+    // a running operation also holds one that an interval of 0 made due.
+    for (int holder = 0; holder < 3; ++holder)
+        for (int32_t before : {1, 1, 0}) {
+            in.trayMenuOpen = holder == 0;
+            in.busy = holder == 1;
+            g_saver = holder == 2;
+            countdown = before;
+            EXPECT_EQ(changeCycleTick(countdown, in, saverRunning), TickOutcome::Counted) << holder;
+            EXPECT_EQ(countdown, 1) << holder;
+        }
+    in.trayMenuOpen = in.busy = g_saver = false;
+    EXPECT_EQ(changeCycleTick(countdown, in, saverRunning), TickOutcome::ChangeDue);
+    EXPECT_EQ(countdown, 5);
 }
 
 TEST(LogoCountdownTest, WaitsForItsConditionsAndTheOpenMenu) {
@@ -90,6 +96,13 @@ TEST(LogoCountdownTest, WaitsForItsConditionsAndTheOpenMenu) {
     held = in;
     held.windowVisible = true;
     EXPECT_EQ(logoTick(countdown, held), LogoOutcome::Idle);
+    held = in;
+    held.busy = true;
+    for (int32_t before : {1, 0}) {
+        countdown = before;
+        EXPECT_EQ(logoTick(countdown, held), LogoOutcome::Counted) << "no logo inside another operation";
+        EXPECT_EQ(countdown, 1);
+    }
     countdown = 0; // delay 0: the first tick builds
     EXPECT_EQ(logoTick(countdown, in), LogoOutcome::BuildNow);
 }

@@ -106,15 +106,32 @@ TEST_F(MainWindowTest, ImportsAnOlderVersion) {
     quit();
 }
 
-TEST_F(MainWindowTest, AMissingLastCollectionIsReportedAndForgotten) {
-    writeString(HKEY_CURRENT_USER, kKey212, L"LastKolekce", u"C:\\nikde\\Pryc.plk");
-    start();
-    ASSERT_EQ(Boxes.size(), 2u);
-    EXPECT_EQ(Boxes[0].text, u"Nelze otevřít koleci \"C:\\nikde\\Pryc.plk\". Vytvořím novou.");
-    EXPECT_EQ(Boxes[0].flags, plat::kMbIconWarning);
-    EXPECT_EQ(CollectionFileName[0], 0);
-    EXPECT_EQ(windowTitle(window), u"Plochar - nová kolekce");
-    quit();
+TEST_F(MainWindowTest, AnUnreadableLastCollectionIsReportedAndLeftAlone) {
+    const std::u16string file = makeCollection({"a.bmp", "b.bmp", "c.bmp"});
+    std::vector<uint8_t> good;
+    {
+        std::ifstream in(std::filesystem::path(file), std::ios::binary);
+        good.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    // Missing, and damaged counts (-1, and 0 with the entries behind it).
+    for (int damage : {-2, -1, 0}) {
+        std::vector<uint8_t> bytes = good;
+        if (damage > -2)
+            std::memcpy(bytes.data() + 2, &damage, 4);
+        const std::u16string name = damage == -2 ? u"C:\\nikde\\Pryc.plk" : file;
+        std::ofstream(std::filesystem::path(file), std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        writeString(HKEY_CURRENT_USER, kKey212, L"LastKolekce", name);
+        Boxes.clear();
+        start();
+        ASSERT_EQ(Boxes.size(), 2u) << damage;
+        EXPECT_EQ(Boxes[0].text, u"Nelze otevřít koleci \"" + name + u"\". Vytvořím novou.");
+        EXPECT_EQ(Boxes[0].flags, plat::kMbIconWarning);
+        EXPECT_EQ(windowTitle(window), u"Plochar - nová kolekce");
+        quit();
+        std::ifstream in(std::filesystem::path(file), std::ios::binary);
+        EXPECT_EQ(std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {}), bytes) << "the exit save kept off";
+    }
 }
 
 class ChangeCycleTest : public AppWindowTest {
@@ -327,6 +344,51 @@ TEST_F(ChangeCycleTest, LogoCountdownOnWindows98ReportsAFailedBuildOnce) {
     start();
     timer(3, 4);
     EXPECT_TRUE(Boxes.empty());
+    quit();
+}
+
+// While a picture is being made, its message polling and its error boxes let
+// the shell's clicks, commands and timers into the window procedure: none of
+// them may start another operation inside the running one.
+int g_depth = 0;
+bool g_nested = false;
+HWND g_window = nullptr;
+
+int applyThatIsInterrupted(const WallpaperEntry& entry, void*) {
+    Applied.push_back({entry.path, trayIconResource(), BusyFlag.load()});
+    g_nested = g_nested || g_depth > 0;
+    if (g_depth++ == 0) {
+        SendMessageW(g_window, 1124, 1, WM_LBUTTONDBLCLK);
+        for (UINT id : {40002u, 40003u, 40006u, 40015u})
+            SendMessageW(g_window, WM_COMMAND, id, 0);
+        for (int minute = 0; minute < 4; ++minute)
+            SendMessageW(g_window, WM_TIMER, 2, 0);
+    }
+    --g_depth;
+    return 0; // a missing picture: its error box would be open meanwhile
+}
+
+TEST_F(ChangeCycleTest, NothingStartsInsideARunningOperation) {
+    g_window = start();
+    command(40003);
+    setApplyOperation(applyThatIsInterrupted, nullptr);
+    ChangeCountdown = 1;
+    timer(2);
+    EXPECT_FALSE(g_nested) << "a change started inside the running one";
+    EXPECT_EQ(Applied.size(), 2u);
+    EXPECT_EQ(ChangeCountdown, 1) << "a change that fell due meanwhile waits";
+    EXPECT_EQ(tip(), u"Plochar: změna za 1 minutu.");
+    timer(2);
+    EXPECT_EQ(Applied.size(), 3u) << "and comes at the next tick";
+    EXPECT_FALSE(g_nested);
+
+    // Re-applying with an empty collection: a double-click meanwhile must not
+    // open the configuration window either.
+    ActiveCollection.clear();
+    command(40015);
+    EXPECT_EQ(Applied.size(), 4u);
+    EXPECT_FALSE(g_nested);
+    EXPECT_FALSE(IsWindowVisible(window));
     quit();
 }
 
