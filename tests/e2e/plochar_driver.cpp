@@ -20,11 +20,12 @@ namespace {
 
 void print(const std::wstring& text) {
     char buffer[4096];
-    const int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), buffer,
-                                      sizeof(buffer) - 1, nullptr, nullptr);
-    buffer[n > 0 ? n : 0] = '\n';
+    int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), buffer,
+                                sizeof(buffer) - 1, nullptr, nullptr);
+    n = n > 0 ? n : 0;
+    buffer[n] = '\n';
     DWORD written = 0;
-    WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), buffer, static_cast<DWORD>((n > 0 ? n : 0) + 1), &written, nullptr);
+    WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), buffer, static_cast<DWORD>(n + 1), &written, nullptr);
 }
 
 std::wstring textOf(HWND window) {
@@ -33,10 +34,10 @@ std::wstring textOf(HWND window) {
     return text;
 }
 
-bool isDialog(HWND window) {
+std::wstring classOf(HWND window) {
     wchar_t cls[64] = {};
     GetClassNameW(window, cls, 64);
-    return std::wcscmp(cls, L"#32770") == 0;
+    return cls;
 }
 
 struct Search {
@@ -47,12 +48,10 @@ struct Search {
 
 BOOL CALLBACK findDialog(HWND window, LPARAM context) {
     auto* s = reinterpret_cast<Search*>(context);
-    if (!isDialog(window))
-        return TRUE;
     const std::wstring t = textOf(window);
     const bool match = s->prefix ? t.compare(0, s->title.size(), s->title) == 0 : t == s->title;
     // A message box must be on screen; the main window may be hidden.
-    if (match && (s->prefix || IsWindowVisible(window))) {
+    if (classOf(window) == L"#32770" && match && (s->prefix || IsWindowVisible(window))) {
         s->found = window;
         return FALSE;
     }
@@ -74,29 +73,27 @@ HWND waitForDialog(const std::wstring& title, bool prefix, DWORD timeout) {
 // The message text: the static control of the box with the longest text.
 BOOL CALLBACK collectText(HWND child, LPARAM context) {
     auto* best = reinterpret_cast<std::wstring*>(context);
-    wchar_t cls[32] = {};
-    GetClassNameW(child, cls, 32);
-    if (_wcsicmp(cls, L"Static") == 0) {
-        std::wstring t = textOf(child);
-        if (t.size() > best->size())
-            *best = t;
-    }
+    const std::wstring t = textOf(child);
+    if (_wcsicmp(classOf(child).c_str(), L"Static") == 0 && t.size() > best->size())
+        *best = t;
     return TRUE;
+}
+
+int fail(const char* why) {
+    std::fprintf(stderr, "%s\n", why);
+    return 1;
 }
 
 int box(const std::wstring& caption, DWORD timeout, const std::wstring& button) {
     HWND found = waitForDialog(caption, false, timeout);
-    if (!found) {
-        std::fprintf(stderr, "no box\n");
-        return 1;
-    }
+    if (!found)
+        return fail("no box");
     Sleep(200); // let the box finish painting its text
     std::wstring text;
     EnumChildWindows(found, collectText, reinterpret_cast<LPARAM>(&text));
     print(text);
     const int id = button == L"yes" ? IDYES : button == L"no" ? IDNO : IDOK;
-    HWND control = GetDlgItem(found, id);
-    PostMessageW(found, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(control));
+    PostMessageW(found, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(found, id)));
     return 0;
 }
 
@@ -106,73 +103,54 @@ int box(const std::wstring& caption, DWORD timeout, const std::wstring& button) 
 int window(const std::wstring& prefix, DWORD timeout, const std::wstring& wanted) {
     const DWORD start = GetTickCount();
     HWND found = waitForDialog(prefix, true, timeout);
-    if (!found) {
-        std::fprintf(stderr, "no window\n");
-        return 1;
-    }
-    if (wanted == L"visible") {
-        while (!IsWindowVisible(found) && GetTickCount() - start < timeout)
-            Sleep(100);
-    } else if (wanted == L"hidden") {
+    if (!found)
+        return fail("no window");
+    while (wanted == L"visible" && !IsWindowVisible(found) && GetTickCount() - start < timeout)
+        Sleep(100);
+    if (wanted == L"hidden")
         Sleep(2000);
-    }
     print(textOf(found));
     print(IsWindowVisible(found) ? L"visible" : L"hidden");
     return 0;
-}
-
-HWND visibleMenu() {
-    HWND menu = nullptr;
-    while ((menu = FindWindowExW(nullptr, menu, L"#32768", nullptr)) != nullptr)
-        if (IsWindowVisible(menu))
-            return menu;
-    return nullptr;
 }
 
 // Right-clicks the tray icon (its callback message) and types an item's
 // underlined letter into the menu that opens.
 int trayKey(const std::wstring& prefix, wchar_t letter, DWORD timeout) {
     HWND main = waitForDialog(prefix, true, timeout);
-    if (!main) {
-        std::fprintf(stderr, "no main window\n");
-        return 1;
-    }
+    if (!main)
+        return fail("no main window");
     PostMessageW(main, WM_USER + 100, 1, WM_RBUTTONUP);
-    const DWORD start = GetTickCount();
-    HWND menu = nullptr;
-    while (!(menu = visibleMenu()) && GetTickCount() - start < timeout)
-        Sleep(50);
-    if (!menu) {
-        std::fprintf(stderr, "no tray menu\n");
-        return 1;
+    for (const DWORD start = GetTickCount(); GetTickCount() - start < timeout; Sleep(50)) {
+        for (HWND menu = nullptr; (menu = FindWindowExW(nullptr, menu, L"#32768", nullptr)) != nullptr;)
+            if (IsWindowVisible(menu)) {
+                Sleep(200);
+                PostMessageW(menu, WM_CHAR, letter, 0);
+                return 0;
+            }
     }
-    Sleep(200);
-    PostMessageW(menu, WM_CHAR, letter, 0);
-    return 0;
+    return fail("no tray menu");
 }
 
 int makeCollection(int argc, wchar_t** argv) {
     WallpaperCollection c;
     for (int i = 3; i < argc; ++i)
-        if (c.addPath(reinterpret_cast<const char16_t*>(argv[i])) != AddOutcome::Added) {
-            std::fprintf(stderr, "cannot add picture %d\n", i - 2);
-            return 1;
-        }
+        if (c.addPath(reinterpret_cast<const char16_t*>(argv[i])) != AddOutcome::Added)
+            return fail("cannot add a picture");
     return c.saveToFile(reinterpret_cast<const char16_t*>(argv[2])) ? 0 : 1;
 }
 
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc < 2)
-        return 2;
-    const std::wstring command = argv[1];
+    const std::wstring command = argc >= 2 ? argv[1] : L"";
+    const DWORD ms = argc >= 4 ? static_cast<DWORD>(_wtoi(argv[3])) : 0;
     if (command == L"box" && argc >= 4)
-        return box(argv[2], static_cast<DWORD>(_wtoi(argv[3])), argc >= 5 ? argv[4] : L"ok");
+        return box(argv[2], ms, argc >= 5 ? argv[4] : L"ok");
     if (command == L"no-box" && argc >= 4)
-        return waitForDialog(argv[2], false, static_cast<DWORD>(_wtoi(argv[3]))) ? 1 : 0;
+        return waitForDialog(argv[2], false, ms) ? 1 : 0;
     if (command == L"window" && argc >= 4)
-        return window(argv[2], static_cast<DWORD>(_wtoi(argv[3])), argc >= 5 ? argv[4] : L"");
+        return window(argv[2], ms, argc >= 5 ? argv[4] : L"");
     if (command == L"tray-key" && argc >= 5)
         return trayKey(argv[2], argv[3][0], static_cast<DWORD>(_wtoi(argv[4])));
     if (command == L"make-collection" && argc >= 3)

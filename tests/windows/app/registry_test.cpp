@@ -1,96 +1,53 @@
 // The settings store on the real registry, and the Windows 9x logo backup.
 #include "app_test_support.h"
 
-#include <cstring>
-
-#include "app/logo_backup.h"
-#include "platform/registry.h"
-#include "platform/system_info.h"
-#include "settings/settings_store.h"
-
 namespace apptest {
 namespace {
 
-using RegistryStoreTest = AppWindowTest;
-
-TEST_F(RegistryStoreTest, StringsAndRecordsRoundTripThroughTheRealRegistry) {
+TEST_F(AppWindowTest, StringsAndRecordsRoundTripThroughTheRealRegistry) {
     char16_t name[plat::kPathUnits] = {};
-    // Too long for its buffer: read as missing.
-    writeString(HKEY_CURRENT_USER, kKey212, L"LastKolekce", std::u16string(300, u'x'));
-    writeString(HKEY_CURRENT_USER, kKey212, L"MRU3", u"C:\\třetí.plk");
-    writeString(HKEY_CURRENT_USER, kKey212, L"LastDir", u"C:\\Obrázky");
+    writeString(kKey212, L"LastKolekce", std::u16string(300, u'x')); // too long for its buffer: missing
+    writeString(kKey212, L"MRU3", u"C:\\třetí.plk");
     AppSettingsRecord s = defaultSettings();
-    s.intervalMinutes = 17;
-    writeValue(HKEY_CURRENT_USER, kKey212, L"Nastaveni", REG_BINARY, &s, 150);
+    writeValue(kKey212, L"Nastaveni", REG_BINARY, &s, 150);
     loadSettings(name, plat::kPathUnits);
     EXPECT_EQ(name[0], 0);
-    EXPECT_EQ(std::u16string(MruList[2]), u"C:\\třetí.plk");
-    EXPECT_EQ(std::u16string(LastDir), u"C:\\Obrázky");
-    EXPECT_EQ(AppSettings.intervalMinutes, 30) << "a 150-byte record is not read";
-    EXPECT_EQ(readValue(HKEY_CURRENT_USER, kKey212, L"Nastaveni").size(), 140u) << "defaults written over it";
-    EXPECT_EQ(readValue(HKEY_CURRENT_USER, kKey212, L"LastDir").size(), 22u) << "with the terminator";
-
+    EXPECT_EQ(readValue(kKey212, L"Nastaveni").size(), 140u) << "defaults written over 150 bytes";
+    EXPECT_EQ(readValue(kKey212, L"LastDir").size(), 2u) << "an empty string keeps its terminator";
     saveSettings(false, false, false, u"D:\\x.plk", false);
-    EXPECT_EQ(readString(HKEY_CURRENT_USER, kKey212, L"LastKolekce"), u"D:\\x.plk");
-    EXPECT_EQ(readValue(HKEY_CURRENT_USER, kKey212, L"MRU1").size(), 2u) << "an empty slot keeps its terminator";
+    EXPECT_EQ(readString(L"LastKolekce"), u"D:\\x.plk");
+    EXPECT_EQ(readString(L"MRU3"), u"C:\\třetí.plk");
 }
 
-class LogoBackupTest : public AppWindowTest {
-  protected:
-    void SetUp() override {
-        AppWindowTest::SetUp();
-        wchar_t windows[MAX_PATH] = {};
-        ASSERT_GT(GetWindowsDirectoryW(windows, MAX_PATH), 3u);
-        windows[3] = 0;
-        logo = std::wstring(windows) + L"logo.sys";
-        backup = std::wstring(windows) + L"logo_sys.ori";
+TEST_F(AppWindowTest, Windows98BacksUpTheLogoOnceAndNtNever) {
+    wchar_t windows[MAX_PATH] = {};
+    ASSERT_GT(GetWindowsDirectoryW(windows, MAX_PATH), 3u);
+    windows[3] = 0;
+    const std::wstring logo = std::wstring(windows) + L"logo.sys", backup = std::wstring(windows) + L"logo_sys.ori";
+    const struct {
+        const plat::OsVersion* os;
+        bool logoExists;
+        uint8_t saved;
+        bool copied;
+    } starts[] = {{&plat::kWindowsXp, true, 0, false}, {&plat::kWindows98, true, 1, true},
+                  {&plat::kWindows98, true, 1, false}, // recorded: no second copy
+                  {&plat::kWindows95, false, 2, false}};
+    for (const auto& s : starts) {
+        if (s.saved == 2) // the value no longer says 1 or 2: try again
+            writeValue(L"Software\\Vorsan\\Plochar 2.01", L"LogoSaved", REG_DWORD, "\0\0\0", 4, HKEY_LOCAL_MACHINE);
         DeleteFileW(logo.c_str());
         DeleteFileW(backup.c_str());
-        LogoBackupNeeded = 1;
+        if (s.logoExists)
+            CloseHandle(CreateFileW(logo.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        plat::overrideOsVersion(s.os);
+        start();
+        const auto saved = readValue(L"Software\\Vorsan\\Plochar 2.01", L"LogoSaved", HKEY_LOCAL_MACHINE);
+        EXPECT_EQ(saved.empty() ? 0 : saved[0], s.saved);
+        EXPECT_EQ(GetFileAttributesW(backup.c_str()) != INVALID_FILE_ATTRIBUTES, s.copied);
+        quit();
     }
-    void TearDown() override {
-        DeleteFileW(logo.c_str());
-        DeleteFileW(backup.c_str());
-        AppWindowTest::TearDown();
-    }
-    DWORD logoSaved() {
-        const auto v = readValue(HKEY_LOCAL_MACHINE, L"Software\\Vorsan\\Plochar 2.01", L"LogoSaved");
-        DWORD d = 0;
-        if (v.size() == 4)
-            std::memcpy(&d, v.data(), 4);
-        return d;
-    }
-    bool backupExists() { return GetFileAttributesW(backup.c_str()) != INVALID_FILE_ATTRIBUTES; }
-    std::wstring logo, backup;
-};
-
-TEST_F(LogoBackupTest, Windows98CopiesTheLogoOnce) {
-    HANDLE f = CreateFileW(logo.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(f, INVALID_HANDLE_VALUE);
-    DWORD written = 0;
-    WriteFile(f, "LOGO", 4, &written, nullptr);
-    CloseHandle(f);
-    plat::overrideOsVersion(&plat::kWindows98);
-    start();
-    EXPECT_TRUE(backupExists());
-    EXPECT_EQ(logoSaved(), 1u);
-    quit();
+    DeleteFileW(logo.c_str());
     DeleteFileW(backup.c_str());
-    start(); // LogoSaved is there: no second copy
-    EXPECT_FALSE(backupExists());
-    quit();
-}
-
-TEST_F(LogoBackupTest, NoLogoIsRecordedAsTwoAndNtDoesNothing) {
-    plat::overrideOsVersion(&plat::kWindowsXp);
-    start();
-    EXPECT_EQ(logoSaved(), 0u);
-    quit();
-    plat::overrideOsVersion(&plat::kWindows95);
-    start();
-    EXPECT_EQ(logoSaved(), 2u);
-    EXPECT_FALSE(backupExists());
-    quit();
 }
 
 } // namespace
