@@ -1,31 +1,22 @@
-// Acts as the user in end-to-end tests: finds message boxes by caption, reads
-// their text and presses their buttons; finds the main window; picks items
-// from the tray menu; writes collection files. Runs inside the same Wine
-// desktop as plochar.exe. Texts are printed as UTF-8, one per line.
+// The user of the end-to-end tests, in plochar.exe's Wine desktop; prints
+// texts as UTF-8 lines. (Collection files come from plochar-plk.)
 //
 //   plochar_driver box <caption> <timeout ms> [ok|yes|no]
 //   plochar_driver no-box <caption> <ms>         fails if such a box appears
 //   plochar_driver window <title prefix> <timeout ms> [visible|hidden]
 //   plochar_driver tray-key <title prefix> <letter> <timeout ms>
-//   plochar_driver make-collection <file.plk> <picture>...
 #include <windows.h>
 
 #include <cstdio>
 #include <cwchar>
 #include <string>
 
-#include "collection/wallpaper_collection.h"
-
 namespace {
 
 void print(const std::wstring& text) {
-    char buffer[4096];
-    int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), buffer,
-                                sizeof(buffer) - 1, nullptr, nullptr);
-    n = n > 0 ? n : 0;
-    buffer[n] = '\n';
-    DWORD written = 0;
-    WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), buffer, static_cast<DWORD>(n + 1), &written, nullptr);
+    char buffer[4096] = {};
+    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, buffer, sizeof(buffer) - 1, nullptr, nullptr);
+    std::printf("%s\n", buffer);
 }
 
 std::wstring textOf(HWND window) {
@@ -34,48 +25,27 @@ std::wstring textOf(HWND window) {
     return text;
 }
 
-std::wstring classOf(HWND window) {
-    wchar_t cls[64] = {};
-    GetClassNameW(window, cls, 64);
-    return cls;
-}
-
-struct Search {
-    std::wstring title;
-    bool prefix;
-    HWND found;
-};
-
-BOOL CALLBACK findDialog(HWND window, LPARAM context) {
-    auto* s = reinterpret_cast<Search*>(context);
-    const std::wstring t = textOf(window);
-    const bool match = s->prefix ? t.compare(0, s->title.size(), s->title) == 0 : t == s->title;
-    // A message box must be on screen; the main window may be hidden.
-    if (classOf(window) == L"#32770" && match && (s->prefix || IsWindowVisible(window))) {
-        s->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
+// The first dialog whose title is `title` (or starts with it), waiting for it.
 HWND waitForDialog(const std::wstring& title, bool prefix, DWORD timeout) {
-    const DWORD start = GetTickCount();
-    do {
-        Search s{title, prefix, nullptr};
-        EnumWindows(findDialog, reinterpret_cast<LPARAM>(&s));
-        if (s.found)
-            return s.found;
-        Sleep(100);
-    } while (GetTickCount() - start < timeout);
-    return nullptr;
+    for (const DWORD start = GetTickCount();; Sleep(100)) {
+        for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, L"#32770", nullptr)) != nullptr;) {
+            const std::wstring t = textOf(w);
+            // A message box must be on screen; the main window may be hidden.
+            if (prefix ? t.compare(0, title.size(), title) == 0 : t == title && IsWindowVisible(w))
+                return w;
+        }
+        if (GetTickCount() - start >= timeout)
+            return nullptr;
+    }
 }
 
 // The message text: the static control of the box with the longest text.
 BOOL CALLBACK collectText(HWND child, LPARAM context) {
     auto* best = reinterpret_cast<std::wstring*>(context);
-    const std::wstring t = textOf(child);
-    if (_wcsicmp(classOf(child).c_str(), L"Static") == 0 && t.size() > best->size())
-        *best = t;
+    wchar_t cls[64] = {};
+    GetClassNameW(child, cls, 64);
+    if (_wcsicmp(cls, L"Static") == 0 && textOf(child).size() > best->size())
+        *best = textOf(child);
     return TRUE;
 }
 
@@ -93,13 +63,11 @@ int box(const std::wstring& caption, DWORD timeout, const std::wstring& button) 
     EnumChildWindows(found, collectText, reinterpret_cast<LPARAM>(&text));
     print(text);
     const int id = button == L"yes" ? IDYES : button == L"no" ? IDNO : IDOK;
-    PostMessageW(found, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(found, id)));
-    return 0;
+    return !PostMessageW(found, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(found, id)));
 }
 
-// Waits for the main window; with a wanted state, also until it is shown
-// ("visible") or until its start-up has surely ended ("hidden": it is still
-// hidden 2 s after it appeared).
+// Waits for the main window and, when wanted, until it is shown or its
+// start-up has surely ended (still hidden 2 s after it appeared).
 int window(const std::wstring& prefix, DWORD timeout, const std::wstring& wanted) {
     const DWORD start = GetTickCount();
     HWND found = waitForDialog(prefix, true, timeout);
@@ -132,14 +100,6 @@ int trayKey(const std::wstring& prefix, wchar_t letter, DWORD timeout) {
     return fail("no tray menu");
 }
 
-int makeCollection(int argc, wchar_t** argv) {
-    WallpaperCollection c;
-    for (int i = 3; i < argc; ++i)
-        if (c.addPath(reinterpret_cast<const char16_t*>(argv[i])) != AddOutcome::Added)
-            return fail("cannot add a picture");
-    return c.saveToFile(reinterpret_cast<const char16_t*>(argv[2])) ? 0 : 1;
-}
-
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -153,7 +113,5 @@ int wmain(int argc, wchar_t** argv) {
         return window(argv[2], ms, argc >= 5 ? argv[4] : L"");
     if (command == L"tray-key" && argc >= 5)
         return trayKey(argv[2], argv[3][0], static_cast<DWORD>(_wtoi(argv[4])));
-    if (command == L"make-collection" && argc >= 3)
-        return makeCollection(argc, argv);
     return 2;
 }

@@ -1,6 +1,4 @@
-// Shared by the in-process tests of the main window: a clean registry, answered
-// message boxes, a recording apply operation, picture files and a running
-// main window.
+// The in-process window tests' clean registry, boxes, apply, pictures and window.
 #pragma once
 
 #include <windows.h>
@@ -31,8 +29,7 @@ struct ShownBox {
     std::u16string text, caption;
     uint32_t flags;
 };
-// Every message box lands here; questions are answered from a queue (No when
-// it is empty), other boxes with OK.
+// Every message box; questions take answers from the queue (No when empty).
 inline std::vector<ShownBox> Boxes;
 inline std::deque<int> Answers;
 
@@ -45,15 +42,12 @@ inline int answerBox(void*, const char16_t* text, const char16_t* caption, uint3
     return answer;
 }
 
-struct AppliedPicture {
-    std::u16string path;
-    int32_t trayIcon; // the tray icon while the picture was applied
-};
-inline std::vector<AppliedPicture> Applied;
+// The pictures applied, with the tray icon at that moment.
+inline std::vector<std::pair<std::u16string, int32_t>> Applied;
 inline int ApplyResult = 1;
 inline int recordApply(const WallpaperEntry& entry, void*) {
     EXPECT_EQ(BusyFlag.load(), 1);
-    Applied.push_back({entry.path, trayIconResource()});
+    Applied.emplace_back(entry.path, trayIconResource());
     return ApplyResult;
 }
 
@@ -79,15 +73,9 @@ inline std::vector<uint8_t> readValue(const wchar_t* key, const wchar_t* name, H
     data.resize(size);
     return data;
 }
-inline std::u16string readString(const wchar_t* name) {
-    const std::vector<uint8_t> data = readValue(kKey212, name);
-    return data.size() < 2 ? u"<missing>"
-                           : std::u16string(reinterpret_cast<const char16_t*>(data.data()), data.size() / 2 - 1);
-}
 inline AppSettingsRecord storedSettings() {
     AppSettingsRecord s{};
     const std::vector<uint8_t> data = readValue(kKey212, L"Nastaveni");
-    EXPECT_EQ(data.size(), 140u);
     std::memcpy(&s, data.data(), std::min(data.size(), sizeof(s)));
     return s;
 }
@@ -107,11 +95,6 @@ bool pumpUntil(Done done, DWORD milliseconds) {
 }
 
 inline std::u16string tip() { return reinterpret_cast<const char16_t*>(trayRecord().szTip); }
-inline std::u16string windowTitle(HWND w) {
-    wchar_t text[300] = {};
-    GetWindowTextW(w, text, 300);
-    return reinterpret_cast<const char16_t*>(text);
-}
 
 class AppWindowTest : public testing::Test {
   protected:
@@ -135,8 +118,7 @@ class AppWindowTest : public testing::Test {
         std::filesystem::create_directories(folder);
     }
     void TearDown() override {
-        if (MainWindow)
-            DestroyWindow(MainWindow);
+        DestroyWindow(MainWindow);
         pumpUntil([] { return false; }, 0);
         plat::setMessageBoxHook(nullptr);
         setTrayShellEnabled(true);
@@ -150,11 +132,10 @@ class AppWindowTest : public testing::Test {
         clearOurRegistry();
     }
     static void clearOurRegistry() {
-        SHDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Vorsan");
-        SHDeleteKeyW(HKEY_LOCAL_MACHINE, L"Software\\Vorsan");
+        for (HKEY hive : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE})
+            SHDeleteKeyW(hive, L"Software\\Vorsan");
     }
-    // Picture files and a collection file holding them, named in the registry
-    // as the last collection; returns its path.
+    // Pictures and the last collection holding them; returns its file.
     std::u16string makeCollection(const std::vector<std::string>& names) {
         WallpaperCollection c;
         pictures.clear();

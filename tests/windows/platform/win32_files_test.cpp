@@ -1,6 +1,4 @@
-// The Win32 side of the platform layer that the in-process window tests do
-// not reach: lstrcmpiW and the system code page. (Czech file names in
-// collection files are the cross-platform script's.)
+// What the window tests do not reach of the Win32 platform layer.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -13,8 +11,7 @@
 #include "platform/text.h"
 
 TEST(Win32Files, CaseInsensitiveComparisonIsTheSystems) {
-    EXPECT_EQ(plat::compareTextNoCase(u"ŽLUŤOUČKÝ KŮŇ", u"žluťoučký kůň"), 0);
-    EXPECT_EQ(plat::compareTextNoCase(u"Čáp.jpg", u"ČÁP.JPG"), 0);
+    EXPECT_EQ(plat::compareTextNoCase(u"ŽLUŤOUČKÝ KŮŇ.JPG", u"žluťoučký kůň.jpg"), 0);
     EXPECT_NE(plat::compareTextNoCase(u"cap.jpg", u"čáp.jpg"), 0);
 }
 
