@@ -102,9 +102,18 @@ bool readAutoPauseList(plat::Registry& reg, plat::RegKey key) {
     std::unique_ptr<char16_t[]> list(new (std::nothrow) char16_t[units]());
     if (!list)
         return true;
-    if (readString(reg, key, kValueAutoPause, list.get(), units))
-        AutoPauseList = std::move(list);
+    // A value that is not a string counts as missing and gets the default list.
+    if (!readString(reg, key, kValueAutoPause, list.get(), units))
+        return false;
+    AutoPauseList = std::move(list);
     return true;
+}
+
+// A stored interval below one minute would change the picture at every tick
+// and show a nonsense countdown.
+void keepIntervalInRange() {
+    if (AppSettings.intervalMinutes < 1)
+        AppSettings.intervalMinutes = 1;
 }
 
 void updateLogoBackupFlag(plat::Registry& reg) {
@@ -203,6 +212,7 @@ SettingsSource loadSettings(char16_t* name, size_t nameUnits) {
             AppSettings = read;
             settingsRead = true;
         }
+
     }
     if (key)
         reg.closeKey(key);
@@ -211,8 +221,10 @@ SettingsSource loadSettings(char16_t* name, size_t nameUnits) {
 
     updateLogoBackupFlag(reg);
 
-    if (version == kSource212 && nameRead && lastRead && settingsRead)
+    if (version == kSource212 && nameRead && lastRead && settingsRead) {
+        keepIntervalInRange();
         return source;
+    }
     if (version == kSource201 || version == kSource210)
         plat::messageBox(nullptr, settings_texts::kImported, settings_texts::kCaption, plat::kMbIconWarning);
 
@@ -244,7 +256,11 @@ SettingsSource loadSettings(char16_t* name, size_t nameUnits) {
             AppSettings.periodicChange = 0;
         }
     }
-    saveSettings(true, true, true, nullptr, true);
+    keepIntervalInRange();
+    // An import also brings the collection and the recent files: write them
+    // now, not only at exit, so that a crash does not lose them.
+    const bool imported = source == kSource201 || source == kSource210;
+    saveSettings(true, true, true, imported ? name : nullptr, true);
     return source;
 }
 
