@@ -22,7 +22,8 @@ LRESULT CALLBACK popupWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-unsigned __stdcall cancelPopupThread(void*) {
+// The popup's thread is handed the number of the operation it cancels.
+unsigned __stdcall cancelPopupThread(void* operation) {
     WNDCLASSW cls = {};
     cls.lpfnWndProc = popupWindowProc;
     cls.hInstance = AppInstance;
@@ -47,9 +48,10 @@ unsigned __stdcall cancelPopupThread(void*) {
     DestroyWindow(window);
     if (bar)
         DestroyMenu(bar);
-    // The operation may have ended while the menu was open.
-    if (command && BusyFlag.load() == 1)
-        AbortRequest.store(1);
+    // The operation may have ended while the menu was open, and another may
+    // have begun: the request reaches only the one the popup was opened for.
+    if (command)
+        plat::requestCancel(static_cast<uint32_t>(reinterpret_cast<uintptr_t>(operation)));
     return 0;
 }
 
@@ -62,12 +64,15 @@ struct ChangeWork {
 
 } // namespace
 
+bool isBusy() { return BusyFlag.load() != 0; }
+
 int32_t runBusy(bool buildingLogo, int32_t (*operation)(void*), void* context) {
     showTrayStatus(busyTrayStatus(buildingLogo));
+    plat::beginOperation();
     BusyFlag.store(1);
     const int32_t result = operation(context);
     BusyFlag.store(0);
-    AbortRequest.store(0);
+    plat::endOperation();
     return result;
 }
 
@@ -82,13 +87,17 @@ WallpaperEntry* busyChange(int32_t mode, ApplyFunction apply, void* applyContext
         },
         &work);
     if (work.chosen)
-        saveSettings(false, true, false, nullptr, false);
+        saveSettings(kSaveLastTapeta);
     updateTray(ChangeCountdown, isMainWindowVisible() ? 1 : 0, ActiveCollection.entryCount());
     return work.chosen;
 }
 
 void startCancelPopup() {
-    const uintptr_t thread = _beginthreadex(nullptr, 0, cancelPopupThread, nullptr, 0, nullptr);
+    const uint32_t running = plat::runningOperation();
+    if (!running)
+        return;
+    const uintptr_t thread = _beginthreadex(nullptr, 0, cancelPopupThread,
+                                            reinterpret_cast<void*>(static_cast<uintptr_t>(running)), 0, nullptr);
     if (!thread)
         return;
     SetThreadPriority(reinterpret_cast<HANDLE>(thread), THREAD_PRIORITY_ABOVE_NORMAL);

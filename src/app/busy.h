@@ -6,6 +6,10 @@
 
 #include "collection/wallpaper_collection.h"
 
+// Whether a long operation runs. Its message polling and its error boxes
+// re-enter the window procedure: nothing may start another one meanwhile.
+bool isBusy();
+
 // Runs operation(context) as a busy operation and returns its result.
 int32_t runBusy(bool buildingLogo, int32_t (*operation)(void* context), void* context);
 

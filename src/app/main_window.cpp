@@ -129,12 +129,14 @@ BOOL onInitDialog(HWND window, const InitParameter* init) {
 
 void onChangeTimer() {
     const ChangeTickInput in{AppSettings.PauseState, isMainWindowVisible(), AppSettings.periodicChange, entries(),
-                             TrayMenuOpen != 0, AppSettings.intervalMinutes};
+                             TrayMenuOpen != 0, AppSettings.intervalMinutes, isBusy()};
     const TickOutcome outcome = changeCycleTick(ChangeCountdown, in, isScreenSaverRunning);
     if (outcome == TickOutcome::Idle)
         return;
     if (outcome == TickOutcome::ChangeDue)
         busyChange(AppSettings.changeOrder, g_apply, g_applyContext);
+    else if (isBusy())
+        return; // the busy status stays until the running operation ends
     updateTray(ChangeCountdown, 0, entries());
 }
 
@@ -142,7 +144,7 @@ void onLogoTimer(HWND window) {
     if (!g_logoTimerRunning)
         return;
     const LogoTickInput in{AppSettings.PauseState, AppSettings.logoWaitsForUnpause, isMainWindowVisible(), entries(),
-                           TrayMenuOpen != 0};
+                           TrayMenuOpen != 0, isBusy()};
     if (logoTick(LogoCountdown, in) != LogoOutcome::BuildNow)
         return;
     KillTimer(window, kTimerLogo);
@@ -186,6 +188,8 @@ void hideConfigWindow(HWND window) {
 }
 
 void manualChange(int32_t command) {
+    if (isBusy())
+        return;
     AppSettings.lastManualCommand = manualChangeMode(command);
     // A manual change restarts the interval.
     ChangeCountdown = AppSettings.intervalMinutes;
@@ -194,7 +198,7 @@ void manualChange(int32_t command) {
 }
 
 void reapplyCurrent() {
-    if (!CurrentWallpaper.hasPath())
+    if (isBusy() || !CurrentWallpaper.hasPath())
         return;
     runBusy(
         false, [](void*) -> int32_t { return g_apply(CurrentWallpaper, g_applyContext); }, nullptr);

@@ -178,12 +178,15 @@ void onTrayCallback(HWND window, LPARAM mouseMessage) {
     case WM_RBUTTONUP:
         // The busy thread cannot track a menu: another thread shows the
         // cancel popup instead.
-        if (BusyFlag.load() == 1)
+        if (isBusy())
             startCancelPopup();
         else
             trackTrayMenu(window);
         break;
     case WM_LBUTTONDBLCLK:
+        // Sent by the shell even while an operation runs: not a second one.
+        if (isBusy())
+            break;
         if (const int32_t command = doubleClickCommand(menuState()))
             SendMessageW(window, WM_COMMAND, static_cast<WPARAM>(command), 0);
         break;

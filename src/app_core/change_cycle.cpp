@@ -5,11 +5,11 @@ TickOutcome changeCycleTick(int32_t& countdown, const ChangeTickInput& in, Scree
     // while there is nothing to change to.
     if (in.pauseState != 0 || in.windowVisible || !in.periodicChange || in.entryCount <= 0)
         return TickOutcome::Idle;
-    const int32_t before = countdown;
     --countdown;
-    // A change that falls due while the user works in the tray menu or while a
-    // screen saver runs waits another minute.
-    if (before == 1 && (in.trayMenuOpen || (screenSaverRunning && screenSaverRunning())))
+    // A change that falls due while the user works in the tray menu, while
+    // another operation is still running or while a screen saver runs waits
+    // another minute.
+    if (countdown < 1 && (in.trayMenuOpen || in.busy || (screenSaverRunning && screenSaverRunning())))
         countdown = 1;
     if (countdown < 1) {
         countdown = in.intervalMinutes;
@@ -23,7 +23,7 @@ LogoOutcome logoTick(int32_t& countdown, const LogoTickInput& in) {
         in.entryCount <= 0)
         return LogoOutcome::Idle;
     --countdown;
-    if (in.trayMenuOpen && countdown == 0)
+    if ((in.trayMenuOpen || in.busy) && countdown < 1)
         countdown = 1;
     return countdown <= 0 ? LogoOutcome::BuildNow : LogoOutcome::Counted;
 }

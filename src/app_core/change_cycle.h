@@ -28,6 +28,7 @@ struct ChangeTickInput {
     int32_t entryCount;
     bool trayMenuOpen;
     int32_t intervalMinutes;
+    bool busy; // a long operation runs (this tick arrived from inside it)
 };
 
 enum class TickOutcome {
@@ -47,6 +48,7 @@ struct LogoTickInput {
     bool windowVisible;
     int32_t entryCount;
     bool trayMenuOpen;
+    bool busy;
 };
 
 enum class LogoOutcome { Idle, Counted, BuildNow };

@@ -26,13 +26,9 @@ TrayMenuPlan planTrayMenu(const TrayMenuState& s) {
     nameOf(s.currentWallpaper, p.reapplyName);
     p.changesGreyed = !(s.pauseState == 0 && !s.windowVisible && entries > 0);
     if (entries > 0) {
-        const WallpaperCollection& c = *s.collection;
-        // The entries a next or previous change would pick, wrapping around
-        // at the ends as pickAndShow does.
-        const WallpaperEntry* next = c.current ? c.nextOf(c.current) : nullptr;
-        const WallpaperEntry* previous = c.current ? c.previousOf(c.current) : nullptr;
-        nameOf(next ? next : c.first(), p.nextName);
-        nameOf(previous ? previous : c.last(), p.previousName);
+        // The entries a next or previous change would pick.
+        nameOf(s.collection->following(kChangeNext), p.nextName);
+        nameOf(s.collection->following(kChangePrevious), p.previousName);
     } else {
         p.deleteRandomAndNext = true;
         p.previousIsEmptyText = true;

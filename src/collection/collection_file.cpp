@@ -107,7 +107,14 @@ bool WallpaperCollection::loadFromFile(const char16_t* name) {
         return false;
     }
     const int32_t n = get32(countBytes);
-    if (n <= 0) {
+    // Only a file that ends after its count is empty. A negative count, or a
+    // zero one with entries behind it, is damage: reading it as empty would
+    // let the next save wipe out the entries.
+    if (n < 0 || (n == 0 && size > kFileHeaderBytes)) {
+        plat::closeFile(file);
+        return false;
+    }
+    if (n == 0) {
         plat::closeFile(file);
         return true;
     }

@@ -44,6 +44,7 @@ void WallpaperCollection::clear() {
     slots = nullptr;
     slotCount = 0;
     current = nullptr;
+    skipped = skippedFrom = nullptr;
 }
 
 bool WallpaperCollection::equals(const WallpaperCollection& other) const {
@@ -157,6 +158,8 @@ WallpaperEntry* WallpaperCollection::removeEntry(WallpaperEntry* e) {
         return nullptr;
     if (e == current)
         current = previousOf(e);
+    if (e == skipped || e == skippedFrom)
+        skipped = skippedFrom = nullptr;
     delete e;
     for (int32_t k = i; k + 1 < slotCount; ++k)
         slots[k] = slots[k + 1];
@@ -229,26 +232,31 @@ WallpaperEntry* WallpaperCollection::nthEntry(int32_t k) const {
     return nullptr;
 }
 
+WallpaperEntry* WallpaperCollection::following(int32_t mode) const {
+    if (isEmpty() || (mode != kChangeNext && mode != kChangePrevious))
+        return nullptr;
+    const WallpaperEntry* from = skipped && current == skippedFrom ? skipped : current;
+    WallpaperEntry* chosen = mode == kChangeNext ? nextOf(from) : previousOf(from);
+    // Wrap around at either end.
+    return chosen ? chosen : mode == kChangeNext ? first() : last();
+}
+
 WallpaperEntry* WallpaperCollection::pickAndShow(int32_t mode, ApplyFunction apply, void* context) {
     if (!slots || mode < kChangeRandom || mode > kChangePrevious || slotCount == 0 || !slots[0])
         return nullptr;
-    WallpaperEntry* chosen = nullptr;
-    if (mode == kChangePrevious) {
-        chosen = previousOf(current);
-        if (!chosen)
-            chosen = last();
-    } else if (mode == kChangeNext) {
-        chosen = nextOf(current);
-        if (!chosen)
-            chosen = first();
-    } else {
-        chosen = nthEntry(nextRandom() % entryCount() + 1);
-    }
+    WallpaperEntry* chosen =
+        mode == kChangeRandom ? nthEntry(randomEntryNumber(entryCount())) : following(mode);
     if (!chosen)
         return nullptr;
-    if (apply && apply(*chosen, context) == 1) {
+    const int result = apply ? apply(*chosen, context) : 0;
+    if (result == 1) {
         CurrentWallpaper = *chosen;
         current = chosen;
+        skipped = skippedFrom = nullptr;
+    } else if (result == 0 && mode != kChangeRandom) {
+        // A picture that cannot be shown must not hold up the slideshow.
+        skipped = chosen;
+        skippedFrom = current;
     }
     return chosen;
 }

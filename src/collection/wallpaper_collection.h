@@ -49,7 +49,12 @@ class WallpaperCollection {
     // Chooses an entry by mode (random, next, previous with wrap-around) and
     // hands it to apply. On success (1) the entry becomes current and is
     // copied into CurrentWallpaper. Returns the chosen entry either way.
+    // A failed entry does not become current, but forward and backward
+    // changes move on past it instead of trying it again.
     WallpaperEntry* pickAndShow(int32_t mode, ApplyFunction apply, void* context);
+    // The entry a next (1) or previous (2) change would choose now; null for
+    // an empty collection or another mode.
+    WallpaperEntry* following(int32_t mode) const;
 
     // The collection file. A failed save leaves the previous file as it was.
     bool saveToFile(const char16_t* name) const;
@@ -66,4 +71,10 @@ class WallpaperCollection {
 
   private:
     void copyFrom(const WallpaperCollection& other);
+
+    // The entry whose apply failed after `current` was shown, so that the
+    // next step starts beyond it. It counts only while current is still
+    // skippedFrom: any other change of current forgets it.
+    WallpaperEntry* skipped = nullptr;
+    WallpaperEntry* skippedFrom = nullptr;
 };

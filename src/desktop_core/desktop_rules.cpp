@@ -1,5 +1,6 @@
 #include "desktop_core/desktop_rules.h"
 
+#include "collection/random.h"
 #include "platform/text.h"
 
 namespace desk {
@@ -108,7 +109,8 @@ int32_t logoEntryNumber(int32_t r, int32_t count) {
         return 0;
     if (r < 0)
         r = -(r + 1); // the generator never gives one; keep the modulo non-negative anyway
-    return r % count + 1;
+    // Beyond 32,768 entries further draws decide, so the later ones can come too.
+    return randomEntryNumber(r, count);
 }
 
 bool logoBackupExpected(bool valueRead, uint32_t logoSaved) { return !(valueRead && logoSaved == 2); }

@@ -81,7 +81,8 @@ bool labelColourNeedsSetting(uint32_t currentTextColour, uint32_t fontColour);
 bool windowsRootFile(const char16_t* windowsDir, const char16_t* name, char16_t* out, size_t units);
 
 // Which non-empty entry (1-based) the start-up logo is made from, for the
-// random value r (0..32767) and count entries; 0 when there are none.
+// random value r (0..32767) and count entries; 0 when there are none. More
+// than 32,768 entries take further draws of the generator.
 int32_t logoEntryNumber(int32_t r, int32_t count);
 
 // Whether the first start saved a backup of the logo: unless "LogoSaved"

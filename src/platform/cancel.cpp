@@ -9,8 +9,30 @@ std::atomic<int32_t> AbortRequest{0};
 namespace plat {
 namespace {
 AbortPoll g_poll = nullptr;
-}
+// Written only by the main thread, which also runs every CheckUserAbort.
+uint32_t g_lastOperation = 0;
+uint32_t g_running = 0;
+// The operation the popup asked to cancel: a stale number never matches.
+std::atomic<uint32_t> g_cancelFor{0};
+} // namespace
 void setAbortPoll(AbortPoll poll) { g_poll = poll; }
+
+uint32_t beginOperation() {
+    if (++g_lastOperation == 0) // 0 means "none"
+        ++g_lastOperation;
+    g_running = g_lastOperation;
+    return g_running;
+}
+
+void endOperation() {
+    g_running = 0;
+    g_cancelFor.store(0);
+    AbortRequest.store(0);
+}
+
+uint32_t runningOperation() { return g_running; }
+
+void requestCancel(uint32_t operation) { g_cancelFor.store(operation); }
 
 #ifdef _WIN32
 void* showWaitCursor() { return SetCursor(LoadCursorW(nullptr, IDC_WAIT)); }
@@ -24,7 +46,10 @@ void restoreCursor(void*) {}
 namespace {
 
 // The cancel popup's request counts once: whoever sees it clears it.
-int takeAbortRequest() { return AbortRequest.exchange(0) != 0 ? 1 : 0; }
+int takeAbortRequest() {
+    const bool forThis = plat::g_running != 0 && plat::g_cancelFor.exchange(0) == plat::g_running;
+    return AbortRequest.exchange(0) != 0 || forThis ? 1 : 0;
+}
 
 #ifdef _WIN32
 bool pending(UINT message, MSG* msg) { return PeekMessageW(msg, nullptr, message, message, PM_NOREMOVE) != FALSE; }

@@ -7,6 +7,7 @@
 #include "platform/message_box.h"
 #include "platform/registry.h"
 #include "platform/system_info.h"
+#include "platform/working_folder.h"
 #include "settings/settings_texts.h"
 
 AppSettingsRecord AppSettings = defaultSettings();
@@ -67,7 +68,7 @@ void writeString(plat::Registry& reg, plat::RegKey key, const char16_t* name, co
 // Whether the system wallpaper is still the picture this program wrote.
 bool desktopShowsOurPicture(plat::Registry& reg) {
     char16_t ours[plat::kPathUnits];
-    if (!plat::programFolderFile(u"desktop.bmp", ours, plat::kPathUnits))
+    if (!plat::workingFolderFile(u"desktop.bmp", ours, plat::kPathUnits))
         return false;
     plat::RegKey desktop = reg.openKey(plat::Hive::CurrentUser, nullptr, kDesktopKey);
     if (!desktop)
@@ -102,9 +103,18 @@ bool readAutoPauseList(plat::Registry& reg, plat::RegKey key) {
     std::unique_ptr<char16_t[]> list(new (std::nothrow) char16_t[units]());
     if (!list)
         return true;
-    if (readString(reg, key, kValueAutoPause, list.get(), units))
-        AutoPauseList = std::move(list);
+    // A value that is not a string counts as missing and gets the default list.
+    if (!readString(reg, key, kValueAutoPause, list.get(), units))
+        return false;
+    AutoPauseList = std::move(list);
     return true;
+}
+
+// A stored interval below one minute would change the picture at every tick
+// and show a nonsense countdown.
+void keepIntervalInRange() {
+    if (AppSettings.intervalMinutes < 1)
+        AppSettings.intervalMinutes = 1;
 }
 
 void updateLogoBackupFlag(plat::Registry& reg) {
@@ -203,6 +213,7 @@ SettingsSource loadSettings(char16_t* name, size_t nameUnits) {
             AppSettings = read;
             settingsRead = true;
         }
+
     }
     if (key)
         reg.closeKey(key);
@@ -211,8 +222,10 @@ SettingsSource loadSettings(char16_t* name, size_t nameUnits) {
 
     updateLogoBackupFlag(reg);
 
-    if (version == kSource212 && nameRead && lastRead && settingsRead)
+    if (version == kSource212 && nameRead && lastRead && settingsRead) {
+        keepIntervalInRange();
         return source;
+    }
     if (version == kSource201 || version == kSource210)
         plat::messageBox(nullptr, settings_texts::kImported, settings_texts::kCaption, plat::kMbIconWarning);
 
@@ -244,11 +257,15 @@ SettingsSource loadSettings(char16_t* name, size_t nameUnits) {
             AppSettings.periodicChange = 0;
         }
     }
-    saveSettings(true, true, true, nullptr, true);
+    keepIntervalInRange();
+    // An import also brings the collection and the recent files: write them
+    // now, not only at exit, so that a crash does not lose them.
+    const bool imported = source == kSource201 || source == kSource210;
+    saveSettings(kSaveSettings | kSaveLastTapeta | kSaveAutoPause | kSaveLastDir | (imported ? kSaveName : 0u), name);
     return source;
 }
 
-void saveSettings(bool settings, bool lastTapeta, bool autoPause, const char16_t* name, bool lastDir) {
+void saveSettings(uint32_t groups, const char16_t* name) {
     plat::Registry& reg = plat::activeRegistry();
     plat::RegKey vendor = reg.createKey(plat::Hive::CurrentUser, nullptr, kVendorKey);
     if (!vendor)
@@ -258,27 +275,27 @@ void saveSettings(bool settings, bool lastTapeta, bool autoPause, const char16_t
         reg.closeKey(vendor);
         return;
     }
-    if (name) {
-        writeString(reg, key, kValueCollection, name);
+    if (groups & kSaveName) {
+        writeString(reg, key, kValueCollection, name ? name : u"");
         for (size_t k = 0; k < kMruSlots; ++k)
             writeString(reg, key, kValueMru[k], MruList[k]);
     }
-    if (lastTapeta && CurrentWallpaper.hasPath()) {
+    if ((groups & kSaveLastTapeta) && CurrentWallpaper.hasPath()) {
         int32_t length = 0;
         std::unique_ptr<uint8_t[]> record = CurrentWallpaper.serialize(&length);
         if (record && length > 0)
             reg.writeValue(key, kValueLastPicture, plat::kRegBinary, record.get(), static_cast<uint32_t>(length));
     }
-    if (settings) {
+    if (groups & kSaveSettings) {
         // An automatic pause belongs to this run only: it is stored as running.
         AppSettingsRecord stored = AppSettings;
         if (stored.PauseState == kAutoPaused)
             stored.PauseState = kRunning;
         reg.writeValue(key, kValueSettings, plat::kRegBinary, &stored, kSettingsSize);
     }
-    if (autoPause)
+    if (groups & kSaveAutoPause)
         writeString(reg, key, kValueAutoPause, AutoPauseList ? AutoPauseList.get() : u"");
-    if (lastDir && LastDir)
+    if ((groups & kSaveLastDir) && LastDir)
         writeString(reg, key, kValueLastDir, LastDir);
     reg.closeKey(key);
     reg.closeKey(vendor);

@@ -37,21 +37,15 @@ enum SettingsSource : int32_t { kSourceNone = 0, kSource201 = 1, kSource210 = 2,
 // result back at once. Returns the version the settings came from.
 SettingsSource loadSettings(char16_t* name, size_t nameUnits);
 
-// Writes the chosen groups; name non-null writes LastKolekce and the MRU list.
-void saveSettings(bool settings, bool lastTapeta, bool autoPause, const char16_t* name, bool lastDir);
-
 // The groups of values saveSettings writes, to be combined.
 enum SettingsGroup : uint32_t {
     kSaveSettings = 1,   // Nastaveni
     kSaveLastTapeta = 2, // LastTapeta
     kSaveAutoPause = 4,  // AutoPause
-    kSaveName = 8,       // LastKolekce and the recently used files
+    kSaveName = 8,       // LastKolekce (name) and the recently used files
     kSaveLastDir = 16,   // LastDir
 };
-inline void saveSettings(uint32_t groups, const char16_t* name = nullptr) {
-    saveSettings((groups & kSaveSettings) != 0, (groups & kSaveLastTapeta) != 0, (groups & kSaveAutoPause) != 0,
-                 (groups & kSaveName) ? (name ? name : u"") : nullptr, (groups & kSaveLastDir) != 0);
-}
+void saveSettings(uint32_t groups, const char16_t* name = nullptr);
 
 // Replaces AutoPauseList with a copy of text (null or empty: an empty list).
 void setAutoPauseList(const char16_t* text);

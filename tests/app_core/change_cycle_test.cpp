@@ -1,111 +1,50 @@
-// The change countdown, its postponing, the logo countdown and the pause toggle.
+// What holds the countdowns. (Counting and changing are the window tests'.)
 #include <gtest/gtest.h>
 
 #include "app_core/change_cycle.h"
-#include "app_core/command_line.h"
 
 namespace {
 
 bool g_saver = false;
-int g_saverAsked = 0;
-bool saverRunning() {
-    ++g_saverAsked;
-    return g_saver;
-}
+bool saverRunning() { return g_saver; }
 
-ChangeTickInput running(int32_t interval) {
-    ChangeTickInput in{};
-    in.periodicChange = 1;
-    in.entryCount = 4;
-    in.intervalMinutes = interval;
-    return in;
-}
-
-TEST(ChangeCycleTest, ChangesOnTheIntervalsLastTickAndRestarts) {
-    g_saver = false;
-    int32_t countdown = 30;
-    for (int round = 0; round < 2; ++round) {
-        for (int t = 1; t < 30; ++t)
-            ASSERT_EQ(changeCycleTick(countdown, running(30), saverRunning), TickOutcome::Counted) << t;
-        EXPECT_EQ(changeCycleTick(countdown, running(30), saverRunning), TickOutcome::ChangeDue);
-        EXPECT_EQ(countdown, 30);
-    }
-    // An interval of 0 or a countdown cut by a new interval never hangs at zero.
-    countdown = 0;
-    EXPECT_EQ(changeCycleTick(countdown, running(0), saverRunning), TickOutcome::ChangeDue);
-    EXPECT_EQ(countdown, 0);
-}
-
-TEST(ChangeCycleTest, StandsStillWhilePausedOpenDisabledOrEmpty) {
-    ChangeTickInput paused = running(5), autoPaused = paused, open = paused, off = paused, empty = paused;
-    paused.pauseState = 1;
-    autoPaused.pauseState = 2;
-    open.windowVisible = true;
-    off.periodicChange = 0;
-    empty.entryCount = 0;
-    for (const ChangeTickInput& c : {paused, autoPaused, open, off, empty}) {
+TEST(ChangeCycleTest, StandsStillOrWaitsWhileSomethingHoldsIt) {
+    // Paused, automatic pause, window open, periodic change off, nothing to show.
+    for (int k = 0; k < 5; ++k) {
         int32_t countdown = 1;
-        EXPECT_EQ(changeCycleTick(countdown, c, saverRunning), TickOutcome::Idle);
-        EXPECT_EQ(countdown, 1);
+        EXPECT_EQ(changeCycleTick(countdown, {k == 0 ? 1 : k == 1 ? 2 : 0, k == 2, k != 3, k == 4 ? 0 : 3, false, 5, false},
+                                  saverRunning),
+                  TickOutcome::Idle)
+            << k;
     }
-}
-
-TEST(ChangeCycleTest, PostponesMinuteByMinuteWhileMenuOpenOrScreenSaver) {
+    // The tray menu, a running operation and a screen saver hold a due change at 1.
+    for (int holder = 0; holder < 3; ++holder)
+        for (int32_t before : {1, 1, 0}) {
+            g_saver = holder == 2;
+            int32_t countdown = before;
+            EXPECT_EQ(changeCycleTick(countdown, {0, false, 1, 3, holder == 0, 5, holder == 1}, saverRunning),
+                      TickOutcome::Counted);
+            EXPECT_EQ(countdown, 1) << holder;
+        }
     g_saver = false;
-    g_saverAsked = 0;
-    ChangeTickInput in = running(5);
-    int32_t countdown = 3;
-    EXPECT_EQ(changeCycleTick(countdown, in, saverRunning), TickOutcome::Counted);
-    EXPECT_EQ(g_saverAsked, 0) << "the screen saver is asked only when the change falls due";
-    countdown = 1;
-    for (int step = 0; step < 4; ++step) {
-        in.trayMenuOpen = step < 2;
-        g_saver = step == 2;
-        const TickOutcome expected = step < 3 ? TickOutcome::Counted : TickOutcome::ChangeDue;
-        EXPECT_EQ(changeCycleTick(countdown, in, saverRunning), expected) << step;
-        EXPECT_EQ(countdown, step < 3 ? 1 : 5) << step;
+}
+
+TEST(LogoCountdownTest, WaitsForItsConditionsTheOpenMenuAndARunningOperation) {
+    const struct {
+        int32_t pause, waits;
+        bool visible, menu, busy;
+        int32_t before;
+        LogoOutcome expected;
+    } cases[] = {{0, 1, false, true, false, 0, LogoOutcome::Counted}, {0, 1, false, false, true, 1, LogoOutcome::Counted},
+                 {0, 1, false, false, false, 1, LogoOutcome::BuildNow}, {1, 1, false, false, false, 1, LogoOutcome::Idle},
+                 {1, 0, false, false, false, 1, LogoOutcome::BuildNow}, {2, 0, false, false, false, 1, LogoOutcome::Idle},
+                 {0, 1, true, false, false, 1, LogoOutcome::Idle}};
+    for (const auto& c : cases) {
+        int32_t countdown = c.before;
+        EXPECT_EQ(logoTick(countdown, LogoTickInput{c.pause, c.waits, c.visible, 2, c.menu, c.busy}), c.expected)
+            << c.pause << c.waits << c.visible << c.menu << c.busy;
+        EXPECT_EQ(countdown, c.expected == LogoOutcome::Counted ? 1 : c.expected == LogoOutcome::Idle ? 1 : 0);
     }
-}
-
-TEST(LogoCountdownTest, WaitsForItsConditionsAndTheOpenMenu) {
-    LogoTickInput in{};
-    in.entryCount = 2;
-    in.logoWaitsForUnpause = 1;
-    int32_t countdown = 2;
-    EXPECT_EQ(logoTick(countdown, in), LogoOutcome::Counted);
-    in.trayMenuOpen = true;
-    EXPECT_EQ(logoTick(countdown, in), LogoOutcome::Counted);
-    EXPECT_EQ(countdown, 1);
-    in.trayMenuOpen = false;
-
-    LogoTickInput held = in;
-    held.pauseState = 1;
-    EXPECT_EQ(logoTick(countdown, held), LogoOutcome::Idle);
-    held.logoWaitsForUnpause = 0;
-    EXPECT_EQ(logoTick(countdown, held), LogoOutcome::BuildNow) << "it need not wait for the user's pause";
-
-    countdown = 1;
-    held.pauseState = 2;
-    EXPECT_EQ(logoTick(countdown, held), LogoOutcome::Idle) << "an automatic pause always holds it";
-    held = in;
-    held.windowVisible = true;
-    EXPECT_EQ(logoTick(countdown, held), LogoOutcome::Idle);
-    countdown = 0; // delay 0: the first tick builds
-    EXPECT_EQ(logoTick(countdown, in), LogoOutcome::BuildNow);
-}
-
-TEST(PauseTest, ToggleManualModesAndCommandLine) {
-    EXPECT_EQ(toggledPauseState(0), 1);
-    EXPECT_EQ(toggledPauseState(1), 0);
-    EXPECT_EQ(toggledPauseState(2), 0);
-    EXPECT_EQ(manualChangeMode(kCmdRandom), 0);
-    EXPECT_EQ(manualChangeMode(kCmdNext), 1);
-    EXPECT_EQ(manualChangeMode(kCmdPrevious), 2);
-    EXPECT_EQ(manualChangeMode(kCmdPause), -1);
-    // Only an exact "-d" shows the window at start.
-    EXPECT_TRUE(showWindowAtStart(u"-d"));
-    for (const char16_t* other : {u"-D", u"-d ", u" -d", u"", u"-dd", u"/d", static_cast<const char16_t*>(nullptr)})
-        EXPECT_FALSE(showWindowAtStart(other));
 }
 
 } // namespace

@@ -4,11 +4,12 @@
 # page, OK, the end of the program and a new start that finds all of it.
 # With PLOCHAR_SCREENSHOTS set, the pages are photographed into that folder.
 #
-#   config_window_e2e.sh <plochar.exe> <plochar_driver.exe> <x86|x64>
+#   config_window_e2e.sh <plochar.exe> <plochar_driver.exe> <x86|x64> <plochar-plk.exe>
 set -u
 EXE=$1
 DRIVER=$2
 ARCH=$3
+PLK=$4
 . "$(dirname "$0")/desktop_e2e_common.sh"
 
 driver() { wine 'C:\plochar\plochar_driver.exe' "$@" 2>/dev/null | tr -d '\r'; }
@@ -51,12 +52,13 @@ start_display
 prepare_prefix 1
 cp "$EXE" "$WINEPREFIX/drive_c/plochar/plochar.exe"
 cp "$DRIVER" "$WINEPREFIX/drive_c/plochar/plochar_driver.exe"
+cp "$PLK" "$WINEPREFIX/drive_c/plochar/plochar-plk.exe"
 for name in hory jezero louka; do
     convert -size 64x48 "xc:#4080c0" "BMP3:$WINEPREFIX/drive_c/obrazky/$name.bmp"
 done
 wine explorer /desktop=shell,1024x768 >/dev/null 2>&1 &
-driver make-collection 'C:\obrazky\Hory.plk' 'C:\obrazky\hory.bmp' 'C:\obrazky\jezero.bmp' \
-    'C:\obrazky\louka.bmp' || fail "make-collection"
+wine 'C:\plochar\plochar-plk.exe' make 'C:\obrazky\Hory.plk' 'C:\obrazky\hory.bmp' 'C:\obrazky\jezero.bmp' \
+    'C:\obrazky\louka.bmp' >/dev/null 2>&1 || fail "plochar-plk make"
 
 step "first start: open the collection through the open dialog"
 start_plochar

@@ -4,11 +4,12 @@
 # "&Konec", a collection named in the registry and, for the 32-bit build, the
 # start-up logo backup in Windows 98 mode.
 #
-#   plochar_e2e.sh <plochar.exe> <plochar_driver.exe> <x86|x64>
+#   plochar_e2e.sh <plochar.exe> <plochar_driver.exe> <x86|x64> <plochar-plk.exe>
 set -u
 EXE=$1
 DRIVER=$2
 ARCH=$3
+PLK=$4
 
 export WINEPREFIX
 WINEPREFIX=$(mktemp -d /tmp/plochar-e2e-XXXXXX)
@@ -70,6 +71,7 @@ wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v shell /d 1024x768 /f >/de
 mkdir -p "$WINEPREFIX/drive_c/plochar" "$WINEPREFIX/drive_c/obrazky"
 cp "$EXE" "$WINEPREFIX/drive_c/plochar/plochar.exe"
 cp "$DRIVER" "$WINEPREFIX/drive_c/plochar/plochar_driver.exe"
+cp "$PLK" "$WINEPREFIX/drive_c/plochar/plochar-plk.exe"
 wine explorer /desktop=shell,1024x768 >/dev/null 2>&1 &
 
 step "first start"
@@ -104,7 +106,7 @@ one_pixel_bmp='BM\x3a\0\0\0\0\0\0\0\x36\0\0\0\x28\0\0\0\x01\0\0\0\x01\0\0\0\x01\
 one_pixel_bmp+='\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\x80\x80\x80\0'
 printf "$one_pixel_bmp" >"$WINEPREFIX/drive_c/obrazky/hory1.bmp"
 printf "$one_pixel_bmp" >"$WINEPREFIX/drive_c/obrazky/hory2.bmp"
-driver make-collection 'C:\obrazky\Hory.plk' 'C:\obrazky\hory1.bmp' 'C:\obrazky\hory2.bmp' ||
+wine 'C:\plochar\plochar-plk.exe' make 'C:\obrazky\Hory.plk' 'C:\obrazky\hory1.bmp' 'C:\obrazky\hory2.bmp' >/dev/null 2>&1 ||
     fail "could not write the collection"
 wine reg add "$KEY" /v LastKolekce /d 'C:\obrazky\Hory.plk' /f >/dev/null 2>&1
 start_plochar -d

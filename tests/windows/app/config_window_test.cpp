@@ -58,6 +58,11 @@ HWND selectTab(HWND window, const std::u16string& text) {
 
 void click(HWND page, int id) { SendMessageW(GetDlgItem(page, id), BM_CLICK, 0, 0); }
 void type(HWND page, int id, const wchar_t* text) { SetDlgItemTextW(page, id, text); }
+std::u16string windowTitle(HWND window) {
+    wchar_t title[300] = {};
+    GetWindowTextW(window, title, 300);
+    return reinterpret_cast<const char16_t*>(title);
+}
 std::u16string text(HWND page, int id) {
     wchar_t buffer[600] = {};
     GetDlgItemTextW(page, id, buffer, 600);
@@ -88,7 +93,7 @@ class ConfigWindowTest : public AppWindowTest {
     }
     // Starts with a named collection and opens the window.
     void openWindow() {
-        writeString(HKEY_CURRENT_USER, kKey212, L"LastKolekce", makeCollection({"a.bmp", "b.bmp", "c.bmp"}));
+        makeCollection({"a.bmp", "b.bmp", "c.bmp"});
         start();
         command(ID_SETTINGS);
         Boxes.clear();
@@ -173,7 +178,7 @@ TEST_F(ConfigWindowTest, SettingsPageWritesEveryClickIntoTheSettings) {
 }
 
 TEST_F(ConfigWindowTest, PauseSubstringsAreAddedOnceAndDeletedToNothing) {
-    writeString(HKEY_CURRENT_USER, kKey212, L"AutoPause", u"nero\n");
+    writeString(kKey212, L"AutoPause", u"nero\n");
     openWindow();
     AppSettings.confirmRemove = 0;
     HWND page = selectTab(window, u"Nastavení 2");
@@ -272,15 +277,11 @@ TEST_F(ConfigWindowTest, OkSavesAndRestartsTheCountdownOnlyForANewInterval) {
     type(page, IDC_SET_MINUTES, L"30");
     command(IDC_BTN_OK);
     EXPECT_EQ(ChangeCountdown, 90);
-    AppSettingsRecord stored{};
-    const std::vector<uint8_t> data = readValue(HKEY_CURRENT_USER, kKey212, L"Nastaveni");
-    ASSERT_EQ(data.size(), sizeof stored);
-    std::memcpy(&stored, data.data(), sizeof stored);
-    EXPECT_EQ(stored.intervalMinutes, 90);
+    EXPECT_EQ(storedSettings().intervalMinutes, 90);
 }
 
 TEST_F(ConfigWindowTest, StornoAsksAndRestoresSettingsListAndCollection) {
-    writeString(HKEY_CURRENT_USER, kKey212, L"AutoPause", u"Defrag\n");
+    writeString(kKey212, L"AutoPause", u"Defrag\n");
     openWindow();
     command(IDC_BTN_CANCEL); // nothing changed: no question
     EXPECT_TRUE(Boxes.empty());
@@ -322,7 +323,7 @@ TEST_F(ConfigWindowTest, OpeningADamagedFileKeepsTheCollectionItsNameAndSnapshot
 
 TEST_F(ConfigWindowTest, NewSaveAsOpenAndTheRecentFiles) {
     const std::u16string hory = (folder / "Hory.plk").u16string();
-    writeString(HKEY_CURRENT_USER, kKey212, L"MRU1", hory);
+    writeString(kKey212, L"MRU1", hory);
     openWindow();
     // New asks to save; Yes saves the old one under its name.
     ActiveCollection.removeEntry(ActiveCollection.last());
@@ -340,7 +341,8 @@ TEST_F(ConfigWindowTest, NewSaveAsOpenAndTheRecentFiles) {
     EXPECT_EQ(windowTitle(window), u"Plochar - More");
     EXPECT_EQ(std::u16string(MruList[0]), g_dialogAnswer);
     EXPECT_EQ(std::u16string(MruList[1]), hory);
-    EXPECT_EQ(readString(HKEY_CURRENT_USER, kKey212, L"LastKolekce"), g_dialogAnswer);
+    const std::vector<uint8_t> last = readValue(kKey212, L"LastKolekce");
+    EXPECT_EQ(std::u16string(reinterpret_cast<const char16_t*>(last.data())), g_dialogAnswer);
     // The second recent file opens and moves to the front.
     Answers = {plat::kIdNo};
     command(ID_MRU2);
@@ -360,7 +362,6 @@ TEST_F(ConfigWindowTest, NewSaveAsOpenAndTheRecentFiles) {
 
 TEST_F(ConfigWindowTest, AFrameThatFailsLeavesTheCollectionFileAlone) {
     const std::u16string file = makeCollection({"a.bmp", "b.bmp", "c.bmp"});
-    writeString(HKEY_CURRENT_USER, kKey212, L"LastKolekce", file);
     const std::vector<uint8_t> before = testing_support::readAll(file);
     setConfigFrameFails(true);
     bool tabsFailed = false;
