@@ -4,8 +4,8 @@
 
 #include <filesystem>
 
-#include "app_core/test_pictures.h"
 #include "platform/system_info.h"
+#include "test_support.h"
 
 TEST(ConfigRules, TabsPerSystem) {
     // Windows 98 shows the logo page, NT the third settings page; never both.
@@ -57,15 +57,19 @@ TEST(ConfigRules, LogoDelayText) {
 }
 
 TEST(ConfigRules, RemoveMissingEntriesKeepsTheRest) {
-    TestPictures pictures({"a.bmp", "b.bmp", "c.bmp", "d.bmp"});
+    testing_support::TempDir dir;
+    std::vector<std::u16string> pictures;
     WallpaperCollection c;
-    for (size_t i = 0; i < 4; ++i)
-        ASSERT_EQ(c.addPath(pictures[i]), AddOutcome::Added);
+    for (const char16_t* name : {u"a.bmp", u"b.bmp", u"c.bmp", u"d.bmp"}) {
+        pictures.push_back(dir.file(name));
+        ASSERT_TRUE(testing_support::writeText(pictures.back(), "BM"));
+        ASSERT_EQ(c.addPath(pictures.back().c_str()), AddOutcome::Added);
+    }
     // The first, two in a row and the last go missing.
     for (size_t i : {0, 2, 3})
-        std::filesystem::remove(std::filesystem::path(std::u16string(pictures[i])));
+        std::filesystem::remove(std::filesystem::path(pictures[i]));
     EXPECT_EQ(removeMissingEntries(c), 3);
     ASSERT_EQ(c.entryCount(), 1);
-    EXPECT_EQ(std::u16string(c.first()->path), std::u16string(pictures[1]));
+    EXPECT_EQ(std::u16string(c.first()->path), pictures[1]);
     EXPECT_EQ(removeMissingEntries(c), 0);
 }
