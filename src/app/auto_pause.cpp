@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "app/main_window.h"
+#include "app/shell.h"
 #include "app/tray.h"
 #include "app_core/app_state.h"
 #include "app_core/auto_pause_match.h"

@@ -3,7 +3,7 @@
 #include <windows.h>
 #include <process.h>
 
-#include "app/main_window.h"
+#include "app/shell.h"
 #include "app/tray.h"
 #include "app_core/app_state.h"
 #include "platform/cancel.h"
@@ -37,14 +37,8 @@ unsigned __stdcall cancelPopupThread(void* operation) {
     HMENU bar = LoadMenuW(AppInstance, MAKEINTRESOURCEW(IDM_CANCEL_WORK));
     HMENU menu = bar ? GetSubMenu(bar, 0) : nullptr;
     UINT command = 0;
-    if (menu) {
-        SetForegroundWindow(window);
-        PostMessageW(window, WM_NULL, 0, 0);
-        POINT at = {};
-        GetCursorPos(&at);
-        command = static_cast<UINT>(
-            TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, window, nullptr));
-    }
+    if (menu)
+        command = trackPopupAtCursor(window, menu);
     DestroyWindow(window);
     if (bar)
         DestroyMenu(bar);

@@ -4,7 +4,7 @@
 #include <commdlg.h>
 
 #include "app/config_frame.h"
-#include "app/main_window.h"
+#include "app/shell.h"
 #include "app_core/app_state.h"
 #include "app_core/app_texts.h"
 #include "app_core/config_rules.h"

@@ -8,7 +8,7 @@
 
 #include <iterator>
 
-#include "app/main_window.h"
+#include "app/shell.h"
 #include "app_core/config_rules.h"
 #include "app_core/app_texts.h"
 #include "pages/pages.h"

@@ -18,10 +18,6 @@
 #include "resource_ids.h"
 #include "settings/settings_store.h"
 
-HWND MainWindow = nullptr;
-HINSTANCE AppInstance = nullptr;
-UINT TaskbarCreatedMessage = RegisterWindowMessageW(L"TaskbarCreated");
-
 namespace {
 
 int applyThroughDesktop(const WallpaperEntry& entry, void*) { return ApplyWallpaper(entry, 0); }
@@ -315,6 +311,28 @@ void shutDown(HWND window, bool destroying) {
         PostQuitMessage(0);
 }
 
+// The tray icon's mouse messages.
+void onTrayCallback(HWND window, LPARAM mouseMessage) {
+    switch (static_cast<UINT>(mouseMessage)) {
+    case WM_RBUTTONUP:
+        // The busy thread cannot track a menu: another thread shows the
+        // cancel popup instead.
+        if (isBusy())
+            startCancelPopup();
+        else
+            showTrayMenu(window);
+        break;
+    case WM_LBUTTONDBLCLK:
+        // Sent by the shell even while an operation runs: not a second one.
+        if (isBusy())
+            break;
+        if (const int32_t command = trayDoubleClickCommand())
+            SendMessageW(window, WM_COMMAND, static_cast<WPARAM>(command), 0);
+        break;
+    default: break;
+    }
+}
+
 void forwardToPage(UINT message, WPARAM wParam, LPARAM lParam) {
     HWND page = currentConfigPage();
     if (page && isMainWindowVisible())
@@ -369,15 +387,7 @@ HWND createMainWindow(HINSTANCE instance, bool showAtStart, bool* tabsFailed) {
     return window;
 }
 
-bool isMainWindowVisible() { return MainWindow && IsWindowVisible(MainWindow); }
-
 void setApplyOperation(ApplyFunction apply, void* context) {
     g_apply = apply ? apply : applyThroughDesktop;
     g_applyContext = apply ? context : nullptr;
-}
-
-void setWindowTitle(HWND window, const char16_t* collectionName) {
-    char16_t title[plat::kPathUnits + 16];
-    windowTitleText(collectionName, title, plat::kPathUnits + 16);
-    SetWindowTextW(window, reinterpret_cast<LPCWSTR>(title));
 }

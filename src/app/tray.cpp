@@ -1,7 +1,6 @@
 #include "app/tray.h"
 
-#include "app/busy.h"
-#include "app/main_window.h"
+#include "app/shell.h"
 #include "app_core/app_state.h"
 #include "app_core/app_texts.h"
 #include "app_core/change_cycle.h"
@@ -101,28 +100,6 @@ TrayMenuState menuState() {
                          AppSettings.lastManualCommand};
 }
 
-void trackTrayMenu(HWND window) {
-    HMENU bar = buildTrayMenu();
-    if (!bar)
-        return;
-    HMENU menu = GetSubMenu(bar, 0);
-    // The menu closes when the user clicks elsewhere only if our window is in
-    // front; the posted message lets it close properly afterwards.
-    SetForegroundWindow(window);
-    PostMessageW(window, WM_NULL, 0, 0);
-    POINT at = {};
-    GetCursorPos(&at);
-    TrayMenuOpen = 1;
-    const UINT command = static_cast<UINT>(
-        TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, window, nullptr));
-    // The command runs while the menu still counts as open: a change that
-    // falls due meanwhile waits.
-    if (command)
-        SendMessageW(window, WM_COMMAND, command, 0);
-    TrayMenuOpen = 0;
-    DestroyMenu(bar);
-}
-
 } // namespace
 
 HICON trayIconHandle(int32_t resource) {
@@ -173,27 +150,21 @@ void showTrayStatus(const TrayStatus& status) {
     modify();
 }
 
-void onTrayCallback(HWND window, LPARAM mouseMessage) {
-    switch (static_cast<UINT>(mouseMessage)) {
-    case WM_RBUTTONUP:
-        // The busy thread cannot track a menu: another thread shows the
-        // cancel popup instead.
-        if (isBusy())
-            startCancelPopup();
-        else
-            trackTrayMenu(window);
-        break;
-    case WM_LBUTTONDBLCLK:
-        // Sent by the shell even while an operation runs: not a second one.
-        if (isBusy())
-            break;
-        if (const int32_t command = doubleClickCommand(menuState()))
-            SendMessageW(window, WM_COMMAND, static_cast<WPARAM>(command), 0);
-        break;
-    default:
-        break;
-    }
+void showTrayMenu(HWND window) {
+    HMENU bar = buildTrayMenu();
+    if (!bar)
+        return;
+    TrayMenuOpen = 1;
+    const UINT command = trackPopupAtCursor(window, GetSubMenu(bar, 0));
+    // The command runs while the menu still counts as open: a change that
+    // falls due meanwhile waits.
+    if (command)
+        SendMessageW(window, WM_COMMAND, command, 0);
+    TrayMenuOpen = 0;
+    DestroyMenu(bar);
 }
+
+int32_t trayDoubleClickCommand() { return doubleClickCommand(menuState()); }
 
 // Loads a menu resource and hands out its first popup; the bar is what the
 // caller destroys. Null when either is missing.
@@ -263,13 +234,10 @@ void showCollectionMenu(HWND window) {
     HMENU bar = buildCollectionMenu();
     if (!bar)
         return;
-    SetForegroundWindow(window);
-    PostMessageW(window, WM_NULL, 0, 0);
-    POINT at = {};
-    GetCursorPos(&at);
-    // Without TPM_RETURNCMD the chosen command arrives as WM_COMMAND.
-    TrackPopupMenu(GetSubMenu(bar, 0), TPM_RIGHTBUTTON, at.x, at.y, 0, window, nullptr);
+    const UINT command = trackPopupAtCursor(window, GetSubMenu(bar, 0));
     DestroyMenu(bar);
+    if (command)
+        SendMessageW(window, WM_COMMAND, command, 0);
 }
 
 void setTrayShellEnabled(bool enabled) { g_shellEnabled = enabled; }

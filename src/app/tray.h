@@ -19,8 +19,10 @@ void updateTray(int32_t minutes, int32_t windowOpen, int32_t entries);
 // Shows a prepared status (the busy one) as it is.
 void showTrayStatus(const TrayStatus& status);
 
-// The tray callback message: right click, double click.
-void onTrayCallback(HWND window, LPARAM mouseMessage);
+// Menu 102 at the cursor; the chosen command is sent to window.
+void showTrayMenu(HWND window);
+// The command a double click runs now (the menu's default), or 0.
+int32_t trayDoubleClickCommand();
 
 // Menu 102 prepared for the present state; the caller destroys the returned
 // menu bar (its first popup is the menu shown).

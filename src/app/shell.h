@@ -1,0 +1,38 @@
+// What every window of the shell shares: the main window and the instance,
+// the private window messages, the main window's timers, and the popup menu
+// at the cursor. Shell files include this rather than each other.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+// The main window (dialog 106); null until it is created and after it is gone.
+extern HWND MainWindow;
+extern HINSTANCE AppInstance;
+// Registered "TaskbarCreated": Explorer has (re)started its taskbar.
+extern UINT TaskbarCreatedMessage;
+
+// Private window messages.
+inline constexpr UINT kTrayCallbackMessage = WM_USER + 100;   // shell -> main window
+inline constexpr UINT kReleasePreviewMessage = WM_USER + 101; // frame -> collection page
+inline constexpr UINT kDropFilesMessage = WM_USER + 102;      // collection list -> its page
+inline constexpr UINT kAddFileMessage = WM_USER + 103;        // to the collection page
+
+// Timers of the main window.
+enum MainTimer : UINT_PTR {
+    kTimerIconLabels = 1, // 1 s: icon label colours of CurrentWallpaper
+    kTimerChange = 2,     // 60 s: change countdown
+    kTimerLogo = 3,       // 60 s: start-up logo countdown (Windows 9x)
+    kTimerAutoPause = 4,  // 2.5 s: automatic pause
+};
+
+bool isMainWindowVisible();
+
+// Shows popup at the cursor for owner and returns the chosen command (0 for
+// none). The owner is brought to the front first, or the menu would not close
+// when the user clicks elsewhere.
+UINT trackPopupAtCursor(HWND owner, HMENU popup);
+
+// "Plochar - <name>" or "Plochar - nová kolekce".
+void setWindowTitle(HWND window, const char16_t* collectionName);
