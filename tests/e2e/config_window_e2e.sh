@@ -12,23 +12,6 @@ ARCH=$3
 PLK=$4
 . "$(dirname "$0")/desktop_e2e_common.sh"
 
-driver() { wine 'C:\plochar\plochar_driver.exe' "$@" 2>/dev/null | tr -d '\r'; }
-start_plochar() {
-    wine 'C:\plochar\plochar.exe' "$@" >/dev/null 2>&1 &
-    PLOCHAR_PID=$!
-}
-wait_gone() {
-    for _ in $(seq 150); do
-        kill -0 "$1" 2>/dev/null || return 0
-        sleep 0.1
-    done
-    return 1
-}
-expect_box() { # caption, expected text
-    local text
-    text=$(driver box "$1" 30000 ok)
-    [ "$text" = "$2" ] || fail "expected box \"$2\", saw \"$text\""
-}
 expect_title() { # title, state
     local shown
     shown=$(driver window "$1" 15000 "$2")

@@ -1,7 +1,7 @@
 #!/bin/bash
-# Shared by the desktop end-to-end scripts: a fresh prefix on a private
-# virtual X server with a Wine virtual desktop, the settings record, and
-# pixels of screenshots.
+# Shared by the end-to-end scripts: a fresh prefix (optionally on a private
+# virtual X server) with a Wine virtual desktop, plochar.exe and its driver,
+# the settings record, and pixels of screenshots.
 
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
@@ -22,6 +22,27 @@ fail() {
     exit 1
 }
 step() { echo "--- $*"; }
+
+PLOCHAR_PID=
+driver() { wine 'C:\plochar\plochar_driver.exe' "$@" 2>/dev/null | tr -d '\r'; }
+start_plochar() {
+    wine 'C:\plochar\plochar.exe' "$@" >/dev/null 2>&1 &
+    PLOCHAR_PID=$!
+}
+# Waits up to 15 s for a process to end.
+wait_gone() {
+    for _ in $(seq 150); do
+        kill -0 "$1" 2>/dev/null || return 0
+        sleep 0.1
+    done
+    return 1
+}
+expect_box() { # caption, expected text, [button]
+    local text
+    text=$(driver box "$1" 30000 "${3:-ok}")
+    [ "$text" = "$2" ] || fail "expected box \"$2\", saw \"$text\""
+    echo "box: $text"
+}
 
 # A 24-bit X screen of our own, exactly as large as the Wine desktop, so
 # that colours are exact and the desktop window covers the whole screen

@@ -19,8 +19,6 @@ source "$(dirname "$0")/desktop_e2e_common.sh"
 SHOTS=${PLOCHAR_E2E_SHOTS:-$WINEPREFIX/shots}
 mkdir -p "$SHOTS"
 
-driver() { wine 'C:\plochar\plochar_driver.exe' "$@" 2>/dev/null | tr -d '\r'; }
-
 step "a fresh prefix with a 1024x768 virtual desktop"
 start_display
 prepare_prefix 1

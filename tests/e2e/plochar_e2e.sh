@@ -11,48 +11,7 @@ DRIVER=$2
 ARCH=$3
 PLK=$4
 
-export WINEPREFIX
-WINEPREFIX=$(mktemp -d /tmp/plochar-e2e-XXXXXX)
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
-KEY='HKCU\Software\Vorsan\Plochar 2.12'
-PLOCHAR_PID=
-
-cleanup() {
-    wineserver -k >/dev/null 2>&1
-    rm -rf "$WINEPREFIX"
-}
-trap cleanup EXIT
-
-fail() {
-    echo "FAIL: $*"
-    exit 1
-}
-
-step() { echo "--- $*"; }
-
-driver() { wine 'C:\plochar\plochar_driver.exe' "$@" 2>/dev/null | tr -d '\r'; }
-
-start_plochar() {
-    wine 'C:\plochar\plochar.exe' "$@" >/dev/null 2>&1 &
-    PLOCHAR_PID=$!
-}
-
-# Waits up to 15 s for a process to end.
-wait_gone() {
-    for _ in $(seq 150); do
-        kill -0 "$1" 2>/dev/null || return 0
-        sleep 0.1
-    done
-    return 1
-}
-
-expect_box() { # caption, expected text, [button]
-    local text
-    text=$(driver box "$1" 30000 "${3:-ok}")
-    [ "$text" = "$2" ] || fail "expected box \"$2\", saw \"$text\""
-    echo "box: $text"
-}
+. "$(dirname "$0")/desktop_e2e_common.sh"
 
 reg_has() { # value name
     wine reg query "$KEY" /v "$1" 2>/dev/null | grep -q "$1"
