@@ -44,11 +44,12 @@ zip_stage() { # folder-name zip
     (cd "$STAGE/$1" && find . -type f | sed 's|^\./||' | LC_ALL=C sort | zip -q -X -9 "$2" -@)
 }
 
+# Nothing stale is left to be taken for this run's output.
+rm -rf "$DIST"
 echo "== Plochar $VERSION: release programs"
 stage x86 win32 i686-w64-mingw32-strip
 stage x64 win64 x86_64-w64-mingw32-strip
 
-rm -rf "$DIST"
 mkdir -p "$DIST"
 echo "== zips"
 zip_stage win32 "$DIST/Plochar-$VERSION-win32.zip"
