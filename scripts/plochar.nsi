@@ -33,6 +33,8 @@ RequestExecutionLevel user
 !define ID_QUIT 40004
 
 Name "Plochar ${VERSION}"
+Caption "Instalace programu Plochar ${VERSION}"
+UninstallCaption "Odinstalace programu Plochar ${VERSION}"
 OutFile "${OUTFILE}"
 InstallDir "$LOCALAPPDATA\Programs\Plochar"
 InstallDirRegKey HKCU "${UNINSTALL_KEY}" "InstallLocation"

@@ -207,6 +207,35 @@ wine reg query "$UNINSTALL_KEY" >/dev/null 2>&1 && fail "the uninstall entry is 
 [ "$(reg_value "$KEY" Nastaveni)" = "$settings_before" ] || fail "silent uninstall removed the settings"
 echo "program, shortcut, autostart and entry gone; collections and settings kept"
 
+step "a 32-bit Windows: the 32-bit program; uninstalling with the question answered yes"
+P32=$WINEPREFIX/win32
+trap 'WINEPREFIX=$P32 wineserver -k >/dev/null 2>&1; cleanup' EXIT
+export WINEPREFIX=$P32
+WINEARCH=win32 wineboot -i >/dev/null 2>&1 || fail "no 32-bit prefix"
+mkdir -p "$P32/drive_c/plochar"
+cp "$DRIVER" "$P32/drive_c/plochar/plochar_driver.exe"
+wine reg add "$KEY" /v AutoPause /d x /f >/dev/null 2>&1
+install_silently
+INSTDIR_WIN="$(windows_path LOCALAPPDATA)\\Programs\\Plochar"
+INSTDIR=$(winepath -u "$INSTDIR_WIN" 2>/dev/null)
+cmp -s "$INSTDIR/plochar.exe" "$WINEPREFIX/../drive_c/zip32/plochar.exe" || fail "not the 32-bit program"
+wine "$INSTDIR_WIN\\uninstall.exe" >/dev/null 2>&1 &
+title="Odinstalace programu Plochar $VERSION"
+driver window "$title" 20000 visible >/dev/null || fail "no uninstaller window"
+driver command "$title" 1 || fail "cannot start the uninstallation"
+question=$(driver box "$title" 30000 yes)
+[[ $question == "Odstranit také nastavení Plocharu"* ]] || fail "the uninstaller asked \"$question\""
+for _ in $(seq 100); do
+    wine reg query "$KEY" >/dev/null 2>&1 || break
+    sleep 0.2
+done
+wine reg query 'HKCU\Software\Vorsan' >/dev/null 2>&1 && fail "the settings are still there"
+[ -e "$INSTDIR" ] && fail "the program folder is still there"
+driver command "$title" 1 >/dev/null
+echo "32-bit program installed; settings removed on request"
+WINEPREFIX=$P32 wineserver -k >/dev/null 2>&1
+export WINEPREFIX=${P32%/win32}
+
 if [ -n "${PLOCHAR_SCREENSHOTS:-}" ]; then
     step "photographing the installer's choices"
     mkdir -p "$PLOCHAR_SCREENSHOTS"
