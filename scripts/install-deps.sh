@@ -2,8 +2,8 @@
 # Installs the Debian 12 packages that building and testing Plochar needs:
 # compilers (clang for the native core and fuzzers, MinGW-w64 for Windows),
 # GoogleTest, Wine with its 32-bit part, a virtual X server, and the picture
-# tools the tests and benchmarks compare against. Does nothing when all of
-# them are present.
+# tools the tests and benchmarks compare against, and NSIS and zip for
+# scripts/package.sh. Does nothing when all of them are present.
 set -euo pipefail
 
 packages=(
@@ -12,6 +12,7 @@ packages=(
   g++-mingw-w64-i686 g++-mingw-w64-x86-64
   wine wine64 wine32:i386
   xvfb xauth x11-apps
+  nsis zip unzip
   libjpeg-turbo-progs imagemagick libturbojpeg0-dev libstb-dev
 )
 

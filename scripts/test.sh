@@ -1,7 +1,7 @@
 #!/bin/bash
 # The test command: installs what is missing, builds every preset and runs
-# every test (native, under the sanitizers, the fuzzers briefly, and the
-# Windows builds under Wine). Exits non-zero when anything fails; the summary
+# every test (native, under the sanitizers, the fuzzers briefly, the Windows
+# builds under Wine, and the packages and installer made from them). Exits non-zero when anything fails; the summary
 # at the end lists each step.
 set -uo pipefail
 cd "$(dirname "$0")/.."
@@ -48,6 +48,11 @@ step "fuzz every target briefly" scripts/fuzz-briefly.sh "${PLOCHAR_FUZZ_SECONDS
 # Windows programs need an X display even when no window is seen.
 step "tests windows-x86 under Wine" xvfb-run -a ctest --preset windows-x86
 step "tests windows-x64 under Wine" xvfb-run -a ctest --preset windows-x64
+# What users download, made from the two Windows builds above and installed,
+# upgraded and uninstalled in a prefix of its own.
+step "package" scripts/package.sh
+step "install, upgrade and uninstall under Wine" bash tests/e2e/install_e2e.sh build/dist \
+  build/windows-x86/tests/windows/app/e2e/plochar_driver.exe build/windows-x86/tools/plochar-plk.exe
 
 echo
 echo "=================== summary"
