@@ -25,13 +25,16 @@ step() { echo "--- $*"; }
 
 PLOCHAR_PID=
 driver() { wine 'C:\plochar\plochar_driver.exe' "$@" 2>/dev/null | tr -d '\r'; }
-start_plochar() {
-    wine 'C:\plochar\plochar.exe' "$@" >/dev/null 2>&1 &
+# Starts a program (its Windows path, then its arguments) in the background;
+# PLOCHAR_PID is its process.
+start_program() {
+    wine "$@" >/dev/null 2>&1 &
     PLOCHAR_PID=$!
 }
-# Waits up to 15 s for a process to end.
+start_plochar() { start_program 'C:\plochar\plochar.exe' "$@"; }
+# Waits for a process to end, up to $2 seconds (15 without).
 wait_gone() {
-    for _ in $(seq 150); do
+    for _ in $(seq $((${2:-15} * 10))); do
         kill -0 "$1" 2>/dev/null || return 0
         sleep 0.1
     done

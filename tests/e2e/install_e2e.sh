@@ -25,17 +25,6 @@ VERSION=${VERSION%-setup.exe}
 KEY="HKCU\\Software\\Vorsan\\Plochar $VERSION"
 UNINSTALL_KEY='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Plochar'
 RUN_KEY='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
-PLOCHAR_PID=
-
-driver() { wine 'C:\plochar\plochar_driver.exe' "$@" 2>/dev/null | tr -d '\r'; }
-
-wait_gone() { # pid seconds
-    for _ in $(seq $(($2 * 10))); do
-        kill -0 "$1" 2>/dev/null || return 0
-        sleep 0.1
-    done
-    return 1
-}
 
 # "TYPE DATA" of a registry value, empty when there is none.
 reg_value() { # key name
@@ -45,16 +34,11 @@ reg_value() { # key name
 
 windows_path() { wine cmd /c echo "%$1%" 2>/dev/null | tr -d '\r'; }
 
-start_plochar() { # windows path of the program
-    wine "$1" >/dev/null 2>&1 &
-    PLOCHAR_PID=$!
-}
-
 # Starts a program with no settings: its first-start notice, its hidden
 # window, and "Konec" from the tray menu ends it.
 first_start_and_quit() { # windows path
     wine reg delete 'HKCU\Software\Vorsan' /f >/dev/null 2>&1
-    start_plochar "$1"
+    start_program "$1"
     local text
     text=$(driver box "Plochar $VERSION" 30000 ok)
     [ "$text" = "Aktivní kolekce neobsahuje žádné plochar." ] || fail "$1: first start showed \"$text\""
@@ -160,7 +144,7 @@ touch -d '2001-01-01' "$PLK_FILE"
 wine reg delete 'HKCU\Software\Vorsan' /f >/dev/null 2>&1
 write_settings 'C:\obrazky\jedna.plk' changeAtStart=1 intervalMinutes=30
 settings_before=$(reg_value "$KEY" Nastaveni)
-start_plochar "$EXE_WIN"
+start_program "$EXE_WIN"
 wait_new_contents "$INSTDIR/desktop.bmp" 60 "" >/dev/null || fail "no desktop.bmp in $INSTDIR"
 [ "$(driver window 'Plochar - ' 10000 | head -n1)" = "Plochar - jedna" ] || fail "the collection did not open"
 [ -z "$(reg_value "$KEY" MRU1)" ] || fail "MRU1 exists before Plochar ended"
@@ -186,7 +170,7 @@ wine reg add "$RUN_KEY" /v Plochar /d "\"$EXE_WIN\"" /f >/dev/null 2>&1
 echo "autostart stays off"
 
 step "silent uninstall while Plochar runs"
-start_plochar "$EXE_WIN"
+start_program "$EXE_WIN"
 [ "$(driver window 'Plochar - ' 15000 | head -n1)" = "Plochar - jedna" ] || fail "Plochar did not start again"
 printf 'BM' >"$INSTDIR/~krok1.bmp"
 cp "$PLK_FILE" "$INSTDIR/moje.plk"
