@@ -1,6 +1,8 @@
 // Page "Kolekce": the pictures of ActiveCollection. The list's item data is
 // the entry itself, so the page must hear of every replacement of the
 // collection (the frame sends kReleasePreviewMessage first, then refills).
+// The page's own releases call releasePreview directly; the message always
+// comes from the frame.
 // Every edit is written straight into the selected entries.
 #include <windows.h>
 #include <commctrl.h>
@@ -513,7 +515,7 @@ void showSeveral(HWND page, const Selection& selection) {
 
 void onSelectionChange(HWND page) {
     CollectionPage* s = state(page);
-    SendMessageW(page, kReleasePreviewMessage, 1, 0);
+    releasePreview(page);
     setSwatchColours(page, s ? s->neutral : 0, s ? s->neutral : 0);
     removeMixedStyleItem(page);
     setBoxForm(page, IDC_COLL_CHANGE_COLOURS, false);
@@ -560,7 +562,7 @@ void onStyle(HWND page) {
 void onShowPreview(HWND page) {
     if (!isChecked(page, IDC_COLL_SHOW_PREVIEW)) {
         AppSettings.showPreview = 0;
-        SendMessageW(page, kReleasePreviewMessage, 1, 0);
+        releasePreview(page);
         showProductText(page);
         enableControl(page, IDC_COLL_ICON_SAMPLE, false);
         return;
@@ -769,7 +771,7 @@ void removeAt(HWND page, int index) {
         return;
     CollectionPage* s = state(page);
     if (s && s->previewEntry == e)
-        SendMessageW(page, kReleasePreviewMessage, 1, 0);
+        releasePreview(page);
     // The item goes before the entry, so no item ever holds a freed entry.
     SendMessageW(list(page), LB_DELETESTRING, static_cast<WPARAM>(index), 0);
     ActiveCollection.removeEntry(e);
@@ -798,7 +800,7 @@ void onRemove(HWND page) {
 
 void onSort(HWND page) {
     CursorWait wait;
-    SendMessageW(page, kReleasePreviewMessage, 1, 0);
+    releasePreview(page);
     ActiveCollection.sortByName();
     SendMessageW(list(page), LB_RESETCONTENT, 0, 0);
     FillCollectionList(page);
@@ -1039,7 +1041,7 @@ BOOL onInit(HWND page) {
 }
 
 void onDestroy(HWND page) {
-    SendMessageW(page, kReleasePreviewMessage, 1, 0);
+    releasePreview(page);
     if (CollectionPage* s = state(page))
         if (s->tooltip)
             DestroyWindow(s->tooltip);
@@ -1094,6 +1096,17 @@ void onPaletteChanged(HWND page, HWND changer) {
     paintPreview(*e, item(page, IDC_COLL_PREVIEW), TRUE);
     redrawPreview(page);
     setControlText(page, IDC_COLL_PREVIEW_INFO, e->previewInfo);
+}
+
+// The frame is about to replace the collection. The list lets go of the
+// entries too until the frame fills it again: a box shown while the new
+// collection loads would otherwise repaint the page from freed entries.
+void onCollectionReplaced(HWND page, WPARAM wParam) {
+    if (wParam == 1)
+        releasePreview(page);
+    else if (CollectionPage* s = state(page))
+        s->previewEntry = nullptr;
+    SendMessageW(list(page), LB_RESETCONTENT, 0, 0);
 }
 
 BOOL onCommand(HWND page, int id, int code) {
@@ -1170,6 +1183,10 @@ void endAddingRun(HWND page) {
 }
 
 void FillCollectionList(HWND page) {
+    // The entry of the last preview may be gone with the collection it was
+    // in: forgotten, never touched (its own destructor freed its preview).
+    if (CollectionPage* s = state(page))
+        s->previewEntry = nullptr;
     HWND box = list(page);
     for (WallpaperEntry* e = ActiveCollection.first(); e; e = ActiveCollection.nextOf(e))
         if (appendItem(box, e) < 0)
@@ -1198,10 +1215,7 @@ INT_PTR CALLBACK collectionPageProc(HWND page, UINT message, WPARAM wParam, LPAR
         onPaletteChanged(page, reinterpret_cast<HWND>(wParam));
         return FALSE;
     case kReleasePreviewMessage:
-        if (wParam == 1)
-            releasePreview(page);
-        else if (CollectionPage* s = state(page))
-            s->previewEntry = nullptr;
+        onCollectionReplaced(page, wParam);
         return TRUE;
     case kAddFileMessage:
         return onAddFileMessage(page, wParam);

@@ -335,6 +335,10 @@ TEST_F(CollectionPageTest, PreviewTextsStretchAndPalette) {
     select({0});
     EXPECT_NE(entry(0).previewPalette, nullptr);
     EXPECT_EQ(text(IDC_COLL_PREVIEW_INFO), u"2 x 2, 24 bpp");
+    // Before the frame replaces the collection the page lets go of every entry.
+    SendMessageW(page, kReleasePreviewMessage, 1, 0);
+    EXPECT_EQ(entry(0).previewBitmap, nullptr);
+    EXPECT_EQ(itemCount(), 0);
 }
 
 TEST_F(CollectionPageTest, AddingNewMissingAndDuplicatePictures) {
