@@ -13,6 +13,13 @@ inline constexpr char16_t kAbout[] = u"              Plochar 2.12\r\n"
                                      u"Web: nápověda Plochar.html vedle programu\r\n"
                                      u"E-mail: viz nápověda, oddíl Kontakt";
 
+// "Kolekce".
+inline constexpr char16_t kListAddFailed[] = u"Chyba programu při přidávání plochar \"%s\" do kolekce.";
+inline constexpr char16_t kAddPathFailed[] = u"Chyba programu při přidávání plochar \"%s\" do seznamu.";
+inline constexpr char16_t kAlreadyInCollection[] =
+    u"Tapeta \"%s\" již v kolekci je zařazena.\r\n\r\nChcete i nadále při vkládání dalších tapet zobrazovat tuto "
+    u"informaci? Klikněte na Zrušit, chcete-li proces přidávání zastavit.";
+
 // "Nastavení 2".
 inline constexpr char16_t kAddTooShort[] = u"min. 3 znaky!";
 inline constexpr char16_t kAddSubstring[] = u"&Přidej podřetězec";

@@ -14,3 +14,9 @@ INT_PTR CALLBACK settings3PageProc(HWND page, UINT message, WPARAM wParam, LPARA
 // Appends every entry of ActiveCollection to the collection page's list and
 // selects the first item.
 void FillCollectionList(HWND page);
+
+// The page's answer to kAddFileMessage (wParam: the full path of one picture)
+// is its DWLP_MSGRESULT: 1 not added, 2 added, 3 stop adding. An adding run
+// (the open dialog, a drop) ends with endAddingRun, which makes the duplicate
+// notice show again.
+void endAddingRun(HWND page);
