@@ -5,6 +5,7 @@
 #include "app_core/app_state.h"
 #include "app_core/format_text.h"
 #include "collection/wallpaper_collection.h"
+#include "pages/collection_drop.h"
 #include "pages/page_controls.h"
 #include "pages/page_texts.h"
 #include "pages/pages.h"
@@ -93,6 +94,7 @@ BOOL onInit(HWND page) {
     attachPageState<CollectionPage>(page);
     setChecked(page, IDC_COLL_SHOW_PREVIEW, AppSettings.showPreview);
     FillCollectionList(page);
+    installDropFilter(GetDlgItem(page, IDC_COLL_LIST));
     return TRUE;
 }
 
@@ -123,7 +125,11 @@ INT_PTR CALLBACK collectionPageProc(HWND page, UINT message, WPARAM wParam, LPAR
         return FALSE;
     case kAddFileMessage:
         return onAddFileMessage(page, wParam);
+    case kDropFilesMessage:
+        onDropFiles(page, reinterpret_cast<HDROP>(wParam));
+        return TRUE;
     case WM_DESTROY:
+        removeDropFilter(GetDlgItem(page, IDC_COLL_LIST));
         freePageState<CollectionPage>(page);
         return FALSE;
     default:

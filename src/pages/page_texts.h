@@ -40,4 +40,11 @@ inline constexpr char16_t kLogoWarning[] =
     u"prvním startu do \"[disk s nainstalovanými Windows]:\\logo_sys.ori\" a soubor je tedy z tohoto data.\r\nJe "
     u"doporučeno udělat si zálohu souboru \"[disk s nainstalovanými Windows]:\\logo.sys\" vlastnoručně. Tedy pokud "
     u"tento najdete.\r\nPokud budete chtít vrátit vaše původní logo, stiskněte odpovídající tlačítko na této kartě.";
+
+// Adding dropped files and folders.
+inline constexpr char16_t kDropAdded[] = u"Přidáno %i souborů.";
+inline constexpr char16_t kDropStopped[] = u"Akce zastavena uživatelem, přidání nekompletní. Přidáno %i souborů.";
+inline constexpr char16_t kDropFolderFailed[] = u"Chyba programu při přidávání adresáře tapet \"%s\" do seznamu.";
+inline constexpr char16_t kWaitCount[] = u"Nových tapet: %i";
+inline constexpr char16_t kListPosition[] = u"# %i/%i";
 } // namespace page_text
