@@ -137,4 +137,10 @@
 #define IDC_LOGO_FAST 1052
 #define IDC_LOGO_RESTORE 1064
 
+/* The wait window while dropped folders are searched. */
+#define IDD_ADD_WAIT 134
+#define IDC_WAIT_STOP 1080
+#define IDC_WAIT_COUNT 1081
+#define IDC_WAIT_TEXT 1082
+
 #endif

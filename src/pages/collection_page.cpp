@@ -19,6 +19,7 @@
 #include "desktop/desktop.h"
 #include "desktop/desktop_shell.h"
 #include "image/background.h"
+#include "pages/collection_drop.h"
 #include "pages/page_controls.h"
 #include "pages/page_texts.h"
 #include "pages/pages.h"
@@ -159,17 +160,9 @@ LRESULT appendItem(HWND listBox, WallpaperEntry* e) {
 void setPosition(HWND page, int index) {
     char16_t text[40] = {};
     if (index >= 0)
-        formatText(text, 40, page_text::kPosition, FormatArg(index + 1), FormatArg(itemCount(page)));
+        formatText(text, 40, page_text::kListPosition, FormatArg(index + 1), FormatArg(itemCount(page)));
     setControlText(page, IDC_COLL_POSITION, text);
 }
-// "# %i/%i" for a single selected item, else empty.
-void showSinglePosition(HWND page) {
-    int index = -1;
-    if (selectedCount(page) == 1)
-        SendMessageW(list(page), LB_GETSELITEMS, 1, reinterpret_cast<LPARAM>(&index));
-    setPosition(page, index);
-}
-
 void sendSelectionChange(HWND page) {
     SendMessageW(page, WM_COMMAND, MAKEWPARAM(IDC_COLL_LIST, LBN_SELCHANGE),
                  reinterpret_cast<LPARAM>(list(page)));
@@ -912,12 +905,7 @@ void onAdd(HWND page) {
         }
     }
     endAddingRun(page);
-    if (selectedCount(page) == 0) {
-        SendMessageW(list(page), LB_SETSEL, TRUE, 0);
-        sendSelectionChange(page);
-    }
-    SetFocus(list(page));
-    showSinglePosition(page);
+    showAddedPictures(page);
     applyEnableRules(page);
 }
 
@@ -1037,11 +1025,13 @@ BOOL onInit(HWND page) {
     setChecked(page, IDC_COLL_FONT_MODE, 0);
     FillCollectionList(page);
     createTooltips(page, s);
+    installDropFilter(list(page));
     return TRUE;
 }
 
 void onDestroy(HWND page) {
     releasePreview(page);
+    removeDropFilter(list(page));
     if (CollectionPage* s = state(page))
         if (s->tooltip)
             DestroyWindow(s->tooltip);
@@ -1219,6 +1209,9 @@ INT_PTR CALLBACK collectionPageProc(HWND page, UINT message, WPARAM wParam, LPAR
         return TRUE;
     case kAddFileMessage:
         return onAddFileMessage(page, wParam);
+    case kDropFilesMessage:
+        onDropFiles(page, reinterpret_cast<HDROP>(wParam));
+        return TRUE;
     case WM_DESTROY:
         onDestroy(page);
         return FALSE;

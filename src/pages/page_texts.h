@@ -24,7 +24,6 @@ inline constexpr char16_t kProductText[] = u"Plochar 2.12\r\n"
 inline constexpr const char16_t* kStyles[] = {u"Na střed", u"Vedle sebe", u"Roztáhnout",
                                               u"Roztáhnout proporcionálně"};
 inline constexpr char16_t kMixedStyle[] = u" ";
-inline constexpr char16_t kPosition[] = u"# %i/%i";
 inline constexpr char16_t kWaitNotice[] =
     u"\r\nProsím čekejte, generuji. Operaci zrušíte stisknutím libovolné klávesy.";
 inline constexpr char16_t kSampleLabel[] = u"Tento počítač";
@@ -88,12 +87,16 @@ inline constexpr char16_t kLogoDelayTip[] = u"Určuje interval v minutách.";
 inline constexpr char16_t kLogoOnlyWin9x[] =
     u"Tato možnost je dostupná pouze pod Windows 9x. Ve Windows 2000/NT nemá tato karta smysl, neboť v tomto "
     u"systému nelze startovní logo systému měnit.";
-inline constexpr char16_t kLogoWarning[] = u"Důležité!\r\nProgram nenávratně přepíše současné startovní logo "
-                                           u"Windows! Program jej zazálohoval při svém "
-                                           u"prvním startu do \"[disk s nainstalovanými "
-                                           u"Windows]:\\logo_sys.ori\" a soubor je tedy z tohoto data.\r\nJe "
-                                           u"doporučeno udělat si zálohu souboru \"[disk s nainstalovanými "
-                                           u"Windows]:\\logo.sys\" vlastnoručně. Tedy pokud "
-                                           u"tento najdete.\r\nPokud budete chtít vrátit vaše původní logo, "
-                                           u"stiskněte odpovídající tlačítko na této kartě.";
+inline constexpr char16_t kLogoWarning[] =
+    u"Důležité!\r\nProgram nenávratně přepíše současné startovní logo Windows! Program jej zazálohoval při svém "
+    u"prvním startu do \"[disk s nainstalovanými Windows]:\\logo_sys.ori\" a soubor je tedy z tohoto data.\r\nJe "
+    u"doporučeno udělat si zálohu souboru \"[disk s nainstalovanými Windows]:\\logo.sys\" vlastnoručně. Tedy pokud "
+    u"tento najdete.\r\nPokud budete chtít vrátit vaše původní logo, stiskněte odpovídající tlačítko na této kartě.";
+
+// Adding dropped files and folders.
+inline constexpr char16_t kDropAdded[] = u"Přidáno %i souborů.";
+inline constexpr char16_t kDropStopped[] = u"Akce zastavena uživatelem, přidání nekompletní. Přidáno %i souborů.";
+inline constexpr char16_t kDropFolderFailed[] = u"Chyba programu při přidávání adresáře tapet \"%s\" do seznamu.";
+inline constexpr char16_t kWaitCount[] = u"Nových tapet: %i";
+inline constexpr char16_t kListPosition[] = u"# %i/%i";
 } // namespace page_text
