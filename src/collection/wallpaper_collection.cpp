@@ -1,5 +1,7 @@
 #include "collection/wallpaper_collection.h"
 
+#include <algorithm>
+#include <cstring>
 #include <new>
 #include <utility>
 
@@ -38,6 +40,7 @@ void WallpaperCollection::copyFrom(const WallpaperCollection& other) {
 }
 
 void WallpaperCollection::clear() {
+    dropPathIndex();
     for (int32_t i = 0; slots && i < slotCount; ++i)
         delete slots[i];
     delete[] slots;
@@ -94,14 +97,134 @@ AddOutcome WallpaperCollection::addPath(const char16_t* p, WallpaperEntry** adde
         return AddOutcome::Failed;
     }
     slots[index] = entry;
+    indexNewEntry(entry);
     if (added)
         *added = entry;
     return AddOutcome::Added;
 }
 
+namespace {
+
+int comparePaths(const WallpaperEntry* a, const char16_t* p) { return plat::compareTextNoCase(a->path, p); }
+
+// Bottom-up merge sort: it stays within its arrays even if the comparison
+// were not a consistent order, which std::sort does not promise.
+void sortByPathInto(WallpaperEntry** a, WallpaperEntry** scratch, int32_t n) {
+    WallpaperEntry** from = a;
+    WallpaperEntry** to = scratch;
+    for (int64_t width = 1; width < n; width *= 2) {
+        for (int64_t lo = 0; lo < n; lo += 2 * width) {
+            const int64_t mid = std::min<int64_t>(lo + width, n), hi = std::min<int64_t>(lo + 2 * width, n);
+            int64_t i = lo, j = mid, k = lo;
+            while (i < mid && j < hi)
+                to[k++] = comparePaths(from[j], from[i]->path) < 0 ? from[j++] : from[i++];
+            while (i < mid)
+                to[k++] = from[i++];
+            while (j < hi)
+                to[k++] = from[j++];
+        }
+        std::swap(from, to);
+    }
+    if (from != a)
+        std::memcpy(a, from, sizeof(*a) * static_cast<size_t>(n));
+}
+
+// The first position whose path orders at or after p (upper: after p).
+int32_t boundByPath(WallpaperEntry* const* v, int32_t n, const char16_t* p, bool upper) {
+    int32_t lo = 0, hi = n;
+    while (lo < hi) {
+        const int32_t mid = lo + (hi - lo) / 2;
+        const int c = comparePaths(v[mid], p);
+        if (c < 0 || (upper && c == 0))
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    return lo;
+}
+
+} // namespace
+
+void WallpaperCollection::dropPathIndex() const {
+    delete[] byPath;
+    byPath = nullptr;
+    byPathCount = byPathCapacity = 0;
+    byPathValid = false;
+}
+
+bool WallpaperCollection::buildPathIndex() const {
+    dropPathIndex();
+    int32_t n = 0;
+    for (int32_t i = 0; slots && i < slotCount; ++i)
+        n += slots[i] ? 1 : 0;
+    const int32_t capacity = n < 16 ? 16 : n + n / 2;
+    byPath = new (std::nothrow) WallpaperEntry*[static_cast<size_t>(capacity)];
+    auto* scratch = new (std::nothrow) WallpaperEntry*[static_cast<size_t>(n) + 1];
+    if (!byPath || !scratch) {
+        delete[] scratch;
+        dropPathIndex();
+        return false;
+    }
+    for (int32_t i = 0; slots && i < slotCount; ++i)
+        if (slots[i])
+            byPath[byPathCount++] = slots[i];
+    sortByPathInto(byPath, scratch, byPathCount);
+    delete[] scratch;
+    byPathCapacity = capacity;
+    byPathValid = true;
+    return true;
+}
+
+void WallpaperCollection::indexNewEntry(WallpaperEntry* e) {
+    if (!byPathValid)
+        return; // the next look-up builds the index with e in it
+    if (byPathCount == byPathCapacity) {
+        const int32_t capacity = byPathCapacity * 2;
+        auto* grown = capacity > byPathCapacity ? new (std::nothrow) WallpaperEntry*[static_cast<size_t>(capacity)]
+                                                : nullptr;
+        if (!grown) {
+            dropPathIndex();
+            return;
+        }
+        std::memcpy(grown, byPath, sizeof(*grown) * static_cast<size_t>(byPathCount));
+        delete[] byPath;
+        byPath = grown;
+        byPathCapacity = capacity;
+    }
+    const int32_t at = boundByPath(byPath, byPathCount, e->path, true);
+    std::memmove(byPath + at + 1, byPath + at, sizeof(*byPath) * static_cast<size_t>(byPathCount - at));
+    byPath[at] = e;
+    ++byPathCount;
+}
+
+void WallpaperCollection::unindexEntry(const WallpaperEntry* e) {
+    for (int32_t i = 0; byPathValid && i < byPathCount; ++i) {
+        if (byPath[i] == e) {
+            std::memmove(byPath + i, byPath + i + 1, sizeof(*byPath) * static_cast<size_t>(byPathCount - i - 1));
+            --byPathCount;
+            return;
+        }
+    }
+}
+
 WallpaperEntry* WallpaperCollection::findByPath(const char16_t* p) const {
     if (!p || !*p || !slots)
         return nullptr;
+    if (byPathValid || buildPathIndex()) {
+        const int32_t from = boundByPath(byPath, byPathCount, p, false);
+        int32_t end = from;
+        while (end < byPathCount && comparePaths(byPath[end], p) == 0)
+            ++end;
+        if (end - from <= 1)
+            return end > from ? byPath[from] : nullptr;
+        // Only a damaged collection file brings the same path twice; then
+        // the earlier slot wins, as it does in a walk of the slots.
+        WallpaperEntry* found = byPath[from];
+        for (int32_t i = from + 1; i < end; ++i)
+            if (indexOf(byPath[i]) < indexOf(found))
+                found = byPath[i];
+        return found;
+    }
     for (int32_t i = 0; i < slotCount; ++i)
         if (slots[i] && plat::compareTextNoCase(slots[i]->path, p) == 0)
             return slots[i];
@@ -160,6 +283,7 @@ WallpaperEntry* WallpaperCollection::removeEntry(WallpaperEntry* e) {
         current = previousOf(e);
     if (e == skipped || e == skippedFrom)
         skipped = skippedFrom = nullptr;
+    unindexEntry(e);
     delete e;
     for (int32_t k = i; k + 1 < slotCount; ++k)
         slots[k] = slots[k + 1];

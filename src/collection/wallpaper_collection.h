@@ -30,6 +30,7 @@ class WallpaperCollection {
     // Adds a picture whose file exists, in the first empty slot (growing the
     // array by 10 when full). Paths compare case-insensitively.
     AddOutcome addPath(const char16_t* p, WallpaperEntry** added = nullptr);
+    // The first entry in slot order whose path equals p case-insensitively.
     WallpaperEntry* findByPath(const char16_t* p) const;
 
     WallpaperEntry* first() const;
@@ -65,12 +66,30 @@ class WallpaperCollection {
     WallpaperEntry* nthEntry(int32_t k) const;
     int32_t indexOf(const WallpaperEntry* e) const; // -1 when not present
 
+    // Written only by the members (tests build a collection by hand before
+    // anything looks a path up): the path index below relies on it, as it
+    // relies on an entry's path not changing while the entry is here.
     WallpaperEntry** slots = nullptr;
     int32_t slotCount = 0;
     WallpaperEntry* current = nullptr;
 
   private:
     void copyFrom(const WallpaperCollection& other);
+    void dropPathIndex() const;
+    bool buildPathIndex() const;
+    void indexNewEntry(WallpaperEntry* e);
+    void unindexEntry(const WallpaperEntry* e);
+
+    // The entries ordered by compareTextNoCase of their paths, so that a
+    // duplicate check costs log n comparisons instead of one per entry: a
+    // dropped photo folder adds thousands of pictures one by one. Made on the
+    // first look-up, kept up to date by adding and removing, dropped by
+    // anything else that replaces entries. Without memory for it, look-ups
+    // fall back to walking the slots.
+    mutable WallpaperEntry** byPath = nullptr;
+    mutable int32_t byPathCount = 0;
+    mutable int32_t byPathCapacity = 0;
+    mutable bool byPathValid = false;
 
     // The entry whose apply failed after `current` was shown, so that the
     // next step starts beyond it. It counts only while current is still

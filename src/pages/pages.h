@@ -4,6 +4,9 @@
 #pragma once
 
 #include <windows.h>
+#include <commdlg.h>
+
+#include "collection/wallpaper_entry.h"
 
 INT_PTR CALLBACK collectionPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK logoPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
@@ -14,3 +17,18 @@ INT_PTR CALLBACK settings3PageProc(HWND page, UINT message, WPARAM wParam, LPARA
 // Appends every entry of ActiveCollection to the collection page's list and
 // selects the first item.
 void FillCollectionList(HWND page);
+
+// The page's answer to kAddFileMessage (wParam: the full path of one picture)
+// is its DWLP_MSGRESULT: 1 not added, 2 added, 3 stop adding. An adding run
+// (the open dialog, a drop) ends with endAddingRun, which makes the duplicate
+// notice show again.
+void endAddingRun(HWND page);
+
+// What the collection page asks of the user and the desktop; tests hand in
+// their own answers (null members, or null hooks: the real ones).
+struct CollectionPageHooks {
+    BOOL(WINAPI* openFiles)(OPENFILENAMEW*) = nullptr;             // GetOpenFileNameW
+    BOOL(WINAPI* chooseColour)(CHOOSECOLORW*) = nullptr;           // ChooseColorW
+    int (*apply)(const WallpaperEntry&, int allowAbort) = nullptr; // ApplyWallpaper
+};
+void setCollectionPageHooks(const CollectionPageHooks* hooks);

@@ -9,12 +9,15 @@ namespace plat {
 // The MessageBoxW flags and results the program uses, with their Win32 values.
 enum : uint32_t {
     kMbOk = 0x0,
+    kMbYesNoCancel = 0x3,
     kMbYesNo = 0x4,
     kMbIconError = 0x10,
     kMbIconQuestion = 0x20,
     kMbIconWarning = 0x30,
     kMbIconInformation = 0x40,
     kMbDefButton2 = 0x100,
+    kMbSetForeground = 0x10000,
+    kMbTopmost = 0x40000,
 };
 enum : int { kIdOk = 1, kIdCancel = 2, kIdYes = 6, kIdNo = 7 };
 

@@ -188,3 +188,62 @@ TEST(WallpaperCollection, SortsByFileNameIgnoringCaseFolderAndExtensionEmptySlot
     EXPECT_EQ(order, u"z-folder/a.jpg B.bmp pic1.jpg pic2.bmp pic7.jpg pic9.jpg - - - - ");
     EXPECT_EQ(c.current, current);
 }
+
+// Duplicate checks must answer as a walk of the slots with the
+// case-insensitive comparison does, whatever happened to the collection
+// before: adding, removing, sorting, swapping, copying and loading, with a
+// damaged file that holds one path twice.
+TEST(WallpaperCollection, FindByPathAnswersAsAWalkOfTheSlotsThroughEveryChange) {
+    PictureFolder pictures;
+    std::vector<std::u16string> names;
+    for (int i = 0; i < 40; ++i) // Czech letters fold too
+        names.push_back(pictures.add(std::u16string(u"Foto-") + char16_t(u'a' + i % 26) + (i >= 26 ? u"Š" : u"") + u".jpg"));
+    auto walk = [](const WallpaperCollection& c, const std::u16string& p) -> WallpaperEntry* {
+        for (int32_t i = 0; i < c.slotCount; ++i)
+            if (c.slots[i] && plat::compareTextNoCase(c.slots[i]->path, p.c_str()) == 0)
+                return c.slots[i];
+        return nullptr;
+    };
+    auto shout = [](std::u16string p) {
+        for (char16_t& ch : p)
+            ch = ch >= u'a' && ch <= u'z' ? char16_t(ch - 32) : ch == u'Š' ? u'š' : ch;
+        return p;
+    };
+    WallpaperCollection c;
+    c.slots = new WallpaperEntry*[3]();
+    c.slotCount = 3;
+    for (int i = 0; i < 2; ++i) {
+        c.slots[i] = new WallpaperEntry();
+        plat::copyText(c.slots[i]->path, plat::kPathUnits, names[7].c_str());
+        c.slots[i]->style = i;
+    }
+    const std::u16string file = pictures.dir.file(u"dvakrat.plk");
+    ASSERT_TRUE(c.saveToFile(file.c_str()));
+    ASSERT_TRUE(c.loadFromFile(file.c_str()));
+    EXPECT_EQ(c.findByPath(shout(names[7]).c_str()), c.slots[0]) << "the earlier of two equal paths";
+    uint32_t seed = 7;
+    auto next = [&seed](uint32_t n) { return (seed = seed * 1103515245u + 12345u) / 65536u % n; };
+    for (int step = 0; step < 400; ++step) {
+        const uint32_t what = next(10);
+        if (what < 5) {
+            const std::u16string& p = names[next(uint32_t(names.size()))];
+            const bool present = walk(c, shout(p)) != nullptr;
+            EXPECT_EQ(c.addPath(p.c_str()), present ? AddOutcome::AlreadyPresent : AddOutcome::Added) << step;
+        } else if (what < 7 && !c.isEmpty()) {
+            c.removeEntry(c.nthEntry(int32_t(next(uint32_t(c.entryCount()))) + 1));
+        } else if (what == 7) {
+            c.sortByName();
+        } else if (what == 8 && c.entryCount() > 1) {
+            c.swapEntries(c.first(), c.last());
+        } else if (step % 3 == 0) {
+            c = WallpaperCollection(c);
+        } else {
+            ASSERT_TRUE(c.saveToFile(file.c_str()));
+            ASSERT_TRUE(c.loadFromFile(file.c_str()));
+        }
+        for (const std::u16string& p : names)
+            for (const std::u16string& asked : {p, shout(p)})
+                ASSERT_EQ(c.findByPath(asked.c_str()), walk(c, asked)) << step << " " << what;
+    }
+    EXPECT_EQ(c.findByPath(u""), nullptr);
+}

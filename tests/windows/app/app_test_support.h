@@ -35,7 +35,7 @@ inline std::deque<int> Answers;
 
 inline int answerBox(void*, const char16_t* text, const char16_t* caption, uint32_t flags) {
     Boxes.push_back({text, caption, flags});
-    const bool question = (flags & 0xF) == plat::kMbYesNo;
+    const bool question = (flags & 0xF) == plat::kMbYesNo || (flags & 0xF) == plat::kMbYesNoCancel;
     const int answer = !question ? plat::kIdOk : Answers.empty() ? plat::kIdNo : Answers.front();
     if (question && !Answers.empty())
         Answers.pop_front();

@@ -1,0 +1,36 @@
+// The picture of a preview, read the way the collection page shows it: BMP or
+// JPEG by its first bytes, the texts its description shows on failure, and a
+// read cancelled with Esc or a click keeps what was read (the rest is black).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "image/packed_dib.h"
+
+namespace preview_text {
+inline constexpr char16_t kCannotOpen[] = u"Nelze otevřít obrázek.";
+inline constexpr char16_t kCannotRead[] = u"Nelze číst obrázek.";
+inline constexpr char16_t kJpegFailed[] = u"Nelze dekomprimovat JPEG.";
+inline constexpr char16_t kUnknownType[] = u"Neznámý typ obrázku.";
+inline constexpr char16_t kNoMemory[] = u"Nedostatek paměti.";
+inline constexpr char16_t kPreviewFailed[] = u"Chyba náhledu.";
+inline constexpr char16_t kDescription[] = u"%i x %i, %i bpp";
+} // namespace preview_text
+
+struct PreviewPicture {
+    PackedDib dib;                     // empty when nothing could be read
+    DibLayout layout;                  // valid when dib is not empty
+    const char16_t* failure = nullptr; // the description when dib is empty
+};
+
+// Reads the picture at path (shows the wait cursor while it reads).
+PreviewPicture readPreviewPicture(const char16_t* path);
+
+// "640 x 480, 8 bpp": the header's width, height as stored (negative for a
+// top-down picture) and bit count.
+void describePreview(const PreviewPicture& picture, char16_t* out, size_t units);
+
+// The picture's colour table as red, green, blue triples for a palette;
+// returns the entry count (0 for a picture without a table).
+uint32_t previewPaletteColours(const PreviewPicture& picture, uint8_t (*rgb)[3], uint32_t capacity);

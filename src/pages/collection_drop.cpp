@@ -1,0 +1,281 @@
+// Dropping files and folders on the collection page's list. The search runs
+// on the GUI thread inside the drop message; only the wait window has a
+// thread of its own.
+#include "pages/collection_drop.h"
+
+#include <iterator>
+
+#include "app/shell.h"
+#include "app_core/collection_drop_rules.h"
+#include "app_core/format_text.h"
+#include "pages/page_texts.h"
+#include "pages/pages.h"
+#include "platform/message_box.h"
+#include "platform/text.h"
+#include "resource_ids.h"
+
+namespace {
+
+// One collection page exists at a time. Its GUI thread writes these at the
+// page's creation and destruction; the wait window's thread only takes the
+// lock.
+WNDPROC ListProcedure = nullptr;
+CRITICAL_SECTION AddingLock;
+bool AddingLockReady = false;
+// The record the wait window reads. Not on the drop handler's stack, so
+// that nothing dangles even if the wait window's thread outlived its drop.
+AddProgress DropProgress = {0, 0};
+
+class AddingLockHeld {
+  public:
+    AddingLockHeld() {
+        if (AddingLockReady)
+            EnterCriticalSection(&AddingLock);
+    }
+    ~AddingLockHeld() {
+        if (AddingLockReady)
+            LeaveCriticalSection(&AddingLock);
+    }
+    AddingLockHeld(const AddingLockHeld&) = delete;
+    AddingLockHeld& operator=(const AddingLockHeld&) = delete;
+};
+
+// Publishes the count for the wait window; true when the user asked to stop.
+bool publishAdded(AddProgress* progress, int32_t added) {
+    AddingLockHeld held;
+    progress->added = added;
+    return progress->stop != 0;
+}
+
+LRESULT CALLBACK dropFilterProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_DROPFILES) {
+        SendMessageW(GetParent(list), kDropFilesMessage, wParam, lParam);
+        return 0;
+    }
+    return CallWindowProcW(ListProcedure, list, message, wParam, lParam);
+}
+
+void reportFolder(const char16_t* folder) {
+    char16_t text[drop::kFolderUnits + 100];
+    formatText(text, std::size(text), page_text::kDropFolderFailed, folder);
+    plat::messageBox(nullptr, text, page_text::kCaption, plat::kMbIconWarning);
+}
+
+// As the page reports a picture it cannot add.
+void reportPicture(const char16_t* path) {
+    char16_t text[drop::kFolderUnits + 100];
+    formatText(text, std::size(text), page_text::kAddPathFailed, path);
+    plat::messageBox(nullptr, text, page_text::kCaption,
+                     plat::kMbIconWarning | plat::kMbSetForeground | plat::kMbTopmost);
+}
+
+// The page's answers to kAddFileMessage: 1 not added, 2 added, 3 stop.
+constexpr int kPictureAdded = 2;
+constexpr int kStopAdding = 3;
+
+int addFile(HWND page, const char16_t* path) {
+    return static_cast<int>(SendMessageW(page, kAddFileMessage, reinterpret_cast<WPARAM>(path), 0));
+}
+
+// A dropped item's name; false for one that cannot be read whole (a cut
+// name would be another file).
+bool droppedName(HDROP drop, UINT index, char16_t* name) {
+    const UINT length = DragQueryFileW(drop, index, nullptr, 0);
+    if (length == 0 || length >= plat::kPathUnits)
+        return false;
+    return DragQueryFileW(drop, index, reinterpret_cast<LPWSTR>(name), plat::kPathUnits) == length;
+}
+
+const char16_t* namePart(const char16_t* path) {
+    const char16_t* name = path;
+    for (const char16_t* c = path; *c; ++c)
+        if (*c == u'\\' || *c == u'/')
+            name = c + 1;
+    return name;
+}
+
+HANDLE startWaitWindow(AddProgress* progress) {
+    HANDLE thread = CreateThread(nullptr, 0, addWaitThread, progress, 0, nullptr);
+    if (thread)
+        SetThreadPriority(thread, THREAD_PRIORITY_ABOVE_NORMAL);
+    return thread;
+}
+
+// The wait window closes at its next tick once stop is set. Waiting for it
+// keeps one drop's window from reading the next drop's record; messages
+// other threads send meanwhile are still answered.
+void waitForWaitWindow(HANDLE thread) {
+    if (!thread)
+        return;
+    for (const DWORD start = GetTickCount(); GetTickCount() - start < 10000;) {
+        const DWORD woke = MsgWaitForMultipleObjects(1, &thread, FALSE, 100, QS_SENDMESSAGE);
+        if (woke == WAIT_OBJECT_0 || woke == WAIT_FAILED)
+            break;
+        MSG msg;
+        PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+    CloseHandle(thread);
+}
+
+void showDropOutcome(HWND page, int32_t counter, bool stopped) {
+    char16_t text[200];
+    formatText(text, std::size(text), stopped ? page_text::kDropStopped : page_text::kDropAdded, counter);
+    plat::messageBox(page, text, page_text::kCaption, plat::kMbIconInformation | MB_TASKMODAL);
+}
+
+} // namespace
+
+void installDropFilter(HWND list) {
+    if (!AddingLockReady) {
+        InitializeCriticalSection(&AddingLock);
+        AddingLockReady = true;
+    }
+    if (!list || ListProcedure)
+        return;
+    ListProcedure = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(dropFilterProc)));
+    DragAcceptFiles(list, TRUE);
+}
+
+void removeDropFilter(HWND list) {
+    if (list && ListProcedure &&
+        GetWindowLongPtrW(list, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(dropFilterProc))
+        SetWindowLongPtrW(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ListProcedure));
+    ListProcedure = nullptr;
+    if (AddingLockReady) {
+        DeleteCriticalSection(&AddingLock);
+        AddingLockReady = false;
+    }
+}
+
+AddProgress readAddProgress(const AddProgress* progress) {
+    AddingLockHeld held;
+    return *progress;
+}
+
+void requestAddStop(AddProgress* progress) {
+    AddingLockHeld held;
+    progress->stop = 1;
+}
+
+int SearchFolder(HWND page, const char16_t* path, int32_t* counter, AddProgress* progress) {
+    if (publishAdded(progress, *counter))
+        return kSearchStopped;
+    char16_t folder[drop::kFolderUnits];
+    if (!drop::folderForSearch(folder, path)) {
+        reportFolder(path);
+        return kSearchDone;
+    }
+    const size_t folderLength = plat::textLength(folder);
+    plat::appendText(folder, drop::kFolderUnits, u"*.*");
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(reinterpret_cast<LPCWSTR>(folder), &found);
+    folder[folderLength] = 0;
+    if (search == INVALID_HANDLE_VALUE) {
+        reportFolder(folder);
+        return kSearchDone;
+    }
+    for (int listed = 0;;) {
+        const char16_t* name = reinterpret_cast<const char16_t*>(found.cFileName);
+        char16_t full[drop::kFolderUnits];
+        switch (drop::classifyFoundItem(name, (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)) {
+        case drop::FoundItem::SearchFolder: {
+            const int result = drop::joinFoundPath(full, drop::kFolderUnits, folder, name)
+                                   ? SearchFolder(page, full, counter, progress)
+                                   : (reportFolder(full), kSearchDone);
+            if (result > 0) {
+                FindClose(search);
+                return result;
+            }
+            break;
+        }
+        case drop::FoundItem::AddPicture: {
+            // A path too long for an entry is not cut: the cut one may name
+            // another file.
+            const int result = drop::joinFoundPath(full, plat::kPathUnits, folder, name)
+                                   ? addFile(page, full)
+                                   : (reportPicture(full), 1);
+            if (result == kPictureAdded)
+                ++*counter;
+            if (result == kStopAdding) {
+                FindClose(search);
+                return kSearchCancelled;
+            }
+            break;
+        }
+        case drop::FoundItem::Skip: break;
+        }
+        if (!FindNextFileW(search, &found))
+            break;
+        if (++listed % 20 == 0 && publishAdded(progress, *counter)) {
+            FindClose(search);
+            return kSearchStopped;
+        }
+    }
+    const DWORD error = GetLastError();
+    FindClose(search);
+    if (error != ERROR_NO_MORE_FILES)
+        reportFolder(folder);
+    return kSearchDone;
+}
+
+void showAddedPictures(HWND page) {
+    HWND list = GetDlgItem(page, IDC_COLL_LIST);
+    if (SendMessageW(list, LB_GETSELCOUNT, 0, 0) == 0) {
+        SendMessageW(list, LB_SETSEL, TRUE, 0);
+        SendMessageW(page, WM_COMMAND, MAKEWPARAM(IDC_COLL_LIST, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+    }
+    SetFocus(list);
+    char16_t position[40] = {};
+    int selected = 0;
+    if (SendMessageW(list, LB_GETSELCOUNT, 0, 0) == 1 &&
+        SendMessageW(list, LB_GETSELITEMS, 1, reinterpret_cast<LPARAM>(&selected)) == 1) {
+        const int32_t count = static_cast<int32_t>(SendMessageW(list, LB_GETCOUNT, 0, 0));
+        formatText(position, std::size(position), page_text::kListPosition, selected + 1, count);
+    }
+    SetDlgItemTextW(page, IDC_COLL_POSITION, reinterpret_cast<LPCWSTR>(position));
+}
+
+void onDropFiles(HWND page, HDROP drop) {
+    int32_t counter = 0;
+    bool stopped = false;
+    HANDLE waitThread = nullptr;
+    HWND window = GetAncestor(page, GA_ROOT);
+    {
+        AddingLockHeld held;
+        DropProgress = {0, 0};
+    }
+    const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+    HCURSOR previous = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+    bool folders = false;
+    for (UINT i = 0; i < count && !stopped; ++i) {
+        char16_t name[plat::kPathUnits];
+        const DWORD attributes = droppedName(drop, i, name) ? GetFileAttributesW(reinterpret_cast<LPCWSTR>(name))
+                                                            : INVALID_FILE_ATTRIBUTES;
+        if (attributes == INVALID_FILE_ATTRIBUTES)
+            continue;
+        if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+            if (!folders) {
+                folders = true;
+                ShowWindow(window, SW_HIDE);
+                waitThread = startWaitWindow(&DropProgress);
+            }
+            stopped = SearchFolder(page, name, &counter, &DropProgress) > 0;
+        } else if (drop::classifyFoundItem(namePart(name), false) == drop::FoundItem::AddPicture) {
+            const int result = addFile(page, name);
+            counter += result == kPictureAdded ? 1 : 0;
+            stopped = result == kStopAdding;
+        }
+    }
+    DragFinish(drop);
+    endAddingRun(page);
+    if (folders) {
+        requestAddStop(&DropProgress);
+        waitForWaitWindow(waitThread);
+        ShowWindow(window, SW_SHOW);
+        SetForegroundWindow(window);
+    }
+    SetCursor(previous);
+    showAddedPictures(page);
+    showDropOutcome(page, counter, stopped);
+}
