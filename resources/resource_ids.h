@@ -10,6 +10,13 @@
 #define IDI_TAB_COLLECTION 102
 #define IDI_TAB_LOGO 113
 #define IDI_TAB_SETTINGS 127
+/* The collection page's buttons and its sample desktop icon (picture | mask). */
+#define IDI_COLL_SORT 114
+#define IDI_COLL_UP 116
+#define IDI_COLL_DOWN 117
+#define IDI_COLL_REMOVE 118
+#define IDI_COLL_ADD 119
+#define IDB_ICON_SAMPLE 111
 
 /* The main window (the configuration dialog) and its buttons. */
 #define IDD_MAIN 106

@@ -121,6 +121,64 @@ def tab_settings(x, y):
     return (110, 110, 125) if r > 0.2 else (70, 70, 80)
 
 
+GREEN = (40, 150, 60)
+RED = (200, 40, 40)
+BLUE = (40, 80, 190)
+
+
+def arrow(x, y, up):
+    """A thick arrow along the middle, pointing up or down."""
+    t = y if up else 1.0 - y
+    if t < 0.5:
+        return in_rect(x, y, 0.5 - t * 0.8, 0, 0.5 + t * 0.8, 1) and t > 0.08
+    return in_rect(x, y, 0.36, 0, 0.64, 1) and t < 0.94
+
+
+def coll_up(x, y):
+    return GREEN if arrow(x, y, True) else None
+
+
+def coll_down(x, y):
+    return GREEN if arrow(x, y, False) else None
+
+
+def coll_add(x, y):
+    # A plus.
+    if in_rect(x, y, 0.40, 0.10, 0.60, 0.90) or in_rect(x, y, 0.10, 0.40, 0.90, 0.60):
+        return GREEN
+    return None
+
+
+def coll_remove(x, y):
+    # A cross.
+    near_diagonal = abs(x - y) < 0.12 or abs(x + y - 1.0) < 0.12
+    return RED if near_diagonal and in_rect(x, y, 0.12, 0.12, 0.88, 0.88) else None
+
+
+def coll_sort(x, y):
+    # Bars growing downwards beside an arrow: from short names to long ones.
+    for i, top in enumerate((0.12, 0.40, 0.68)):
+        if in_rect(x, y, 0.08, top, 0.30 + 0.18 * i, top + 0.18):
+            return BLUE
+    if in_rect(x, y, 0.76, 0.10, 0.86, 0.70):
+        return BLACK
+    t = y - 0.62
+    if 0 <= t < 0.30 and abs(x - 0.81) < (0.30 - t) * 0.6:
+        return BLACK
+    return None
+
+
+def desktop_icon(x, y):
+    """The sample desktop icon: a computer with its screen and base."""
+    if in_rect(x, y, 0.12, 0.08, 0.88, 0.66):
+        if in_rect(x, y, 0.20, 0.15, 0.80, 0.58):
+            return SKY if y < 0.45 else HILL
+        return GREY
+    if in_rect(x, y, 0.40, 0.66, 0.60, 0.76) or in_rect(x, y, 0.22, 0.76, 0.78, 0.88):
+        return (190, 190, 190)
+    return None
+
+
 ICONS = {
     "running.ico": running,
     "paused.ico": paused,
@@ -128,6 +186,11 @@ ICONS = {
     "tab_collection.ico": tab_collection,
     "tab_logo.ico": tab_logo,
     "tab_settings.ico": tab_settings,
+    "coll_sort.ico": coll_sort,
+    "coll_up.ico": coll_up,
+    "coll_down.ico": coll_down,
+    "coll_remove.ico": coll_remove,
+    "coll_add.ico": coll_add,
 }
 
 
@@ -234,11 +297,29 @@ def ico(draw):
     return out
 
 
+def sample_bitmap(draw, size=32):
+    """A 24-bit BMP twice as wide as tall: the picture on the left (black
+    outside the icon), its mask on the right (white where the icon is)."""
+    rows = render(draw, size)
+    stride = (size * 2 * 3 + 3) & ~3
+    pixels = bytearray()
+    for row in reversed(rows):
+        line = bytearray(stride)
+        for x, (r, g, b, a) in enumerate(row):
+            if a >= 128:
+                line[3 * x:3 * x + 3] = bytes((b, g, r))
+                line[3 * (size + x):3 * (size + x) + 3] = b"\xff\xff\xff"
+        pixels += line
+    info = struct.pack("<IiiHHIIiiII", 40, size * 2, size, 1, 24, 0, len(pixels), 0, 0, 0, 0)
+    return struct.pack("<HIHHI", 0x4D42, 14 + len(info) + len(pixels), 0, 0, 14 + len(info)) + info + bytes(pixels)
+
+
 def main():
     target = Path(sys.argv[1] if len(sys.argv) > 1 else "resources/icons")
     target.mkdir(parents=True, exist_ok=True)
     for name, draw in ICONS.items():
         (target / name).write_bytes(ico(draw))
+    (target / "icon_sample.bmp").write_bytes(sample_bitmap(desktop_icon))
 
 
 if __name__ == "__main__":

@@ -10,8 +10,6 @@ bool hasPictureExtension(const char16_t* name) {
     for (const char16_t* p = name; *p; ++p)
         if (*p == u'.')
             dot = p;
-        else if (*p == u'\\' || *p == u'/')
-            dot = nullptr; // a dot in a folder name is no extension
     if (!dot)
         return false;
     for (const char16_t* ext : {u".bmp", u".dib", u".jpg", u".jpeg"})

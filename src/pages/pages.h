@@ -4,6 +4,9 @@
 #pragma once
 
 #include <windows.h>
+#include <commdlg.h>
+
+#include "collection/wallpaper_entry.h"
 
 INT_PTR CALLBACK collectionPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK logoPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
@@ -20,3 +23,12 @@ void FillCollectionList(HWND page);
 // (the open dialog, a drop) ends with endAddingRun, which makes the duplicate
 // notice show again.
 void endAddingRun(HWND page);
+
+// What the collection page asks of the user and the desktop; tests hand in
+// their own answers (null members, or null hooks: the real ones).
+struct CollectionPageHooks {
+    BOOL(WINAPI* openFiles)(OPENFILENAMEW*) = nullptr;             // GetOpenFileNameW
+    BOOL(WINAPI* chooseColour)(CHOOSECOLORW*) = nullptr;           // ChooseColorW
+    int (*apply)(const WallpaperEntry&, int allowAbort) = nullptr; // ApplyWallpaper
+};
+void setCollectionPageHooks(const CollectionPageHooks* hooks);

@@ -63,111 +63,39 @@ WallpaperEntry entry(int32_t style, int32_t changeColours, int32_t fontMode, uin
                      uint32_t font) {
     WallpaperEntry e;
     plat::copyText(e.path, plat::kPathUnits, u"x.bmp"); // copies keep settings only with a path
-    e.style = style;
-    e.changeColours = changeColours;
-    e.fontMode = fontMode;
-    e.backgroundColour = background;
-    e.fontColour = font;
+    e.style = style, e.changeColours = changeColours, e.fontMode = fontMode;
+    e.backgroundColour = background, e.fontColour = font;
     return e;
+}
+// Style, the two boxes (U unchecked, C checked, I mixed indeterminate, u mixed
+// unchecked), the swatches shown (b, f) and their colours (N: neutral).
+std::string summaryText(const SelectionSummary& s) {
+    const char boxes[] = "UCIu";
+    const auto colour = [](uint32_t c) { return c == 0xFFC0C0C0 ? std::string("N") : std::to_string(c); };
+    return std::to_string(s.style) + " " + boxes[int(s.changeColoursBox)] + boxes[int(s.fontBox)] + " " +
+           (s.showBackground ? "b" : "") + (s.showFont ? "f" : "") + " " + colour(s.background) + " " +
+           colour(s.font);
 }
 } // namespace
 
 TEST(CollectionPageRules, MixedSelectionBoxesAndSwatches) {
-    constexpr uint32_t kNeutral = 0xFFC0C0C0, kRed = 0xFF, kBlue = 0xFF0000;
-    using B = BoxState;
-    struct Case {
-        const char* name;
-        std::vector<WallpaperEntry> entries;
-        int32_t style;
-        B colours, font;
-        bool showBackground, showFont;
-        uint32_t background, fontColour;
-    } cases[] = {
-        {"all change, all coloured",
-         {entry(1, 1, 2, kRed, kBlue), entry(1, 1, 2, kRed, kBlue)},
-         1,
-         B::Checked,
-         B::Checked,
-         true,
-         true,
-         kRed,
-         kBlue},
-        {"all change, none coloured",
-         {entry(0, 1, 1, kRed, kBlue), entry(0, 1, 1, kBlue, kBlue)},
-         0,
-         B::Checked,
-         B::Unchecked,
-         true,
-         false,
-         kNeutral,
-         kBlue},
-        {"all change, mixed fonts",
-         {entry(0, 1, 1, kRed, kRed), entry(2, 1, 2, kRed, kBlue)},
-         -1,
-         B::Checked,
-         B::MixedIndeterminate,
-         true,
-         true,
-         kRed,
-         kBlue},
-        {"mixed change, no font",
-         {entry(3, 1, 1, kRed, 0), entry(3, 0, 1, kBlue, 0)},
-         3,
-         B::MixedIndeterminate,
-         B::MixedUnchecked,
-         true,
-         false,
-         kRed,
-         0},
-        {"mixed change, common coloured font counts as mixed",
-         {entry(0, 1, 2, kRed, kBlue), entry(0, 0, 2, kRed, kRed)},
-         0,
-         B::MixedIndeterminate,
-         B::MixedIndeterminate,
-         true,
-         true,
-         kRed,
-         kNeutral},
-        {"none change, all coloured",
-         {entry(0, 0, 2, kRed, kBlue), entry(0, 0, 2, kBlue, kBlue)},
-         0,
-         B::Unchecked,
-         B::Checked,
-         false,
-         false,
-         kNeutral,
-         kBlue},
-        {"none change, none coloured",
-         {entry(0, 0, 1, 0, 0), entry(0, 0, 1, 0, 0)},
-         0,
-         B::Unchecked,
-         B::Unchecked,
-         false,
-         false,
-         0,
-         0},
-        {"none change, mixed fonts",
-         {entry(0, 0, 1, 0, kRed), entry(0, 0, 2, 0, kBlue)},
-         0,
-         B::Unchecked,
-         B::MixedIndeterminate,
-         false,
-         false,
-         0,
-         kBlue},
+    constexpr uint32_t kRed = 0xFF, kBlue = 0xFF0000;
+    const std::vector<std::pair<std::vector<WallpaperEntry>, std::string>> cases = {
+        {{entry(1, 1, 2, kRed, kBlue), entry(1, 1, 2, kRed, kBlue)}, "1 CC bf 255 16711680"},
+        {{entry(0, 1, 1, kRed, kBlue), entry(0, 1, 1, kBlue, kBlue)}, "0 CU b N 16711680"},
+        {{entry(0, 1, 1, kRed, kRed), entry(2, 1, 2, kRed, kBlue)}, "-1 CI bf 255 16711680"},
+        {{entry(3, 1, 1, kRed, 0), entry(3, 0, 1, kBlue, 0)}, "3 Iu b 255 0"},
+        // With colours mixed, a common coloured font is mixed too.
+        {{entry(0, 1, 2, kRed, kBlue), entry(0, 0, 2, kRed, kRed)}, "0 II bf 255 N"},
+        {{entry(0, 0, 2, kRed, kBlue), entry(0, 0, 2, kBlue, kBlue)}, "0 UC  N 16711680"},
+        {{entry(0, 0, 1, 0, 0), entry(0, 0, 1, 0, 0)}, "0 UU  0 0"},
+        {{entry(0, 0, 1, 0, kRed), entry(0, 0, 2, 0, kBlue)}, "0 UI  0 16711680"},
     };
-    for (const Case& c : cases) {
+    for (const auto& [entries, expected] : cases) {
         std::vector<const WallpaperEntry*> selection;
-        for (const WallpaperEntry& e : c.entries)
+        for (const WallpaperEntry& e : entries)
             selection.push_back(&e);
-        const SelectionSummary s = summariseSelection(selection.data(), selection.size(), kNeutral);
-        EXPECT_EQ(s.style, c.style) << c.name;
-        EXPECT_EQ(s.changeColoursBox, c.colours) << c.name;
-        EXPECT_EQ(s.fontBox, c.font) << c.name;
-        EXPECT_EQ(s.showBackground, c.showBackground) << c.name;
-        EXPECT_EQ(s.showFont, c.showFont) << c.name;
-        EXPECT_EQ(s.background, c.background) << c.name;
-        EXPECT_EQ(s.font, c.fontColour) << c.name;
+        EXPECT_EQ(summaryText(summariseSelection(selection.data(), selection.size(), 0xFFC0C0C0)), expected);
     }
 }
 
@@ -199,19 +127,4 @@ TEST(CollectionPageRules, IconSampleKindsAndLabelColours) {
     } labels[] = {{0x000000, kWhite}, {0x000097, 0}, {0x969696, kWhite}, {0x970000, 0}, {0x009700, 0}};
     for (const Label& l : labels)
         EXPECT_EQ(labelTextColour(l.background), l.text) << std::hex << l.background;
-}
-
-TEST(CollectionPageRules, SelectionMovesOnlyAwayFromItsEdge) {
-    struct Case {
-        std::vector<int32_t> positions;
-        int32_t items;
-        bool up, down;
-    } cases[] = {
-        {{1, 2}, 4, true, true},      {{0, 2}, 4, false, true}, {{1, 3}, 4, true, false},
-        {{0, 1, 2}, 3, false, false}, {{}, 3, false, false},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(canMoveSelection(c.positions.data(), c.positions.size(), c.items, true), c.up);
-        EXPECT_EQ(canMoveSelection(c.positions.data(), c.positions.size(), c.items, false), c.down);
-    }
 }

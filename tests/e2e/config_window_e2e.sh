@@ -1,7 +1,8 @@
 #!/bin/bash
 # The configuration window of the real plochar.exe in a Wine virtual desktop:
-# a collection opened through the real open dialog, a setting changed on its
-# page, OK, the end of the program and a new start that finds all of it.
+# a collection opened through the real open dialog, two pictures added to it
+# through the collection page's open dialog, a setting changed on its page,
+# OK, the end of the program and a new start that finds all of it.
 # With PLOCHAR_SCREENSHOTS set, the pages are photographed into that folder.
 #
 #   config_window_e2e.sh <plochar.exe> <plochar_driver.exe> <x86|x64> <plochar-plk.exe>
@@ -53,7 +54,7 @@ prepare_prefix 1
 cp "$EXE" "$WINEPREFIX/drive_c/plochar/plochar.exe"
 cp "$DRIVER" "$WINEPREFIX/drive_c/plochar/plochar_driver.exe"
 cp "$PLK" "$WINEPREFIX/drive_c/plochar/plochar-plk.exe"
-for name in hory jezero louka; do
+for name in hory jezero louka nova1 nova2; do
     convert -size 64x48 "xc:#4080c0" "BMP3:$WINEPREFIX/drive_c/obrazky/$name.bmp"
 done
 wine explorer /desktop=shell,1024x768 >/dev/null 2>&1 &
@@ -67,6 +68,14 @@ expect_title 'Plochar - nová kolekce' visible
 driver command 'Plochar - ' 40011 || fail "no Open command"
 driver file-dialog 'Otevřít kolekci tapet...' 'C:\obrazky\Hory.plk' 15000 || fail "no open dialog"
 expect_title 'Plochar - Hory' visible
+
+step "add two pictures through the page's open dialog"
+# The click returns only when the dialog has closed.
+driver click 'Plochar - ' 1018 &
+CLICK_PID=$!
+driver file-dialog 'Vyberte si prosím tapetu/y:' 'C:\obrazky\' 15000 || fail "no picture dialog"
+driver file-dialog 'Vyberte si prosím tapetu/y:' '"nova1.bmp" "nova2.bmp"' 15000 || fail "no picture dialog"
+wait "$CLICK_PID"
 photograph kolekce
 
 step "change a setting on its page, OK, quit"
@@ -88,6 +97,14 @@ step "the settings, the name and the recent file were saved"
 # changeAtStart is the ninth field of the record: bytes 32-35.
 settings=$(reg_value Nastaveni)
 [ "${settings:64:8}" = 00000000 ] || fail "changeAtStart still on: $settings"
+
+step "the collection file holds the added pictures"
+listed=$(wine 'C:\plochar\plochar-plk.exe' dump 'C:\obrazky\Hory.plk' 2>/dev/null | tr -d '\r')
+grep -q '^entries 5 ' <<<"$listed" || fail "Hory.plk: $listed"
+for name in nova1 nova2; do
+    grep -q "name=$name.bmp" <<<"$listed" || fail "$name.bmp missing from Hory.plk: $listed"
+done
+[ "$(reg_value LastDir)" = 'C:\obrazky' ] || fail "LastDir: $(reg_value LastDir)"
 
 step "a new start finds the collection"
 start_plochar -d
