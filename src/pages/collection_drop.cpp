@@ -16,26 +16,29 @@
 
 namespace {
 
-// One collection page exists at a time. Its GUI thread writes these at the
-// page's creation and destruction; the wait window's thread only takes the
-// lock.
+// One collection page exists at a time; its GUI thread installs and removes
+// the filter.
 WNDPROC ListProcedure = nullptr;
-CRITICAL_SECTION AddingLock;
-bool AddingLockReady = false;
 // The record the wait window reads. Not on the drop handler's stack, so
 // that nothing dangles even if the wait window's thread outlived its drop.
 AddProgress DropProgress = {0, 0};
 
+// The adding lock, made on first use and kept for the process: a drop's
+// message boxes let the window be closed while its search and wait window
+// still run, and they must never find the lock deleted.
+CRITICAL_SECTION& addingLock() {
+    struct Lock {
+        Lock() { InitializeCriticalSection(&section); }
+        CRITICAL_SECTION section;
+    };
+    static Lock lock;
+    return lock.section;
+}
+
 class AddingLockHeld {
   public:
-    AddingLockHeld() {
-        if (AddingLockReady)
-            EnterCriticalSection(&AddingLock);
-    }
-    ~AddingLockHeld() {
-        if (AddingLockReady)
-            LeaveCriticalSection(&AddingLock);
-    }
+    AddingLockHeld() { EnterCriticalSection(&addingLock()); }
+    ~AddingLockHeld() { LeaveCriticalSection(&addingLock()); }
     AddingLockHeld(const AddingLockHeld&) = delete;
     AddingLockHeld& operator=(const AddingLockHeld&) = delete;
 };
@@ -74,6 +77,8 @@ constexpr int kPictureAdded = 2;
 constexpr int kStopAdding = 3;
 
 int addFile(HWND page, const char16_t* path) {
+    if (!IsWindow(page)) // the window was closed from a message box
+        return kStopAdding;
     return static_cast<int>(SendMessageW(page, kAddFileMessage, reinterpret_cast<WPARAM>(path), 0));
 }
 
@@ -126,10 +131,6 @@ void showDropOutcome(HWND page, int32_t counter, bool stopped) {
 } // namespace
 
 void installDropFilter(HWND list) {
-    if (!AddingLockReady) {
-        InitializeCriticalSection(&AddingLock);
-        AddingLockReady = true;
-    }
     if (!list || ListProcedure)
         return;
     ListProcedure = reinterpret_cast<WNDPROC>(
@@ -142,10 +143,6 @@ void removeDropFilter(HWND list) {
         GetWindowLongPtrW(list, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(dropFilterProc))
         SetWindowLongPtrW(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ListProcedure));
     ListProcedure = nullptr;
-    if (AddingLockReady) {
-        DeleteCriticalSection(&AddingLock);
-        AddingLockReady = false;
-    }
 }
 
 AddProgress readAddProgress(const AddProgress* progress) {

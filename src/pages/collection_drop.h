@@ -19,8 +19,7 @@ struct AddProgress {
 // SearchFolder's results.
 enum SearchResult : int { kSearchDone = 0, kSearchStopped = 1, kSearchCancelled = 3 };
 
-// The list's drop filter and the adding lock live from the page's creation
-// to its destruction.
+// The list's drop filter lives from the page's creation to its destruction.
 void installDropFilter(HWND list);
 void removeDropFilter(HWND list);
 

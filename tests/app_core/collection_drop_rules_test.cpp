@@ -7,52 +7,34 @@
 
 namespace {
 
-TEST(CollectionDropRules, DotFoldersAreSkippedAndFoldersAreNeverPictures) {
+// Dot folders are skipped and never added, whatever their name; a folder or
+// a found name that would be cut is refused, not cut.
+TEST(CollectionDropRules, WhatASearchFindsAndThePathsItBuilds) {
     using drop::FoundItem;
     const struct {
         const char16_t* name;
         bool directory;
         FoundItem expected;
-    } cases[] = {
-        {u"Hory", true, FoundItem::SearchFolder},       {u"x.jpg", true, FoundItem::SearchFolder},
-        {u".", true, FoundItem::Skip},                  {u"..", true, FoundItem::Skip},
-        {u".náhledy", true, FoundItem::Skip},           {u".x.jpg", true, FoundItem::Skip},
-        {u"zima.JPEG", false, FoundItem::AddPicture},   {u".skryta.bmp", false, FoundItem::AddPicture},
-        {u"a.dib", false, FoundItem::AddPicture},       {u"a.jpg.txt", false, FoundItem::Skip},
-        {u"jpg", false, FoundItem::Skip},               {u"", false, FoundItem::Skip},
-    };
-    for (size_t i = 0; i < std::size(cases); ++i)
-        EXPECT_EQ(drop::classifyFoundItem(cases[i].name, cases[i].directory), cases[i].expected) << i;
-}
-
-// The search pattern needs the folder, one backslash and "*.*" in 274
-// units; a folder or a found name that would be cut is refused.
-TEST(CollectionDropRules, PathsThatWouldBeCutAreRefused) {
-    const std::u16string longest(269, u'a'); // + "\*.*" is 273 units
+    } found[] = {{u"x.jpg", true, FoundItem::SearchFolder}, {u"..", true, FoundItem::Skip},
+                 {u".x.jpg", true, FoundItem::Skip},        {u".skryta.BMP", false, FoundItem::AddPicture},
+                 {u"a.jpg.txt", false, FoundItem::Skip},    {u"", false, FoundItem::Skip}};
+    for (size_t i = 0; i < std::size(found); ++i)
+        EXPECT_EQ(drop::classifyFoundItem(found[i].name, found[i].directory), found[i].expected) << i;
+    const std::u16string longest(269, u'a'); // + "\*.*" fills the 274 units
     const struct {
-        std::u16string folder;
-        bool fits;
-        std::u16string searched;
-    } folders[] = {
-        {u"D:\\Fotky", true, u"D:\\Fotky\\"},   {u"D:\\", true, u"D:\\"},
-        {longest, true, longest + u"\\"},       {longest + u"\\", true, longest + u"\\"},
-        {longest + u"b", false, u""},           {u"", false, u""},
-    };
+        std::u16string folder, searched;
+    } folders[] = {{u"D:\\Fotky", u"D:\\Fotky\\"},     {u"D:\\", u"D:\\"},    {longest, longest + u"\\"},
+                   {longest + u"\\", longest + u"\\"}, {longest + u"b", u""}, {u"", u""}};
     for (const auto& f : folders) {
         char16_t out[drop::kFolderUnits];
-        EXPECT_EQ(drop::folderForSearch(out, f.folder.c_str()), f.fits) << f.folder.size();
+        EXPECT_EQ(drop::folderForSearch(out, f.folder.c_str()), !f.searched.empty()) << f.folder.size();
         EXPECT_EQ(std::u16string(out), f.searched) << f.folder.size();
     }
-    const struct {
-        size_t folderLength, nameLength, units;
-        bool fits;
-    } joins[] = {{10, 259, 270, true}, {10, 260, 270, false}, {200, 73, 274, true}, {200, 74, 274, false}};
-    for (const auto& j : joins) {
-        const std::u16string folder = std::u16string(j.folderLength - 1, u'f') + u"\\";
-        const std::u16string name(j.nameLength, u'n');
-        char16_t out[drop::kFolderUnits];
-        EXPECT_EQ(drop::joinFoundPath(out, j.units, folder.c_str(), name.c_str()), j.fits) << j.nameLength;
-        EXPECT_EQ(std::u16string(out), (folder + name).substr(0, j.units - 1)) << j.nameLength;
+    for (size_t nameLength : {258, 259}) { // 269 units fit in 270
+        const std::u16string folder = u"D:\\abcdefg\\", name(nameLength, u'n');
+        char16_t out[270];
+        EXPECT_EQ(drop::joinFoundPath(out, 270, folder.c_str(), name.c_str()), nameLength == 258);
+        EXPECT_EQ(std::u16string(out), (folder + name).substr(0, 269));
     }
 }
 
