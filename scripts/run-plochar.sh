@@ -56,6 +56,9 @@ wineboot -i >/dev/null 2>&1
 program_dir=$WINEPREFIX/drive_c/Plochar
 mkdir -p "$program_dir"
 cp "$plochar_exe" "$program_dir/plochar.exe"
+# The help file and its pictures, which "Nápověda" opens next to the program.
+cp "$root/docs/Plochar.html" "$program_dir/"
+cp -r "$root/docs/Plochar-obrazky" "$program_dir/"
 w() { winepath -w "$1" 2>/dev/null; }
 collection=$(w "$demo/demo.plk")
 # path|style|fontMode|changeColours|desktop colour|label colour
