@@ -60,7 +60,9 @@ bool loadLastCollection() {
         showMessage(nullptr, text, plat::kMbIconWarning);
         CollectionFileName[0] = 0;
     }
-    // Entries read before a fault stay.
+    // Entries read before a fault stay. The page lets go of the entries it
+    // listed before they are replaced, as for every other replacement.
+    releaseCollectionPage();
     ActiveCollection = SavedCollection;
     refreshCollectionPage();
     return loaded;
