@@ -24,8 +24,10 @@ int32_t EntriesAtStop = -1;
 
 int answerAndWatch(void* owner, const char16_t* text, const char16_t* caption, uint32_t flags) {
     const wchar_t* title = L"Plochar - prosím čekejte...";
-    // The wait window's thread starts with the search; give it a moment.
-    for (int i = 0; i < 100 && !IsWindowVisible(MainWindow) && !FindWindowW(nullptr, title); ++i)
+    // The wait window's thread starts with the search; give it a moment. The
+    // window is found while its controls are still being made, so wait until
+    // it shows: a click before that reaches no button.
+    for (int i = 0; i < 100 && !IsWindowVisible(MainWindow) && !IsWindowVisible(FindWindowW(nullptr, title)); ++i)
         Sleep(20);
     Moment m = {0, FindWindowW(nullptr, title), IsWindowVisible(MainWindow) != 0};
     for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, nullptr, title)) != nullptr;)
