@@ -13,6 +13,20 @@ inline uint8_t clampSample(int32_t v) {
     return static_cast<uint8_t>(v < 0 ? 0 : (v > 255 ? 255 : v));
 }
 
+// The last stage of the accurate flow, shared by the scalar and SIMD
+// versions.
+template <class T>
+inline void accurateOutputs(T* y, T t10, T t11, T t12, T t13, T d0, T d1, T d2, T d3) {
+    y[0] = t10 + d3;
+    y[7] = t10 - d3;
+    y[1] = t11 + d2;
+    y[6] = t11 - d2;
+    y[2] = t12 + d1;
+    y[5] = t12 - d1;
+    y[3] = t13 + d0;
+    y[4] = t13 - d0;
+}
+
 // One 8-point accurate transform. The products are folded sums of the
 // Loeffler-Ligtenberg-Moschytz factors at 2^13; the caller descales.
 struct Accurate8 {
@@ -28,14 +42,7 @@ struct Accurate8 {
         const int32_t d2 = 9633 * x1 - 2259 * x3 - 11362 * x5 - 6436 * x7;
         const int32_t d1 = 6437 * x1 - 11362 * x3 + 2261 * x5 + 9633 * x7;
         const int32_t d0 = 2260 * x1 - 6436 * x3 + 9633 * x5 - 11363 * x7;
-        y[0] = t10 + d3;
-        y[7] = t10 - d3;
-        y[1] = t11 + d2;
-        y[6] = t11 - d2;
-        y[2] = t12 + d1;
-        y[5] = t12 - d1;
-        y[3] = t13 + d0;
-        y[4] = t13 - d0;
+        accurateOutputs(y, t10, t11, t12, t13, d0, d1, d2, d3);
     }
 };
 
@@ -241,14 +248,7 @@ inline void accurate8V(const __m128i* x, Wide* y) {
     const Wide d2 = maddPair(x[1], x[3], 9633, -2259) + maddPair(x[5], x[7], -11362, -6436);
     const Wide d1 = maddPair(x[1], x[3], 6437, -11362) + maddPair(x[5], x[7], 2261, 9633);
     const Wide d0 = maddPair(x[1], x[3], 2260, -6436) + maddPair(x[5], x[7], 9633, -11363);
-    y[0] = t10 + d3;
-    y[7] = t10 - d3;
-    y[1] = t11 + d2;
-    y[6] = t11 - d2;
-    y[2] = t12 + d1;
-    y[5] = t12 - d1;
-    y[3] = t13 + d0;
-    y[4] = t13 - d0;
+    accurateOutputs(y, t10, t11, t12, t13, d0, d1, d2, d3);
 }
 
 // (v + round) >> shift, kept to its low 16 bits as a 16-bit store would.
