@@ -6,6 +6,7 @@
 #include <random>
 #include <tuple>
 
+#include "image/jpeg/jpeg_colour.h"
 #include "image/jpeg/jpeg_decoder.h"
 #include "image/jpeg/jpeg_idct.h"
 #include "image/jpeg/memory_source.h"
@@ -138,12 +139,13 @@ TEST(JpegFaults, EveryCraftedStreamEndsInItsCodeAtItsStage) {
 }
 
 // Ordinary blocks, sparse ones, and wild values that overflow 16 bits, also
-// with wild quantisation.
-TEST(JpegTransforms, SimdAndScalarFastTransformsAgreeOnEverySample) {
-    if (!jpeg::idctFastHasSimd()) GTEST_SKIP() << "this build has no SIMD transform";
+// with wild quantisation; samples written with a stride wider than a block.
+TEST(JpegTransforms, SimdAndScalarTransformsAgreeOnEverySample) {
+    if (!jpeg::idctHasSimd()) GTEST_SKIP() << "this build has no SIMD transform";
     std::mt19937 rng(20261206);
-    int16_t coefs[64], quant[64];
-    uint8_t simd[64], scalar[64];
+    int16_t coefs[64], quant[64], dequantised[64];
+    constexpr int32_t kStride = 24;
+    uint8_t simd[8 * kStride], scalar[8 * kStride];
     for (int32_t round = 0; round < 200000; ++round) {
         const int32_t kind = round % 4;
         for (int32_t z = 0; z < 64; ++z) {
@@ -152,11 +154,39 @@ TEST(JpegTransforms, SimdAndScalarFastTransformsAgreeOnEverySample) {
             coefs[z] = int16_t(kind == 0   ? int32_t(rng() % 61) - 30
                                : kind == 1 ? (rng() % 8 ? 0 : int32_t(rng() % 2047) - 1023)
                                            : int32_t(rng() % 65536) - 32768);
+            dequantised[z] = int16_t(coefs[z] * q);
         }
-        jpeg::idctFastSimd(coefs, quant, simd);
-        jpeg::idctFastScalar(coefs, quant, scalar);
-        ASSERT_EQ(std::memcmp(simd, scalar, 64), 0) << "round " << round;
+        std::memset(simd, 7, sizeof simd);
+        std::memset(scalar, 7, sizeof scalar);
+        jpeg::idctFastSimd(coefs, quant, simd, kStride);
+        jpeg::idctFastScalar(coefs, quant, scalar, kStride);
+        ASSERT_EQ(std::memcmp(simd, scalar, sizeof simd), 0) << "fast, round " << round;
+        jpeg::idctAccurateSimd(dequantised, simd, kStride);
+        jpeg::idctAccurateScalar(dequantised, scalar, kStride);
+        ASSERT_EQ(std::memcmp(simd, scalar, sizeof simd), 0) << "accurate, round " << round;
     }
+}
+
+// Every luminance with every pair of chroma values, per-pixel chroma and
+// chroma replicated across, one row and two rows sharing their chroma.
+TEST(JpegColour, SimdAndScalarConversionsAgreeOnEveryValue) {
+    if (!jpeg::yccHasSimd()) GTEST_SKIP() << "this build has no SIMD conversion";
+    jpeg::ColourTables tables;
+    tables.build();
+    uint8_t y0[256], y1[256], cb[256], cr[256];
+    std::vector<uint8_t> simd(4 * 2 * 256), scalar(4 * 2 * 256);
+    for (int32_t x = 0; x < 256; ++x) y0[x] = uint8_t(x), y1[x] = uint8_t(255 - x);
+    for (int32_t base = 0; base < 256; ++base)
+        for (int32_t offset = 0; offset < 256; ++offset) {
+            for (int32_t x = 0; x < 256; ++x) cb[x] = uint8_t(base), cr[x] = uint8_t(x + offset);
+            const bool across = (offset & 1) != 0;
+            const uint8_t* second = (offset & 2) != 0 ? y1 : nullptr;
+            std::fill(simd.begin(), simd.end(), 0);
+            std::fill(scalar.begin(), scalar.end(), 0);
+            jpeg::yccRow(tables, y0, second, cb, cr, simd.data(), simd.data() + 1024, 256, across);
+            jpeg::yccRowScalar(tables, y0, second, cb, cr, scalar.data(), scalar.data() + 1024, 256, across);
+            ASSERT_EQ(simd, scalar) << "Cb " << base << " Cr offset " << offset;
+        }
 }
 
 } // namespace

@@ -17,8 +17,13 @@ void ColourTables::build() {
     }
 }
 
-void ycc8Scalar(const ColourTables& t, const uint8_t* y, const uint8_t* cb, const uint8_t* cr, uint8_t* out) {
-    for (int32_t x = 0; x < 8; ++x) yccPixel(t, y[x], cb[x], cr[x], out + 4 * x);
+void yccRowScalar(const ColourTables& t, const uint8_t* y0, const uint8_t* y1, const uint8_t* cb,
+                  const uint8_t* cr, uint8_t* out0, uint8_t* out1, int32_t pixels, bool replicateAcross) {
+    const int32_t shift = replicateAcross ? 1 : 0;
+    for (int32_t x = 0; x < pixels; ++x) {
+        yccPixel(t, y0[x], cb[x >> shift], cr[x >> shift], out0 + 4 * x);
+        if (y1 != nullptr) yccPixel(t, y1[x], cb[x >> shift], cr[x >> shift], out1 + 4 * x);
+    }
 }
 
 #ifdef PLOCHAR_JPEG_SSE2
@@ -90,54 +95,30 @@ inline void store16h2(uint8_t* out, const uint8_t* yLeft, const uint8_t* yRight,
 
 bool yccHasSimd() { return true; }
 
-void ycc8(const ColourTables&, const uint8_t* y, const uint8_t* cb, const uint8_t* cr, uint8_t* out) {
-    const ChromaTerms t = chromaTerms(cb, cr);
-    store8(out, loadY(y), t.r, t.g, t.b);
-}
-
-void ycc16h2(const ColourTables&, const uint8_t* yLeft, const uint8_t* yRight, const uint8_t* cb, const uint8_t* cr,
-             uint8_t* out) {
-    store16h2(out, yLeft, yRight, chromaTerms(cb, cr));
-}
-
-void ycc8Pair(const ColourTables&, const uint8_t* y0, const uint8_t* y1, const uint8_t* cb, const uint8_t* cr,
-              uint8_t* out0, uint8_t* out1) {
-    const ChromaTerms t = chromaTerms(cb, cr);
-    store8(out0, loadY(y0), t.r, t.g, t.b);
-    store8(out1, loadY(y1), t.r, t.g, t.b);
-}
-
-void ycc16h2Pair(const ColourTables&, const uint8_t* y0Left, const uint8_t* y0Right, const uint8_t* y1Left,
-                 const uint8_t* y1Right, const uint8_t* cb, const uint8_t* cr, uint8_t* out0, uint8_t* out1) {
-    const ChromaTerms t = chromaTerms(cb, cr);
-    store16h2(out0, y0Left, y0Right, t);
-    store16h2(out1, y1Left, y1Right, t);
+void yccRow(const ColourTables&, const uint8_t* y0, const uint8_t* y1, const uint8_t* cb, const uint8_t* cr,
+            uint8_t* out0, uint8_t* out1, int32_t pixels, bool replicateAcross) {
+    if (replicateAcross) {
+        for (int32_t x = 0; x < pixels; x += 16) {
+            const ChromaTerms t = chromaTerms(cb + x / 2, cr + x / 2);
+            store16h2(out0 + 4 * x, y0 + x, y0 + x + 8, t);
+            if (y1 != nullptr) store16h2(out1 + 4 * x, y1 + x, y1 + x + 8, t);
+        }
+        return;
+    }
+    for (int32_t x = 0; x < pixels; x += 8) {
+        const ChromaTerms t = chromaTerms(cb + x, cr + x);
+        store8(out0 + 4 * x, loadY(y0 + x), t.r, t.g, t.b);
+        if (y1 != nullptr) store8(out1 + 4 * x, loadY(y1 + x), t.r, t.g, t.b);
+    }
 }
 
 #else
 
 bool yccHasSimd() { return false; }
 
-void ycc8(const ColourTables& t, const uint8_t* y, const uint8_t* cb, const uint8_t* cr, uint8_t* out) {
-    ycc8Scalar(t, y, cb, cr, out);
-}
-
-void ycc16h2(const ColourTables& t, const uint8_t* yLeft, const uint8_t* yRight, const uint8_t* cb, const uint8_t* cr,
-             uint8_t* out) {
-    for (int32_t x = 0; x < 8; ++x) yccPixel(t, yLeft[x], cb[x >> 1], cr[x >> 1], out + 4 * x);
-    for (int32_t x = 0; x < 8; ++x) yccPixel(t, yRight[x], cb[4 + (x >> 1)], cr[4 + (x >> 1)], out + 32 + 4 * x);
-}
-
-void ycc8Pair(const ColourTables& t, const uint8_t* y0, const uint8_t* y1, const uint8_t* cb, const uint8_t* cr,
-              uint8_t* out0, uint8_t* out1) {
-    ycc8Scalar(t, y0, cb, cr, out0);
-    ycc8Scalar(t, y1, cb, cr, out1);
-}
-
-void ycc16h2Pair(const ColourTables& t, const uint8_t* y0Left, const uint8_t* y0Right, const uint8_t* y1Left,
-                 const uint8_t* y1Right, const uint8_t* cb, const uint8_t* cr, uint8_t* out0, uint8_t* out1) {
-    ycc16h2(t, y0Left, y0Right, cb, cr, out0);
-    ycc16h2(t, y1Left, y1Right, cb, cr, out1);
+void yccRow(const ColourTables& t, const uint8_t* y0, const uint8_t* y1, const uint8_t* cb, const uint8_t* cr,
+            uint8_t* out0, uint8_t* out1, int32_t pixels, bool replicateAcross) {
+    yccRowScalar(t, y0, y1, cb, cr, out0, out1, pixels, replicateAcross);
 }
 
 #endif

@@ -1,5 +1,5 @@
 // YCbCr to RGB conversion of the JPEG decoder, with chroma replicated across
-// (h2 variants) and shared by two rows (pair variants). Output pixels are 4
+// and shared by two rows where the sampling asks for it. Output pixels are 4
 // bytes: R, G, B, 0. Internal to the decoder; exposed for its tests.
 #pragma once
 
@@ -26,21 +26,16 @@ inline void yccPixel(const ColourTables& t, int32_t y, int32_t cb, int32_t cr, u
     out[2] = clampToByte(y + t.bFromCb[cb]);
 }
 
-// 8 pixels with their own chroma.
-void ycc8(const ColourTables& t, const uint8_t* y, const uint8_t* cb, const uint8_t* cr, uint8_t* out);
-// 16 pixels, luminance from two 8-sample halves, chroma 8 samples replicated.
-void ycc16h2(const ColourTables& t, const uint8_t* yLeft, const uint8_t* yRight, const uint8_t* cb,
-             const uint8_t* cr, uint8_t* out);
-// Two rows of 8 pixels sharing one chroma row.
-void ycc8Pair(const ColourTables& t, const uint8_t* y0, const uint8_t* y1, const uint8_t* cb, const uint8_t* cr,
-              uint8_t* out0, uint8_t* out1);
-// Two rows of 16 pixels sharing one chroma row of 8 samples.
-void ycc16h2Pair(const ColourTables& t, const uint8_t* y0Left, const uint8_t* y0Right, const uint8_t* y1Left,
-                 const uint8_t* y1Right, const uint8_t* cb, const uint8_t* cr, uint8_t* out0, uint8_t* out1);
+// A row of `pixels` pixels (a multiple of 8, or of 16 with chroma
+// replicated across) from rows of samples. y1/out1 not null: a second row of
+// luminance sharing the same chroma row.
+void yccRow(const ColourTables& t, const uint8_t* y0, const uint8_t* y1, const uint8_t* cb, const uint8_t* cr,
+            uint8_t* out0, uint8_t* out1, int32_t pixels, bool replicateAcross);
 
-// The table-driven version of ycc8, and whether the build has a SIMD one
+// The table-driven version of yccRow, and whether the build has a SIMD one
 // (which must give the same bytes).
-void ycc8Scalar(const ColourTables& t, const uint8_t* y, const uint8_t* cb, const uint8_t* cr, uint8_t* out);
+void yccRowScalar(const ColourTables& t, const uint8_t* y0, const uint8_t* y1, const uint8_t* cb,
+                  const uint8_t* cr, uint8_t* out0, uint8_t* out1, int32_t pixels, bool replicateAcross);
 bool yccHasSimd();
 
 } // namespace jpeg

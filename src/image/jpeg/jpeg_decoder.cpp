@@ -25,7 +25,7 @@ constexpr int32_t kMaxBlocksPerMcuRow = 6144;
 constexpr int32_t kAllocationSlots = 100;
 constexpr int32_t kMaxDimension = 8192;
 constexpr int32_t kMaxScanBlocks = 10;
-constexpr int32_t kFastBits = 10;
+constexpr int32_t kFastBits = 11;
 
 // Decoding table of one Huffman slot: a lookup on the next 8 bits, and a
 // small binary tree for the codes longer than 8 bits.
@@ -61,6 +61,12 @@ struct Component {
     CoefBuffer coefs;
 };
 
+#if defined(_MSC_VER)
+#define JPEG_ALWAYS_INLINE __forceinline
+#else
+#define JPEG_ALWAYS_INLINE inline __attribute__((always_inline))
+#endif
+
 inline int32_t ceilDiv(int32_t a, int32_t b) { return (a + b - 1) / b; }
 
 inline int32_t extend(int32_t v, int32_t s) { return v < (1 << (s - 1)) ? v + 1 - (1 << s) : v; }
@@ -81,7 +87,6 @@ struct JpegDecoder::State {
     // Options.
     bool useMmx = false;
     bool fastIdct = false;
-    bool fastReader = false;
 
     // Frame.
     int32_t width = 0, height = 0;
@@ -125,7 +130,10 @@ struct JpegDecoder::State {
     int32_t mcuRowIndex = 0;               // next MCU row to load from the buffers
 
     // Output.
-    uint8_t* samples = nullptr;
+    // Samples of one MCU row, a plane per component: its blocks side by side,
+    // so that each sample row is contiguous and a grey row is handed out as is.
+    uint8_t* plane[3] = {};
+    int32_t planeStride[3] = {};
     uint8_t* rowBuffer[2] = {};
     int32_t linesLeft = 0, mcuLinesLeft = 0;
     int32_t bytesPerPixel = 0, rowBytes = 0, paddedRowBytes = 0;
@@ -163,7 +171,7 @@ struct JpegDecoder::State {
         }
         for (auto& c : comp) c.coefs = CoefBuffer{};
         blocks = nullptr;
-        samples = nullptr;
+        for (auto& p : plane) p = nullptr;
         rowBuffer[0] = rowBuffer[1] = nullptr;
         if (source != nullptr) {
             JpegSource* s = source;
@@ -283,30 +291,27 @@ struct JpegDecoder::State {
         bits = 0;
     }
 
-    // Both readers fill the window to 57..64 bits whenever fewer than 32 are
-    // left, so they consume the input at the same points: a restart search or
-    // the end of a scan then sees the same bytes on both paths, even in
-    // damaged data. The fast one takes the bytes at once when none of them is
-    // FF (stuffing or a marker) and the buffer holds plenty.
-    template <bool kFast>
+    // Fills the window to 57..64 bits; called whenever fewer than 32 are
+    // left, so every scan consumes the input at the same points whatever the
+    // path: a restart search or the end of a scan sees the same bytes, even
+    // in damaged data. The bytes go in at once when none of them is FF
+    // (stuffing or a marker) and the buffer holds plenty; else one by one.
     void refillBits() {
-        if constexpr (kFast) {
-            if (inLeft >= 16) {
-                const uint8_t* p = in + inPos;
-                const uint64_t v = (uint64_t(p[0]) << 56) | (uint64_t(p[1]) << 48) | (uint64_t(p[2]) << 40) |
-                                   (uint64_t(p[3]) << 32) | (uint64_t(p[4]) << 24) | (uint64_t(p[5]) << 16) |
-                                   (uint64_t(p[6]) << 8) | uint64_t(p[7]);
-                const int32_t n = (64 - bits) >> 3;
-                const uint64_t mask = n >= 8 ? ~uint64_t(0) : ~(~uint64_t(0) >> (8 * n));
-                // An FF byte among the first n is a zero byte of x.
-                const uint64_t x = ~v | ~mask;
-                if (((x - 0x0101010101010101ull) & ~x & 0x8080808080808080ull) == 0) {
-                    window |= (v & mask) >> bits;
-                    bits += 8 * n;
-                    inPos += n;
-                    inLeft -= n;
-                    return;
-                }
+        if (inLeft >= 16) {
+            const uint8_t* p = in + inPos;
+            const uint64_t v = (uint64_t(p[0]) << 56) | (uint64_t(p[1]) << 48) | (uint64_t(p[2]) << 40) |
+                               (uint64_t(p[3]) << 32) | (uint64_t(p[4]) << 24) | (uint64_t(p[5]) << 16) |
+                               (uint64_t(p[6]) << 8) | uint64_t(p[7]);
+            const int32_t n = (64 - bits) >> 3;
+            const uint64_t mask = n >= 8 ? ~uint64_t(0) : ~(~uint64_t(0) >> (8 * n));
+            // An FF byte among the first n is a zero byte of x.
+            const uint64_t x = ~v | ~mask;
+            if (((x - 0x0101010101010101ull) & ~x & 0x8080808080808080ull) == 0) {
+                window |= (v & mask) >> bits;
+                bits += 8 * n;
+                inPos += n;
+                inLeft -= n;
+                return;
             }
         }
         while (bits <= 56) {
@@ -315,49 +320,63 @@ struct JpegDecoder::State {
         }
     }
 
-    // At least 32 bits: a symbol and its value bits.
-    template <bool kFast>
-    inline void ensureBits() {
-        if (bits < 32) refillBits<kFast>();
-    }
-
-    inline void consume(int32_t n) {
-        window <<= n;
-        bits -= n;
-    }
-
-    // 0..16 bits; 0 gives 0.
-    template <bool kFast>
-    inline int32_t getBits(int32_t n) {
-        if (n == 0) return 0;
-        ensureBits<kFast>();
-        const int32_t v = static_cast<int32_t>(window >> (64 - n));
-        consume(n);
-        return v;
-    }
-
-    template <bool kFast>
-    inline int32_t decodeSymbol(const HuffDecode& t) {
-        ensureBits<kFast>();
-        const int32_t f = t.fast[window >> (64 - kFastBits)];
-        if (f >= 0) {
-            consume(f >> 8);
-            return f & 255;
-        }
-        int32_t e = t.lookup[window >> 56];
-        if (e >= 0) {
-            consume(t.codeSize[e]);
-            return e;
-        }
-        consume(8);
-        for (int32_t step = 0; step < 8; ++step) {
-            const int32_t bit = static_cast<int32_t>(window >> 63);
-            consume(1);
+    // (bits consumed << 8) | symbol of a code longer than the fast lookup:
+    // the 8-bit lookup, then the tree. w holds the code at its top.
+    static int32_t longCode(const HuffDecode& t, uint64_t w) {
+        int32_t e = t.lookup[w >> 56];
+        if (e >= 0) return (t.codeSize[e] << 8) | e;
+        for (int32_t used = 8; used < 16;) {
+            const int32_t bit = static_cast<int32_t>((w << used) >> 63);
+            ++used;
             e = t.tree[-e - 1 + bit];
-            if (e >= 0) return e;
+            if (e >= 0) return (used << 8) | e;
         }
-        return 0; // the tree is at most 8 levels deep; not reached
+        return 16 << 8; // the tree is at most 8 levels deep; not reached
     }
+
+    // The bit window held in registers while blocks are decoded, written
+    // back to the object only around refills and at the end (its address
+    // never leaves the inlined code, so it stays in registers). Every read
+    // first makes sure of 32 bits (a symbol and its value bits), as the
+    // refill points decide what a damaged stream reads next.
+    struct Bits {
+        State& state;
+        uint64_t w;
+        int32_t n;
+
+        explicit Bits(State& s) : state(s), w(s.window), n(s.bits) {}
+        void save() const { state.window = w, state.bits = n; }
+        void load() { w = state.window, n = state.bits; }
+        // A copy lives in registers for a loop; the original takes it back.
+        void takeFrom(const Bits& other) { w = other.w, n = other.n; }
+
+        JPEG_ALWAYS_INLINE void ensure() {
+            if (n < 32) {
+                save();
+                state.refillBits();
+                load();
+            }
+        }
+        JPEG_ALWAYS_INLINE void consume(int32_t count) {
+            w <<= count;
+            n -= count;
+        }
+        // 0..16 bits; 0 gives 0.
+        JPEG_ALWAYS_INLINE int32_t get(int32_t count) {
+            if (count == 0) return 0;
+            ensure();
+            const int32_t v = static_cast<int32_t>(w >> (64 - count));
+            consume(count);
+            return v;
+        }
+        JPEG_ALWAYS_INLINE int32_t symbol(const HuffDecode& t) {
+            ensure();
+            const int32_t f = t.fast[w >> (64 - kFastBits)];
+            const int32_t code = f >= 0 ? f : longCode(t, w);
+            consume(code >> 8);
+            return code & 255;
+        }
+    };
 
     // ---- markers and segments -----------------------------------------------
 
@@ -600,7 +619,11 @@ struct JpegDecoder::State {
         paddedRowBytes = ((width + 15) & 0xFFF0) * bytesPerPixel;
         for (auto& row : rowBuffer) row = static_cast<uint8_t*>(allocate(size_t(paddedRowBytes) + 8));
         blocks = static_cast<int16_t*>(allocate(checkedMul(size_t(blocksPerMcuRow), 64 * sizeof(int16_t))));
-        samples = static_cast<uint8_t*>(allocate(checkedMul(size_t(blocksPerMcuRow), 64)));
+        for (int32_t c = 0; c < componentCount; ++c) {
+            planeStride[c] = mcusPerRow * comp[c].geomH * 8;
+            const size_t rows = size_t(comp[c].geomV) * 8;
+            plane[c] = static_cast<uint8_t*>(allocate(checkedMul(size_t(planeStride[c]), rows)));
+        }
 
         colour.build();
         linesLeft = height;
@@ -652,16 +675,10 @@ struct JpegDecoder::State {
                 symbol = e;
                 length = t.codeSize[e];
             } else {
-                const int32_t e9 = t.tree[-e - 1 + ((p >> 1) & 1)];
-                if (e9 >= 0) {
-                    symbol = e9;
-                    length = 9;
-                } else {
-                    const int32_t e10 = t.tree[-e9 - 1 + (p & 1)];
-                    if (e10 >= 0) {
-                        symbol = e10;
-                        length = 10;
-                    }
+                int32_t node = e;
+                for (int32_t len = 9; len <= kFastBits && symbol < 0; ++len) {
+                    node = t.tree[-node - 1 + ((p >> (kFastBits - len)) & 1)];
+                    if (node >= 0) symbol = node, length = len;
                 }
             }
             t.fast[p] = static_cast<int16_t>(symbol < 0 ? -1 : (length << 8) | symbol);
@@ -737,14 +754,12 @@ struct JpegDecoder::State {
             restartsLeft = restartInterval;
             nextRestart = 0;
         }
-        fastReader = !progressive && useMmx;
         resetBits();
         return true;
     }
 
     // ---- entropy decoding ---------------------------------------------------------
 
-    template <bool kFast>
     void processRestart() {
         resetBits();
         int32_t budget = 1536;
@@ -765,12 +780,11 @@ struct JpegDecoder::State {
         resetBits();
     }
 
-    template <bool kFast>
-    int32_t decodeDcDifference(const HuffDecode& table) {
-        const int32_t s = decodeSymbol<kFast>(table);
+    int32_t decodeDcDifference(Bits& br, const HuffDecode& table) {
+        const int32_t s = br.symbol(table);
         if (s == 0) return 0;
         if (s > 16) fail(-227); // no 8-bit picture has such a difference
-        return extend(getBits<kFast>(s), s);
+        return extend(br.get(s), s);
     }
 
     // One block of a sequential scan. With kDequantise the plain path's
@@ -778,8 +792,9 @@ struct JpegDecoder::State {
     // slot is reused MCU row after MCU row: only the positions its previous
     // block may have set (below `end`) are cleared, a short tail one by one,
     // a long one with the whole block.
-    template <bool kFast, bool kDequantise>
-    void decodeSequentialBlock(int16_t* block, uint8_t& end, int32_t b) {
+    template <bool kDequantise>
+    void decodeSequentialBlock(Bits& caller, int16_t* block, uint8_t& end, int32_t b) {
+        Bits br(caller);
         Component& c = comp[mcuOrder[b]];
         const HuffDecode& ac = *blockAc[b];
         const int16_t* q = quant[c.quantSelector];
@@ -788,35 +803,23 @@ struct JpegDecoder::State {
         } else {
             for (int32_t j = 1; j < end; ++j) block[kNaturalOrder[j]] = 0;
         }
-        c.predictor = static_cast<int16_t>(c.predictor + decodeDcDifference<kFast>(*blockDc[b]));
+        c.predictor = static_cast<int16_t>(c.predictor + decodeDcDifference(br, *blockDc[b]));
         block[0] = static_cast<int16_t>(kDequantise ? c.predictor * q[0] : c.predictor);
-        // The window lives in registers through the loop; it goes back to the
-        // object around the calls that read or refill it.
-        uint64_t w = window;
-        int32_t n = bits;
         int32_t k = 1;
         while (k < 64) {
-            if (n < 32) {
-                window = w, bits = n;
-                refillBits<kFast>();
-                w = window, n = bits;
-            }
+            br.ensure();
             int32_t r, s, value = 0;
-            const int32_t combined = ac.fastAc[w >> (64 - kFastBits)];
+            const int32_t combined = ac.fastAc[br.w >> (64 - kFastBits)];
             if (combined != 0) {
-                const int32_t used = combined & 15;
-                w <<= used;
-                n -= used;
+                br.consume(combined & 15);
                 r = (combined >> 4) & 15;
                 s = 1; // any size: the value is known
                 value = combined >> 8;
             } else {
-                window = w, bits = n;
-                const int32_t rs = decodeSymbol<kFast>(ac);
+                const int32_t rs = br.symbol(ac);
                 r = rs >> 4;
                 s = rs & 15;
-                if (s != 0) value = extend(getBits<kFast>(s), s);
-                w = window, n = bits;
+                if (s != 0) value = extend(br.get(s), s);
             }
             if (s != 0) {
                 k += r;
@@ -830,93 +833,93 @@ struct JpegDecoder::State {
                 break;
             }
         }
-        window = w, bits = n;
+        caller.takeFrom(br);
         end = static_cast<uint8_t>(k);
     }
 
-    template <bool kFast>
+    template <bool kDequantise>
     void decodeMcuRowSequential() {
+        Bits br(*this);
         for (int32_t m = 0; m < mcusPerRow; ++m) {
-            if (restartInterval != 0 && restartsLeft == 0) processRestart<kFast>();
+            if (restartInterval != 0 && restartsLeft == 0) {
+                br.save();
+                processRestart();
+                br.load();
+            }
             for (int32_t b = 0; b < blocksPerMcu; ++b) {
                 const int32_t slot = m * blocksPerMcu + mcuSlot[b];
-                if (fastIdct) {
-                    decodeSequentialBlock<kFast, false>(blocks + slot * 64, blockEnd[slot], b);
-                } else {
-                    decodeSequentialBlock<kFast, true>(blocks + slot * 64, blockEnd[slot], b);
-                }
+                decodeSequentialBlock<kDequantise>(br, blocks + slot * 64, blockEnd[slot], b);
             }
             if (restartInterval != 0) --restartsLeft;
         }
+        br.save();
     }
 
     // Progressive decoders (successive approximation as in T.81 G.1.2).
-    template <bool kFast>
-    void decodeDcFirst(int16_t* block, int32_t b) {
+    void decodeDcFirst(Bits& br, int16_t* block, int32_t b) {
         Component& c = comp[mcuOrder[b]];
-        c.predictor = static_cast<int16_t>(c.predictor + decodeDcDifference<kFast>(*blockDc[b]));
+        c.predictor = static_cast<int16_t>(c.predictor + decodeDcDifference(br, *blockDc[b]));
         block[0] = static_cast<int16_t>(c.predictor * (1 << approxLow));
     }
 
-    template <bool kFast>
-    void decodeDcRefine(int16_t* block) {
-        if (getBits<kFast>(1)) block[0] = static_cast<int16_t>(block[0] | (1 << approxLow));
+    void decodeDcRefine(Bits& br, int16_t* block) {
+        if (br.get(1)) block[0] = static_cast<int16_t>(block[0] | (1 << approxLow));
     }
 
-    template <bool kFast>
-    void decodeAcFirst(int16_t* block, int32_t b) {
+    void decodeAcFirst(Bits& caller, int16_t* block, int32_t b) {
         if (eobRun > 0) {
             --eobRun;
             return;
         }
+        Bits br(caller);
         const HuffDecode& ac = *blockAc[b];
         for (int32_t k = spectralStart; k <= spectralEnd; ++k) {
-            const int32_t rs = decodeSymbol<kFast>(ac);
+            const int32_t rs = br.symbol(ac);
             const int32_t r = rs >> 4, s = rs & 15;
             if (s != 0) {
                 k += r;
                 if (k > 63) fail(-227);
-                const int32_t value = extend(getBits<kFast>(s), s);
+                const int32_t value = extend(br.get(s), s);
                 block[kNaturalOrder[k]] = static_cast<int16_t>(value * (1 << approxLow));
             } else if (r < 15) {
-                eobRun = (1 << r) + getBits<kFast>(r) - 1;
+                eobRun = (1 << r) + br.get(r) - 1;
                 break;
             } else {
                 k += 15;
                 if (k > 63) fail(-227);
             }
         }
+        caller.takeFrom(br);
     }
 
-    template <bool kFast>
-    void refineNonZero(int16_t* coef, int32_t p1) {
-        if (getBits<kFast>(1) && (*coef & p1) == 0) {
+    JPEG_ALWAYS_INLINE void refineNonZero(Bits& br, int16_t* coef, int32_t p1) {
+        if (br.get(1) && (*coef & p1) == 0) {
             *coef = static_cast<int16_t>(*coef >= 0 ? *coef + p1 : *coef - p1);
         }
     }
 
-    template <bool kFast>
-    void decodeAcRefine(int16_t* block, int32_t b) {
+    void decodeAcRefine(Bits& caller, int16_t* block, int32_t b) {
+        Bits br(caller);
         const int32_t p1 = 1 << approxLow;
         int32_t k = spectralStart;
         if (eobRun == 0) {
             const HuffDecode& ac = *blockAc[b];
             for (; k <= spectralEnd; ++k) {
-                const int32_t rs = decodeSymbol<kFast>(ac);
+                const int32_t rs = br.symbol(ac);
                 int32_t r = rs >> 4;
                 int32_t s = rs & 15;
                 if (s != 0) {
                     if (s != 1) fail(-227);
-                    s = getBits<kFast>(1) ? p1 : -p1;
+                    s = br.get(1) ? p1 : -p1;
                 } else if (r != 15) {
-                    eobRun = (1 << r) + getBits<kFast>(r);
+                    eobRun = (1 << r) + br.get(r);
                     break;
                 }
                 // Skip r zero coefficients, refining the non-zero ones passed.
                 do {
                     int16_t* coef = &block[kNaturalOrder[k]];
                     if (*coef != 0) {
-                        refineNonZero<kFast>(coef, p1);
+                        refineNonZero(br, coef, p1);
                     } else {
                         if (r == 0) break;
                         --r;
@@ -932,10 +935,11 @@ struct JpegDecoder::State {
         if (eobRun > 0) {
             for (; k <= spectralEnd; ++k) {
                 int16_t* coef = &block[kNaturalOrder[k]];
-                if (*coef != 0) refineNonZero<kFast>(coef, p1);
+                if (*coef != 0) refineNonZero(br, coef, p1);
             }
             --eobRun;
         }
+        caller.takeFrom(br);
     }
 
     int16_t* bufferBlock(int32_t c, int32_t bx, int32_t by) {
@@ -956,11 +960,11 @@ struct JpegDecoder::State {
 
     enum class ScanKind { Sequential, DcFirst, DcRefine, AcFirst, AcRefine };
 
-    template <bool kFast>
     void decodeScanIntoBuffers(ScanKind kind) {
         for (int32_t my = 0; my < scanMcusPerColumn; ++my) {
             for (int32_t mx = 0; mx < scanMcusPerRow; ++mx) {
-                if (restartInterval != 0 && restartsLeft == 0) processRestart<kFast>();
+                if (restartInterval != 0 && restartsLeft == 0) processRestart();
+                Bits br(*this);
                 for (int32_t b = 0; b < scanBlocksPerMcu; ++b) {
                     const int32_t c = mcuOrder[b];
                     int32_t bx = mx, by = my;
@@ -972,15 +976,16 @@ struct JpegDecoder::State {
                     switch (kind) {
                     case ScanKind::Sequential: {
                         uint8_t end = 64; // clears the whole block
-                        decodeSequentialBlock<kFast, false>(block, end, b);
+                        decodeSequentialBlock<false>(br, block, end, b);
                         break;
                     }
-                    case ScanKind::DcFirst: decodeDcFirst<kFast>(block, b); break;
-                    case ScanKind::DcRefine: decodeDcRefine<kFast>(block); break;
-                    case ScanKind::AcFirst: decodeAcFirst<kFast>(block, b); break;
-                    case ScanKind::AcRefine: decodeAcRefine<kFast>(block, b); break;
+                    case ScanKind::DcFirst: decodeDcFirst(br, block, b); break;
+                    case ScanKind::DcRefine: decodeDcRefine(br, block); break;
+                    case ScanKind::AcFirst: decodeAcFirst(br, block, b); break;
+                    case ScanKind::AcRefine: decodeAcRefine(br, block, b); break;
                     }
                 }
+                br.save();
                 if (restartInterval != 0) --restartsLeft;
             }
         }
@@ -998,7 +1003,7 @@ struct JpegDecoder::State {
         } else {
             kind = approxHigh == 0 ? ScanKind::AcFirst : ScanKind::AcRefine;
         }
-        decodeScanIntoBuffers<false>(kind);
+        decodeScanIntoBuffers(kind);
     }
 
     // Every scan of the picture into the per-component buffers; rows are then
@@ -1010,10 +1015,8 @@ struct JpegDecoder::State {
         while (haveScan) {
             if (progressive) {
                 decodeProgressiveScan();
-            } else if (fastReader) {
-                decodeScanIntoBuffers<true>(ScanKind::Sequential);
             } else {
-                decodeScanIntoBuffers<false>(ScanKind::Sequential);
+                decodeScanIntoBuffers(ScanKind::Sequential);
             }
             haveScan = setupScan();
         }
@@ -1080,8 +1083,10 @@ struct JpegDecoder::State {
             for (int32_t b = 0; b < blocksPerMcu; ++b) {
                 const int32_t slot = m * blocksPerMcu + b;
                 const int16_t* coefs = blocks + slot * 64;
-                uint8_t* out = samples + slot * 64;
-                const int16_t* q = quant[comp[slotComponent[b]].quantSelector];
+                const Component& c = comp[slotComponent[b]];
+                const int32_t ci = slotComponent[b], sub = b - c.firstSlot, stride = planeStride[ci];
+                uint8_t* out = plane[ci] + (sub / c.geomH) * 8 * stride + (m * c.geomH + sub % c.geomH) * 8;
+                const int16_t* q = quant[c.quantSelector];
                 if (blockEnd[slot] <= 1) {
                     // Only the DC value: both transforms give one flat value.
                     int32_t v;
@@ -1090,46 +1095,25 @@ struct JpegDecoder::State {
                     } else {
                         v = (static_cast<int16_t>(coefs[0] * 4) + 16) >> 5;
                     }
-                    std::memset(out, clampSample(v + 128), 64);
+                    for (int32_t r = 0; r < 8; ++r) std::memset(out + r * stride, clampSample(v + 128), 8);
                 } else if (fastIdct) {
-                    jpeg::idctFast(coefs, q, out);
+                    jpeg::idctFast(coefs, q, out, stride);
                 } else {
-                    jpeg::idctAccurate(coefs, out);
+                    jpeg::idctAccurate(coefs, out, stride);
                 }
             }
         }
     }
 
-    void convertRow(int32_t r, uint8_t* out) {
-        const int32_t mcuBytes = blocksPerMcu * 64;
-        for (int32_t m = 0; m < mcusPerRow; ++m) {
-            const uint8_t* mcu = samples + m * mcuBytes;
-            const uint8_t* y = mcu + r * 8;
-            switch (scanType) {
-            case 0: std::memcpy(out + m * 8, y, 8); break;
-            case 1: jpeg::ycc8(colour, y, y + 64, y + 128, out + m * 32); break;
-            case 2: jpeg::ycc16h2(colour, y, y + 64, y + 128, y + 192, out + m * 64); break;
-            default: break;
-            }
-        }
-    }
-
-    // 1x2 and 2x2 layouts: rows r and r + 1 (r even) share their chroma row.
-    void convertRowPair(int32_t r, uint8_t* out0, uint8_t* out1) {
-        const int32_t mcuBytes = blocksPerMcu * 64;
-        const int32_t lumaBlock = r >> 3, lumaRow = (r & 7) * 8, chromaRow = (r >> 1) * 8;
-        for (int32_t m = 0; m < mcusPerRow; ++m) {
-            const uint8_t* mcu = samples + m * mcuBytes;
-            if (scanType == 3) {
-                const uint8_t* y = mcu + lumaBlock * 64 + lumaRow;
-                jpeg::ycc8Pair(colour, y, y + 8, mcu + 128 + chromaRow, mcu + 192 + chromaRow, out0 + m * 32,
-                               out1 + m * 32);
-            } else {
-                const uint8_t* y = mcu + lumaBlock * 128 + lumaRow;
-                jpeg::ycc16h2Pair(colour, y, y + 64, y + 8, y + 72, mcu + 256 + chromaRow, mcu + 320 + chromaRow,
-                                  out0 + m * 64, out1 + m * 64);
-            }
-        }
+    // Row r of the MCU row (and r + 1 when out1 is given, for the layouts
+    // whose two rows share a chroma row), every MCU of it.
+    void convertRows(int32_t r, uint8_t* out0, uint8_t* out1) {
+        const bool across = comp[0].geomH == 2;
+        const int32_t chromaRow = comp[0].geomV == 2 ? r >> 1 : r;
+        const uint8_t* y0 = plane[0] + r * planeStride[0];
+        jpeg::yccRow(colour, y0, out1 != nullptr ? y0 + planeStride[0] : nullptr,
+                     plane[1] + chromaRow * planeStride[1], plane[2] + chromaRow * planeStride[2], out0, out1,
+                     planeStride[0], across);
     }
 
     void endOfImage() {
@@ -1142,10 +1126,10 @@ struct JpegDecoder::State {
         if (buffered) {
             loadMcuRowFromBuffers();
         } else {
-            if (fastReader) {
-                decodeMcuRowSequential<true>();
-            } else {
+            if (fastIdct) {
                 decodeMcuRowSequential<false>();
+            } else {
+                decodeMcuRowSequential<true>();
             }
             if (linesLeft <= mcuHeight) endOfImage();
         }
@@ -1216,11 +1200,13 @@ int32_t JpegDecoder::decodeScanLine(const uint8_t** line, uint32_t* lineBytes) {
     }
     const int32_t r = s.mcuHeight - s.mcuLinesLeft;
     const uint8_t* row;
-    if (s.scanType == 3 || s.scanType == 4) {
-        if ((s.mcuLinesLeft & 1) == 0) s.convertRowPair(r, s.rowBuffer[0], s.rowBuffer[1]);
+    if (s.scanType == 0) {
+        row = s.plane[0] + r * s.planeStride[0];
+    } else if (s.scanType == 3 || s.scanType == 4) {
+        if ((s.mcuLinesLeft & 1) == 0) s.convertRows(r, s.rowBuffer[0], s.rowBuffer[1]);
         row = (s.mcuLinesLeft & 1) == 0 ? s.rowBuffer[0] : s.rowBuffer[1];
     } else {
-        s.convertRow(r, s.rowBuffer[0]);
+        s.convertRows(r, s.rowBuffer[0], nullptr);
         row = s.rowBuffer[0];
     }
     if (line != nullptr) *line = row;

@@ -15,7 +15,8 @@ class JpegDecoder {
   public:
     // Reads the stream up to and including the frame header. On a fault the
     // object stays valid with errorCode() non-zero and the source detached.
-    // useMmx selects the fast path (16-bit transform, fast bit reader).
+    // useMmx selects the fast path (16-bit transform, coefficients kept
+    // undequantised); both paths read the entropy-coded data the same way.
     JpegDecoder(JpegSource* source, bool useMmx);
     ~JpegDecoder();
     JpegDecoder(const JpegDecoder&) = delete;

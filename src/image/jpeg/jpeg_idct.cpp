@@ -13,6 +13,20 @@ inline uint8_t clampSample(int32_t v) {
     return static_cast<uint8_t>(v < 0 ? 0 : (v > 255 ? 255 : v));
 }
 
+// The last stage of the accurate flow, shared by the scalar and SIMD
+// versions.
+template <class T>
+inline void accurateOutputs(T* y, T t10, T t11, T t12, T t13, T d0, T d1, T d2, T d3) {
+    y[0] = t10 + d3;
+    y[7] = t10 - d3;
+    y[1] = t11 + d2;
+    y[6] = t11 - d2;
+    y[2] = t12 + d1;
+    y[5] = t12 - d1;
+    y[3] = t13 + d0;
+    y[4] = t13 - d0;
+}
+
 // One 8-point accurate transform. The products are folded sums of the
 // Loeffler-Ligtenberg-Moschytz factors at 2^13; the caller descales.
 struct Accurate8 {
@@ -28,14 +42,7 @@ struct Accurate8 {
         const int32_t d2 = 9633 * x1 - 2259 * x3 - 11362 * x5 - 6436 * x7;
         const int32_t d1 = 6437 * x1 - 11362 * x3 + 2261 * x5 + 9633 * x7;
         const int32_t d0 = 2260 * x1 - 6436 * x3 + 9633 * x5 - 11363 * x7;
-        y[0] = t10 + d3;
-        y[7] = t10 - d3;
-        y[1] = t11 + d2;
-        y[6] = t11 - d2;
-        y[2] = t12 + d1;
-        y[5] = t12 - d1;
-        y[3] = t13 + d0;
-        y[4] = t13 - d0;
+        accurateOutputs(y, t10, t11, t12, t13, d0, d1, d2, d3);
     }
 };
 
@@ -85,7 +92,7 @@ struct Fast8 {
 
 } // namespace
 
-void idctAccurate(const int16_t* in, uint8_t* out) {
+void idctAccurateScalar(const int16_t* in, uint8_t* out, int32_t stride) {
     int16_t ws[64];
     Accurate8 t;
     for (int r = 0; r < 8; ++r) {
@@ -103,15 +110,15 @@ void idctAccurate(const int16_t* in, uint8_t* out) {
         const int16_t* x = ws + c;
         if ((x[8] | x[16] | x[24] | x[32] | x[40] | x[48] | x[56]) == 0) {
             const uint8_t v = clampSample(((x[0] + 16) >> 5) + 128);
-            for (int i = 0; i < 8; ++i) out[i * 8 + c] = v;
+            for (int i = 0; i < 8; ++i) out[i * stride + c] = v;
             continue;
         }
         t.run(x[0], x[8], x[16], x[24], x[32], x[40], x[48], x[56]);
-        for (int i = 0; i < 8; ++i) out[i * 8 + c] = clampSample(((t.y[i] + 131072) >> 18) + 128);
+        for (int i = 0; i < 8; ++i) out[i * stride + c] = clampSample(((t.y[i] + 131072) >> 18) + 128);
     }
 }
 
-void idctFastScalar(const int16_t* in, const int16_t* q, uint8_t* out) {
+void idctFastScalar(const int16_t* in, const int16_t* q, uint8_t* out, int32_t stride) {
     int16_t ws[64];
     for (int i = 0; i < 64; ++i) ws[i] = static_cast<int16_t>(in[i] * q[i]);
     Fast8 t;
@@ -125,7 +132,7 @@ void idctFastScalar(const int16_t* in, const int16_t* q, uint8_t* out) {
         t.run(x[0], x[1], x[2], x[3], x[4], x[5], x[6], x[7]);
         for (int i = 0; i < 8; ++i) {
             int32_t v = (t.out[i] >> 5) + 128; // cannot leave 16 bits: |out >> 5| <= 1024
-            out[r * 8 + i] = clampSample(v);
+            out[r * stride + i] = clampSample(v);
         }
     }
 }
@@ -185,11 +192,20 @@ inline void transpose8(__m128i* v) {
     v[7] = _mm_unpackhi_epi64(b3, b7);
 }
 
+// Eight rows of 16-bit samples, saturated to bytes.
+inline void storeRows(const __m128i* v, uint8_t* out, int32_t stride) {
+    for (int r = 0; r < 8; r += 2) {
+        const __m128i two = _mm_packus_epi16(v[r], v[r + 1]);
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(out + r * stride), two);
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(out + (r + 1) * stride), _mm_unpackhi_epi64(two, two));
+    }
+}
+
 } // namespace
 
-bool idctFastHasSimd() { return true; }
+bool idctHasSimd() { return true; }
 
-void idctFastSimd(const int16_t* in, const int16_t* q, uint8_t* out) {
+void idctFastSimd(const int16_t* in, const int16_t* q, uint8_t* out, int32_t stride) {
     __m128i v[8];
     for (int r = 0; r < 8; ++r) {
         const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + r * 8));
@@ -202,17 +218,76 @@ void idctFastSimd(const int16_t* in, const int16_t* q, uint8_t* out) {
     const __m128i bias = _mm_set1_epi16(128);
     for (int i = 0; i < 8; ++i) v[i] = _mm_adds_epi16(_mm_srai_epi16(v[i], 5), bias);
     transpose8(v);
-    for (int r = 0; r < 8; r += 2) {
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + r * 8), _mm_packus_epi16(v[r], v[r + 1]));
-    }
+    storeRows(v, out, stride);
 }
 
-void idctFast(const int16_t* in, const int16_t* q, uint8_t* out) { idctFastSimd(in, q, out); }
+void idctFast(const int16_t* in, const int16_t* q, uint8_t* out, int32_t stride) { idctFastSimd(in, q, out, stride); }
+
+namespace {
+
+// 4 lanes of a * k.first + b * k.second for 8 lanes of a and b, low and high
+// halves; every product and sum fits 32 bits for any 16-bit inputs.
+struct Wide {
+    __m128i lo, hi;
+};
+inline Wide maddPair(__m128i a, __m128i b, int16_t k0, int16_t k1) {
+    const __m128i k = _mm_set_epi16(k1, k0, k1, k0, k1, k0, k1, k0);
+    return {_mm_madd_epi16(_mm_unpacklo_epi16(a, b), k), _mm_madd_epi16(_mm_unpackhi_epi16(a, b), k)};
+}
+inline Wide operator+(Wide a, Wide b) { return {_mm_add_epi32(a.lo, b.lo), _mm_add_epi32(a.hi, b.hi)}; }
+inline Wide operator-(Wide a, Wide b) { return {_mm_sub_epi32(a.lo, b.lo), _mm_sub_epi32(a.hi, b.hi)}; }
+
+// The accurate 8-point flow on 8 lanes; y[i] in 32 bits.
+inline void accurate8V(const __m128i* x, Wide* y) {
+    const Wide e = maddPair(x[2], x[6], 10703, 4433);
+    const Wide o = maddPair(x[2], x[6], 4433, -10704);
+    const Wide a = maddPair(x[0], x[4], 8192, 8192);
+    const Wide b = maddPair(x[0], x[4], 8192, -8192);
+    const Wide t10 = a + e, t13 = a - e, t11 = b + o, t12 = b - o;
+    const Wide d3 = maddPair(x[1], x[3], 11363, 9633) + maddPair(x[5], x[7], 6437, 2260);
+    const Wide d2 = maddPair(x[1], x[3], 9633, -2259) + maddPair(x[5], x[7], -11362, -6436);
+    const Wide d1 = maddPair(x[1], x[3], 6437, -11362) + maddPair(x[5], x[7], 2261, 9633);
+    const Wide d0 = maddPair(x[1], x[3], 2260, -6436) + maddPair(x[5], x[7], 9633, -11363);
+    accurateOutputs(y, t10, t11, t12, t13, d0, d1, d2, d3);
+}
+
+// (v + round) >> shift, kept to its low 16 bits as a 16-bit store would.
+inline __m128i descaleWrap16(Wide v, int32_t round, int shift) {
+    const __m128i r = _mm_set1_epi32(round);
+    const __m128i lo = _mm_srai_epi32(_mm_slli_epi32(_mm_srai_epi32(_mm_add_epi32(v.lo, r), shift), 16), 16);
+    const __m128i hi = _mm_srai_epi32(_mm_slli_epi32(_mm_srai_epi32(_mm_add_epi32(v.hi, r), shift), 16), 16);
+    return _mm_packs_epi32(lo, hi);
+}
+
+} // namespace
+
+// Rows first as in the scalar version: the rows' shortcut (x1..x7 zero) and
+// the columns' one give what the full flow gives, so every block takes it.
+void idctAccurateSimd(const int16_t* in, uint8_t* out, int32_t stride) {
+    __m128i v[8];
+    for (int r = 0; r < 8; ++r) v[r] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + r * 8));
+    transpose8(v); // lanes are rows
+    Wide y[8];
+    accurate8V(v, y);
+    for (int i = 0; i < 8; ++i) v[i] = descaleWrap16(y[i], 1024, 11);
+    transpose8(v); // lanes are columns
+    accurate8V(v, y);
+    const __m128i bias = _mm_set1_epi32(128);
+    for (int i = 0; i < 8; ++i) {
+        const __m128i r = _mm_set1_epi32(131072);
+        const __m128i lo = _mm_add_epi32(_mm_srai_epi32(_mm_add_epi32(y[i].lo, r), 18), bias);
+        const __m128i hi = _mm_add_epi32(_mm_srai_epi32(_mm_add_epi32(y[i].hi, r), 18), bias);
+        v[i] = _mm_packs_epi32(lo, hi);
+    }
+    storeRows(v, out, stride);
+}
+
+void idctAccurate(const int16_t* in, uint8_t* out, int32_t stride) { idctAccurateSimd(in, out, stride); }
 
 #else
 
-bool idctFastHasSimd() { return false; }
-void idctFastSimd(const int16_t* in, const int16_t* q, uint8_t* out) { idctFastScalar(in, q, out); }
+bool idctHasSimd() { return false; }
+void idctFastSimd(const int16_t* in, const int16_t* q, uint8_t* out, int32_t stride) { idctFastScalar(in, q, out); }
 void idctFast(const int16_t* in, const int16_t* q, uint8_t* out) { idctFastScalar(in, q, out); }
 
 #endif

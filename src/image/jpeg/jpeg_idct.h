@@ -26,20 +26,24 @@ inline constexpr int32_t kAanScale[64] = {
     8867,  12299, 11585, 10426, 8867,  6967,  4799,  2446,
     4520,  6270,  5906,  5315,  4520,  3552,  2446,  1247};
 
+// Both transforms write 8 rows of 8 samples, `stride` bytes apart.
+
 // Accurate 32-bit integer transform (13-bit constants, rows first, then
-// columns). coefficients: dequantised, natural order. out: 8 rows of 8 bytes.
-void idctAccurate(const int16_t* coefficients, uint8_t* out);
+// columns). coefficients: dequantised, natural order.
+void idctAccurate(const int16_t* coefficients, uint8_t* out, int32_t stride);
 
 // Fast 16-bit transform (AAN flow, multiply-high products, truncating final
 // shift). coefficients: not dequantised, natural order; scaledQuant: the
 // component's table pre-multiplied by kAanScale, natural order.
 // Dispatches to the SIMD version when the build has one.
-void idctFast(const int16_t* coefficients, const int16_t* scaledQuant, uint8_t* out);
+void idctFast(const int16_t* coefficients, const int16_t* scaledQuant, uint8_t* out, int32_t stride);
 
-// The portable version of the same arithmetic, and whether a SIMD version is
-// built; both must produce identical samples.
-void idctFastScalar(const int16_t* coefficients, const int16_t* scaledQuant, uint8_t* out);
-bool idctFastHasSimd();
-void idctFastSimd(const int16_t* coefficients, const int16_t* scaledQuant, uint8_t* out);
+// The portable versions of the same arithmetic, and whether SIMD versions
+// are built; each pair must produce identical samples.
+void idctAccurateScalar(const int16_t* coefficients, uint8_t* out, int32_t stride);
+void idctFastScalar(const int16_t* coefficients, const int16_t* scaledQuant, uint8_t* out, int32_t stride);
+bool idctHasSimd();
+void idctAccurateSimd(const int16_t* coefficients, uint8_t* out, int32_t stride);
+void idctFastSimd(const int16_t* coefficients, const int16_t* scaledQuant, uint8_t* out, int32_t stride);
 
 } // namespace jpeg
