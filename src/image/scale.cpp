@@ -43,15 +43,16 @@ using MakeRow = std::function<void(const uint8_t* source, uint8_t* output)>;
 // Reads the source rows that out's rows take and makes each into the first
 // output row that takes it; the further ones (an enlarged picture repeats
 // rows) are copies. With everyRow the rows no output row takes are read too
-// and handed over with a null output row.
-RowsResult sampleRows(PictureRows& rows, ScaledPicture& out, bool everyRow, int32_t allowInput,
-                      const MakeRow& make) {
+// and handed over with a null output row; with columns, only those pixels
+// of a row are made right.
+RowsResult sampleRows(PictureRows& rows, ScaledPicture& out, bool everyRow, const std::vector<uint32_t>* columns,
+                      int32_t allowInput, const MakeRow& make) {
     const uint32_t srcRows = static_cast<uint32_t>(rows.layout().rows), n = static_cast<uint32_t>(out.height);
     std::vector<uint32_t> rowOf(n);
     std::vector<bool> wanted(srcRows, everyRow);
     for (uint32_t y = 0; y < n; ++y)
         wanted[rowOf[y] = resampleIndex(y, srcRows, n)] = true;
-    return rows.readRows(wanted, allowInput, [&](uint32_t top, const uint8_t* source) {
+    return rows.readRows(wanted, columns, allowInput, [&](uint32_t top, const uint8_t* source) {
         auto taking = std::equal_range(rowOf.begin(), rowOf.end(), top);
         uint32_t first = static_cast<uint32_t>(taking.first - rowOf.begin());
         uint32_t end = static_cast<uint32_t>(taking.second - rowOf.begin());
@@ -176,7 +177,7 @@ int scaleRows(PictureRows& rows, int32_t width, int32_t height, int32_t allowInp
     const std::vector<uint32_t> columns =
         sampleColumns(static_cast<uint32_t>(l.width), static_cast<uint32_t>(width));
     const ChannelSet channels = describeChannels(l);
-    return resultOf(sampleRows(rows, *out, false, allowInput, [&](const uint8_t* source, uint8_t* output) {
+    return resultOf(sampleRows(rows, *out, false, &columns, allowInput, [&](const uint8_t* source, uint8_t* output) {
         stretchRowSameFormat(source, l, channels, columns, output);
     }));
 }
@@ -279,7 +280,9 @@ int logoRows(PictureRows& rows, int32_t fastLogo, ScaledPicture* out) {
     const std::vector<uint32_t> columns = sampleColumns(static_cast<uint32_t>(l.width), kLogoWidth);
     const ChannelSet channels = describeChannels(l);
     const uint32_t bytes = l.bitCount / 8;
-    RowsResult read = sampleRows(rows, sampled, reduce, 0, [&](const uint8_t* source, uint8_t* output) {
+    // The reduction counts every pixel; otherwise the sampled ones will do.
+    const std::vector<uint32_t>* only = reduce ? nullptr : &columns;
+    RowsResult read = sampleRows(rows, sampled, reduce, only, 0, [&](const uint8_t* source, uint8_t* output) {
         if (reduce)
             countRowColours(source, l, histogram.get());
         for (uint32_t x = 0; output && x < kLogoWidth; ++x, output += 3) {
