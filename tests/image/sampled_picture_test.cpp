@@ -59,6 +59,7 @@ TEST(SampledPicture, RowByRowGivesWhatTheWholePictureSampledGives) {
         bool topDown;
     } cases[] = {
         {"colour JPEG", dataFile("colour_24x20_top_white.jpg"), PictureFile::Jpeg, 24, 20, 24, false},
+        {"red, green and blue differ", dataFile("colour_1x1.jpg"), PictureFile::Jpeg, 1, 1, 24, false},
         {"grey JPEG with restarts", dataFile("grey_8x32_restart.jpg"), PictureFile::Jpeg, 8, 32, 8, false},
         {"24 bits bottom-up", writeTemp(dir, pattern(31, 17, 24).file()), PictureFile::Bmp, 31, 17, 24,
          false},
