@@ -119,8 +119,7 @@ void PictureRows::openMemory(const PackedDib& picture) {
 }
 
 RowsResult PictureRows::readRows(const std::vector<bool>& wanted, const std::vector<uint32_t>* columns,
-                                 int32_t allowInput,
-                                 const std::function<void(uint32_t, const uint8_t*)>& take) {
+                                 int32_t allowInput, const std::function<void(uint32_t, const uint8_t*)>& take) {
     if (!ready_ || wanted.size() != static_cast<size_t>(layout_.rows))
         return RowsResult::Failed;
     if (decoder_)
@@ -131,8 +130,7 @@ RowsResult PictureRows::readRows(const std::vector<bool>& wanted, const std::vec
 }
 
 RowsResult PictureRows::readJpegRows(const std::vector<bool>& wanted, const std::vector<uint32_t>* columns,
-                                     int32_t allowInput,
-                                     const std::function<void(uint32_t, const uint8_t*)>& take) {
+                                     int32_t allowInput, const std::function<void(uint32_t, const uint8_t*)>& take) {
     std::unique_ptr<uint8_t[]> row(new (std::nothrow) uint8_t[layout_.stride]());
     if (!row)
         return RowsResult::Failed;
@@ -150,8 +148,7 @@ RowsResult PictureRows::readJpegRows(const std::vector<bool>& wanted, const std:
             uint8_t* dst = row.get();
             if (colour && columns) {
                 for (uint32_t x : *columns)
-                    dst[3 * x] = line[4 * x + 2], dst[3 * x + 1] = line[4 * x + 1],
-                            dst[3 * x + 2] = line[4 * x];
+                    dst[3 * x] = line[4 * x + 2], dst[3 * x + 1] = line[4 * x + 1], dst[3 * x + 2] = line[4 * x];
             } else if (colour) {
                 for (uint32_t x = 0; x < width; ++x, line += 4, dst += 3)
                     dst[0] = line[2], dst[1] = line[1], dst[2] = line[0];

@@ -56,13 +56,12 @@ class PictureRows {
     // even after rows were taken; Cancelled after the row at which the user
     // cancelled. With `columns` given, only those pixels of a row need be
     // right (a JPEG row is converted only there). Rows can be read once.
-    RowsResult readRows(const std::vector<bool>& wanted, const std::vector<uint32_t>* columns,
-                        int32_t allowInput,
+    RowsResult readRows(const std::vector<bool>& wanted, const std::vector<uint32_t>* columns, int32_t allowInput,
                         const std::function<void(uint32_t topRow, const uint8_t* row)>& take);
 
   private:
-    RowsResult readJpegRows(const std::vector<bool>& wanted, const std::vector<uint32_t>* columns,
-                            int32_t allowInput, const std::function<void(uint32_t, const uint8_t*)>& take);
+    RowsResult readJpegRows(const std::vector<bool>& wanted, const std::vector<uint32_t>* columns, int32_t allowInput,
+                            const std::function<void(uint32_t, const uint8_t*)>& take);
     RowsResult readFileRows(const std::vector<bool>& wanted, int32_t allowInput,
                             const std::function<void(uint32_t, const uint8_t*)>& take);
     RowsResult readMemoryRows(const std::vector<bool>& wanted, int32_t allowInput,

@@ -21,14 +21,9 @@ std::u16string dataFile(const char* name) {
 Bytes wholeThenSampled(const std::u16string& path, int32_t w, int32_t h) {
     PackedDib whole;
     ScaledPicture scaled;
-    if (loadPicture(path.c_str(), 0, &whole) != LoadResult::Loaded ||
-        scalePicture(whole, w, h, 0, &scaled) != 0)
+    if (loadPicture(path.c_str(), 0, &whole) != LoadResult::Loaded || scalePicture(whole, w, h, 0, &scaled) != 0)
         return {};
     return Bytes(scaled.dib.data(), scaled.dib.data() + scaled.dib.size());
-}
-
-Bytes bytesOf(const PackedDib& dib) {
-    return dib ? Bytes(dib.data(), dib.data() + dib.size()) : Bytes();
 }
 
 // A copy of the 8 x 32 grey JPEG whose third restart marker is out of
@@ -47,8 +42,8 @@ TEST(SampledPicture, RowByRowGivesWhatTheWholePictureSampledGives) {
     TempDir dir;
     Dib gap = pattern(13, 11, 4);
     gap.table = Bytes(5 * 4, 0x40), gap.clrUsed = 5;
-    Dib core = pattern(9, 7, 8);
-    core.headerSize = 12, core.table = Bytes(256 * 3, 0x22);
+    Dib core = pattern(9, 7, 8), topDown = pattern(10, 12, 8);
+    core.headerSize = 12, core.table = Bytes(256 * 3, 0x22), topDown.height = -12;
     std::u16string gapFile = dir.file(u"gap.bmp");
     writeAll(gapFile, gap.file(37));
     const struct {
@@ -61,36 +56,24 @@ TEST(SampledPicture, RowByRowGivesWhatTheWholePictureSampledGives) {
         {"colour JPEG", dataFile("colour_24x20_top_white.jpg"), PictureFile::Jpeg, 24, 20, 24, false},
         {"red, green and blue differ", dataFile("colour_1x1.jpg"), PictureFile::Jpeg, 1, 1, 24, false},
         {"grey JPEG with restarts", dataFile("grey_8x32_restart.jpg"), PictureFile::Jpeg, 8, 32, 8, false},
-        {"24 bits bottom-up", writeTemp(dir, pattern(31, 17, 24).file()), PictureFile::Bmp, 31, 17, 24,
-         false},
-        {"8 bits top-down",
-         writeTemp(dir,
-                   [] {
-                       Dib d = pattern(10, 12, 8);
-                       return d.height = -12, d;
-                   }()
-                       .file()),
-         PictureFile::Bmp, 10, 12, 8, true},
+        {"24 bits bottom-up", writeTemp(dir, pattern(31, 17, 24).file()), PictureFile::Bmp, 31, 17, 24, false},
+        {"8 bits top-down", writeTemp(dir, topDown.file()), PictureFile::Bmp, 10, 12, 8, true},
         {"4 bits behind a gap", gapFile, PictureFile::Bmp, 13, 11, 4, false},
         {"core header", writeTemp(dir, core.file()), PictureFile::Bmp, 9, 7, 8, false},
-        {"5-6-5 bit fields",
-         writeTemp(dir, dib(3, 5, 16, Bytes(8 * 5, 0xA7)).withMasks(0xF800, 0x07E0, 0x001F).file()),
+        {"5-6-5 bit fields", writeTemp(dir, dib(3, 5, 16, Bytes(8 * 5, 0xA7)).withMasks(0xF800, 0x07E0, 0x001F).file()),
          PictureFile::Bmp, 3, 5, 16, false},
-        {"RLE8 (read whole)",
-         writeTemp(dir, dib(2, 2, 8, {2, 1, 0, 0, 1, 2, 0, 1}, Bytes(12, 9), kBiRle8).file()),
+        {"RLE8 (read whole)", writeTemp(dir, dib(2, 2, 8, {2, 1, 0, 0, 1, 2, 0, 1}, Bytes(12, 9), kBiRle8).file()),
          PictureFile::Bmp, 2, 2, 8, false},
     };
     const int32_t sizes[][2] = {{5, 3}, {41, 67}, {1, 1}, {24, 20}};
     for (const auto& c : cases) {
         for (const auto& s : sizes) {
             SampledPicture p = readSampledPicture(c.path.c_str(), s[0], s[1], 0);
-            EXPECT_EQ(bytesOf(p.dib), wholeThenSampled(c.path, s[0], s[1]))
-                << c.what << " at " << s[0] << "x" << s[1];
+            EXPECT_EQ(Bytes(p.dib.data(), p.dib.data() + p.dib.size()), wholeThenSampled(c.path, s[0], s[1])) << c.what << " at " << s[0] << "x" << s[1];
             EXPECT_FALSE(p.cancelled);
         }
         SampledPicture p = readSampledPicture(c.path.c_str(), 2, 2, 0);
-        EXPECT_EQ(std::make_tuple(p.file, p.source.width, p.source.rows, int32_t(p.source.bitCount),
-                                  p.source.topDown),
+        EXPECT_EQ(std::make_tuple(p.file, p.source.width, p.source.rows, int32_t(p.source.bitCount), p.source.topDown),
                   std::make_tuple(c.kind, c.width, c.rows, c.bitCount, c.topDown))
             << c.what;
     }
@@ -170,8 +153,7 @@ TEST(Logo, TheReductionCountsEveryRowNotOnlyTheSampledOnes) {
     // sampled, yet their colours weigh in the palette as in quantizeTo256.
     TempDir dir;
     const Dib picture = rgb24(7, 1200, [](int32_t x, int32_t y) {
-        return y % 3 ? 0x2080F0u + uint32_t(y % 97) * 0x010203u
-                     : 0x10u * uint32_t(x) + 0x30000u * uint32_t(y % 5);
+        return y % 3 ? 0x2080F0u + uint32_t(y % 97) * 0x010203u : 0x10u * uint32_t(x) + 0x30000u * uint32_t(y % 5);
     });
     PackedDib reduced;
     ASSERT_EQ(quantizeTo256(WallpaperEntry(), nullptr, nullptr, 0, picture.packed(), &reduced), 1);
@@ -181,8 +163,8 @@ TEST(Logo, TheReductionCountsEveryRowNotOnlyTheSampledOnes) {
     // The reduced picture's logo keeps its table: the logo of the original
     // must be the same file.
     std::u16string reducedFile = dir.file(u"reduced.bmp");
-    ASSERT_EQ(writeBmpFile(reducedFile.c_str(), reduced.data(), reduced.data() + l.tableOffset,
-                           l.tableEntries, reduced.data() + l.pixelOffset, l.stride, uint32_t(l.rows)),
+    ASSERT_EQ(writeBmpFile(reducedFile.c_str(), reduced.data(), reduced.data() + l.tableOffset, l.tableEntries,
+                           reduced.data() + l.pixelOffset, l.stride, uint32_t(l.rows)),
               1);
     ASSERT_EQ(buildLogoBitmap(entryFor(reducedFile), expected.c_str(), 0), 1);
     ASSERT_EQ(buildLogoBitmap(entryFor(writeTemp(dir, picture.file())), out.c_str(), 0), 1);
