@@ -1,9 +1,11 @@
 // readBmp, the header check and the PackedDib locator on arbitrary bytes: a
 // BMP file read from memory, and the same bytes taken as a DIB block. Every
 // part the locator reports is read in full, so a wrong bound shows up as an
-// overflow; the header check must agree with the block readBmp makes.
+// overflow; the header check must agree with the block readBmp makes, and
+// the rows a row-by-row reader finds through it must be the block's.
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "image/bmp_file.h"
 #include "image/packed_dib.h"
@@ -45,11 +47,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         touchAll(dib.data(), dib.size());
     MemoryInput headers(data, static_cast<uint32_t>(size));
     DibLayout fromHeaders, fromBlock;
-    bool judged = readBmpLayout(headers, &fromHeaders);
+    uint32_t pixelsAt = 0;
+    bool judged = readBmpLayout(headers, &fromHeaders, &pixelsAt);
     if (judged != static_cast<bool>(dib) ||
         (dib && (!locateDib(dib, &fromBlock) || fromBlock.pixelOffset != fromHeaders.pixelOffset ||
                  fromBlock.pixelBytes != fromHeaders.pixelBytes)))
         __builtin_trap();
+    if (dib && (fromBlock.compression == kBiRgb || fromBlock.compression == kBiBitfields)) {
+        const uint64_t rowBytes = static_cast<uint64_t>(fromBlock.stride) * static_cast<uint32_t>(fromBlock.rows);
+        if (pixelsAt + rowBytes > size ||
+            std::memcmp(data + pixelsAt, dib.data() + fromBlock.pixelOffset, static_cast<size_t>(rowBytes)) != 0)
+            __builtin_trap();
+    }
     if (size >= 14) {
         PackedDib raw = PackedDib::allocate(static_cast<uint32_t>(size - 14));
         if (raw) {

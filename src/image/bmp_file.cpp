@@ -128,21 +128,26 @@ PackedDib readBmp(ByteInput& input, int32_t* abortFlag) {
     return dib;
 }
 
-bool readBmpLayout(ByteInput& input, DibLayout* layout) {
+bool readBmpLayout(ByteInput& input, DibLayout* layout, uint32_t* pixelsAt) {
     BmpFileHeader file;
     if (!layout || !readFileHeader(input, &file))
         return false;
     uint8_t head[kDibFieldBytes] = {};
     uint32_t headBytes = std::min(file.size - kBmpFileHeaderBytes, kDibFieldBytes);
     uint32_t gap = 0;
-    return readExactly(input, head, headBytes) && placeBlock(head, headBytes, file, layout, &gap);
+    if (!readExactly(input, head, headBytes) || !placeBlock(head, headBytes, file, layout, &gap))
+        return false;
+    // Behind a gap the rows start at bfOffBits, else right behind the table.
+    if (pixelsAt)
+        *pixelsAt = std::max(file.offBits, kBmpFileHeaderBytes + layout->pixelOffset);
+    return true;
 }
 
-bool readBmpLayout(plat::FileHandle file, DibLayout* layout) {
+bool readBmpLayout(plat::FileHandle file, DibLayout* layout, uint32_t* pixelsAt) {
     if (!file)
         return false;
     FileInput input(file);
-    return readBmpLayout(input, layout);
+    return readBmpLayout(input, layout, pixelsAt);
 }
 
 int writeBmpFile(const char16_t* path, const uint8_t* header, const uint8_t* table, uint32_t entries,

@@ -64,9 +64,11 @@ PackedDib readBmp(ByteInput& input, int32_t* abortFlag);
 
 // The layout of the block readBmp would make of the file, from its headers
 // alone (the file's first 66 bytes at most), by the same checks. For a caller
-// that wants to know a file is sound before it copies it.
-bool readBmpLayout(plat::FileHandle file, DibLayout* layout);
-bool readBmpLayout(ByteInput& input, DibLayout* layout);
+// that wants to know a file is sound before it copies it, or that reads the
+// rows one by one: *pixelsAt (when given) is the file offset of the first
+// stored row, the block's layout.pixelOffset being its DIB header and table.
+bool readBmpLayout(plat::FileHandle file, DibLayout* layout, uint32_t* pixelsAt = nullptr);
+bool readBmpLayout(ByteInput& input, DibLayout* layout, uint32_t* pixelsAt = nullptr);
 
 // Writes header (40 bytes), colour table (entries x 4 bytes) and pixel rows
 // (stride x rows bytes) as a BMP file with bfOffBits = 54 + 4 x entries. Any

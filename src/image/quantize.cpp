@@ -11,7 +11,6 @@
 
 namespace {
 
-constexpr uint32_t kCells = 64 * 64 * 64;
 constexpr int kRed = 0, kGreen = 1, kBlue = 2;
 
 uint32_t cellIndex(uint32_t red, uint32_t green, uint32_t blue) { return (blue >> 2) << 12 | (green >> 2) << 6 | (red >> 2); }
@@ -91,16 +90,9 @@ void splitBox(CutState& s, const Box& box, uint32_t count, int depth) {
     splitBox(s, upper, count - lowerCount, level);
 }
 
-struct Source {
-    const uint8_t* pixels;
-    DibLayout layout;
-    ChannelSet channels;
-};
-
-// Calls visit(red, green, blue) for every pixel of storage row y.
-template <typename Visit> void forEachPixel(const Source& src, int32_t y, Visit visit) {
-    const DibLayout& l = src.layout;
-    const uint8_t* row = src.pixels + static_cast<size_t>(y) * l.stride;
+// Calls visit(red, green, blue) for every pixel of a stored row.
+template <typename Visit>
+void forEachPixel(const uint8_t* row, const DibLayout& l, const ChannelSet& channels, Visit visit) {
     uint32_t w = static_cast<uint32_t>(l.width);
     if (l.bitCount == 24) {
         for (uint32_t x = 0; x < w; ++x, row += 3)
@@ -111,7 +103,7 @@ template <typename Visit> void forEachPixel(const Source& src, int32_t y, Visit 
     } else {
         uint32_t bytes = l.bitCount / 8;
         for (uint32_t x = 0; x < w; ++x, row += bytes) {
-            PixelColour c = pixelColour(row, l.bitCount, l.compression, src.channels);
+            PixelColour c = pixelColour(row, l.bitCount, l.compression, channels);
             visit(c.red, c.green, c.blue);
         }
     }
@@ -122,7 +114,7 @@ template <typename Visit> void forEachPixel(const Source& src, int32_t y, Visit 
 uint32_t medianCut(const uint32_t* histogram, ColourBox* boxes) {
     Box bounds = {{63, 63, 63}, {0, 0, 0}};
     uint64_t total = 0;
-    for (uint32_t cell = 0; cell < kCells; ++cell) {
+    for (uint32_t cell = 0; cell < kHistogramCells; ++cell) {
         if (!histogram[cell])
             continue;
         int c[3] = {static_cast<int>(cell & 63), static_cast<int>((cell >> 6) & 63), static_cast<int>(cell >> 12)};
@@ -137,6 +129,19 @@ uint32_t medianCut(const uint32_t* histogram, ColourBox* boxes) {
         return 0;
     splitBox(s, bounds, static_cast<uint32_t>(total), 0);
     return s.count;
+}
+
+void countRowColours(const uint8_t* row, const DibLayout& layout, uint32_t* histogram) {
+    forEachPixel(row, layout, describeChannels(layout),
+                 [histogram](uint8_t r, uint8_t g, uint8_t b) { ++histogram[cellIndex(r, g, b)]; });
+}
+
+uint32_t reducedPalette(const uint32_t* histogram, ColourBox* boxes) {
+    uint32_t records = medianCut(histogram, boxes);
+    // Rarest colours first; equal counts keep the order the cut made them.
+    std::stable_sort(boxes, boxes + records,
+                     [](const ColourBox& a, const ColourBox& b) { return a.count < b.count; });
+    return records;
 }
 
 int quantizeTo256(const WallpaperEntry& entry, const char16_t* inputPath, const char16_t* outputPath,
@@ -160,10 +165,9 @@ int quantizeTo256(const WallpaperEntry& entry, const char16_t* inputPath, const 
         return 0;
     }
 
-    Source src;
-    if (!locateDib(source, &src.layout))
+    DibLayout l;
+    if (!locateDib(source, &l))
         return 0;
-    const DibLayout& l = src.layout;
     if ((l.compression != kBiRgb && l.compression != kBiBitfields) ||
         (l.bitCount != 16 && l.bitCount != 24 && l.bitCount != 32))
         return 0;
@@ -171,24 +175,22 @@ int quantizeTo256(const WallpaperEntry& entry, const char16_t* inputPath, const 
     // for a full 256-entry one.
     if (l.width == 0 || l.rows == 0)
         return 0;
-    src.pixels = source.data() + l.pixelOffset;
-    src.channels = describeChannels(l);
+    const uint8_t* srcPixels = source.data() + l.pixelOffset;
+    const ChannelSet channels = describeChannels(l);
+    auto storedRow = [&](int32_t y) { return srcPixels + static_cast<size_t>(y) * l.stride; };
 
-    std::unique_ptr<uint32_t[]> histogram(new (std::nothrow) uint32_t[kCells]());
+    std::unique_ptr<uint32_t[]> histogram(new (std::nothrow) uint32_t[kHistogramCells]());
     if (!histogram)
         return 0;
-    uint32_t* hist = histogram.get();
     for (int32_t y = 0; y < l.rows; ++y) {
-        forEachPixel(src, y, [hist](uint8_t r, uint8_t g, uint8_t b) { ++hist[cellIndex(r, g, b)]; });
+        countRowColours(storedRow(y), l, histogram.get());
         if ((y & 1) == 0 && CheckUserAbort(allowInput))
             return 2;
     }
 
     ColourBox boxes[256];
-    uint32_t records = medianCut(hist, boxes);
+    uint32_t records = reducedPalette(histogram.get(), boxes);
     histogram.reset();
-    // Rarest colours first; equal counts keep the order the cut made them.
-    std::stable_sort(boxes, boxes + records, [](const ColourBox& a, const ColourBox& b) { return a.count < b.count; });
     PaletteColour palette[256];
     for (uint32_t i = 0; i < records; ++i)
         palette[i] = {boxes[i].red, boxes[i].green, boxes[i].blue};
@@ -218,7 +220,9 @@ int quantizeTo256(const WallpaperEntry& entry, const char16_t* inputPath, const 
         // The output is always bottom-up: a top-down source is turned over.
         int32_t outRow = l.topDown ? l.rows - 1 - y : y;
         uint8_t* dst = pixels + static_cast<size_t>(outRow) * stride;
-        forEachPixel(src, y, [&dst, &nearest](uint8_t r, uint8_t g, uint8_t b) { *dst++ = nearest.nearest(r, g, b); });
+        forEachPixel(storedRow(y), l, channels, [&dst, &nearest](uint8_t r, uint8_t g, uint8_t b) {
+            *dst++ = nearest.nearest(r, g, b);
+        });
         if (CheckUserAbort(allowInput))
             return 2;
     }

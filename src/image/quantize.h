@@ -20,6 +20,17 @@ struct ColourBox {
 // first, in `boxes` (room for 256). Returns how many.
 uint32_t medianCut(const uint32_t* histogram, ColourBox* boxes);
 
+// The histogram the reduction counts: 64 x 64 x 64 cells as for medianCut.
+constexpr uint32_t kHistogramCells = 64 * 64 * 64;
+
+// Counts every pixel of one stored row of a 16-, 24- or 32-bit picture.
+void countRowColours(const uint8_t* row, const DibLayout& layout, uint32_t* histogram);
+
+// The reduced palette of a histogram: the median cut's leaves, rarest first
+// (equal counts in the order the cut made them). Returns how many (0 for an
+// empty histogram).
+uint32_t reducedPalette(const uint32_t* histogram, ColourBox* boxes);
+
 // File mode (inputPath or outputPath non-empty): reads the BMP at inputPath
 // and writes the 8-bit BMP to outputPath. Memory mode (both empty): reduces
 // `source` and stores the picture in *result. The source is always consumed.

@@ -1,6 +1,8 @@
 #include "image/scale.h"
 
+#include <algorithm>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <new>
 #include <vector>
@@ -10,7 +12,6 @@
 #include "image/picture_loader.h"
 #include "image/pixel_format.h"
 #include "image/quantize.h"
-#include "image/rle.h"
 #include "platform/cancel.h"
 
 namespace {
@@ -29,21 +30,40 @@ bool readableSource(const DibLayout& l) {
     return false;
 }
 
-// Source columns of every output column and source storage row of an output
-// row counted from the top.
-struct SampleGrid {
-    std::vector<uint32_t> columns;
-    bool make(uint32_t srcW, uint32_t dstW) {
-        columns.resize(dstW);
-        for (uint32_t x = 0; x < dstW; ++x)
-            columns[x] = resampleIndex(x, srcW, dstW);
-        return true;
-    }
-};
+// Source column of every output column.
+std::vector<uint32_t> sampleColumns(uint32_t srcW, uint32_t dstW) {
+    std::vector<uint32_t> columns(dstW);
+    for (uint32_t x = 0; x < dstW; ++x)
+        columns[x] = resampleIndex(x, srcW, dstW);
+    return columns;
+}
 
-const uint8_t* sourceRow(const uint8_t* pixels, const DibLayout& l, uint32_t topRow) {
-    uint32_t storage = l.topDown ? topRow : static_cast<uint32_t>(l.rows) - 1 - topRow;
-    return pixels + static_cast<size_t>(storage) * l.stride;
+using MakeRow = std::function<void(const uint8_t* source, uint8_t* output)>;
+
+// Reads the source rows that out's rows take and makes each into the first
+// output row that takes it; the further ones (an enlarged picture repeats
+// rows) are copies. With everyRow the rows no output row takes are read too
+// and handed over with a null output row; with columns, only those pixels
+// of a row are made right.
+RowsResult sampleRows(PictureRows& rows, ScaledPicture& out, bool everyRow, const std::vector<uint32_t>* columns,
+                      int32_t allowInput, const MakeRow& make) {
+    const uint32_t srcRows = static_cast<uint32_t>(rows.layout().rows), n = static_cast<uint32_t>(out.height);
+    std::vector<uint32_t> rowOf(n);
+    std::vector<bool> wanted(srcRows, everyRow);
+    for (uint32_t y = 0; y < n; ++y)
+        wanted[rowOf[y] = resampleIndex(y, srcRows, n)] = true;
+    return rows.readRows(wanted, columns, allowInput, [&](uint32_t top, const uint8_t* source) {
+        auto taking = std::equal_range(rowOf.begin(), rowOf.end(), top);
+        uint32_t first = static_cast<uint32_t>(taking.first - rowOf.begin());
+        uint32_t end = static_cast<uint32_t>(taking.second - rowOf.begin());
+        make(source, first < end ? out.row(first) : nullptr);
+        for (uint32_t y = first + 1; y < end; ++y)
+            std::memcpy(out.row(y), out.row(first), out.stride);
+    });
+}
+
+int resultOf(RowsResult r) {
+    return r == RowsResult::Done ? 0 : (r == RowsResult::Cancelled ? 2 : 1);
 }
 
 void putIndex(uint8_t* row, uint16_t bits, uint32_t x, uint32_t index) {
@@ -77,7 +97,8 @@ void stretchRowSameFormat(const uint8_t* src, const DibLayout& l, const ChannelS
         return;
     }
     for (uint32_t x = 0; x < n; ++x, dst += bytes) {
-        PixelColour c = pixelColour(src + static_cast<size_t>(columns[x]) * bytes, l.bitCount, l.compression, channels);
+        PixelColour c =
+            pixelColour(src + static_cast<size_t>(columns[x]) * bytes, l.bitCount, l.compression, channels);
         if (bytes == 2) {
             writeLe16(dst, static_cast<uint16_t>((c.red >> 3) << 10 | (c.green >> 3) << 5 | (c.blue >> 3)));
         } else if (bytes == 4) {
@@ -100,13 +121,6 @@ void copyTable(const uint8_t* block, const DibLayout& l, uint8_t* table, uint32_
     }
 }
 
-std::unique_ptr<uint8_t[]> allocatePixels(uint32_t stride, uint32_t rows) {
-    uint64_t bytes = static_cast<uint64_t>(stride) * rows;
-    if (stride == 0 || bytes > kMaxOutputPixelBytes)
-        return nullptr;
-    return std::unique_ptr<uint8_t[]>(new (std::nothrow) uint8_t[static_cast<size_t>(bytes)]());
-}
-
 } // namespace
 
 void fitInBox(int32_t srcW, int32_t srcH, int32_t* width, int32_t* height) {
@@ -122,48 +136,61 @@ void fitInBox(int32_t srcW, int32_t srcH, int32_t* width, int32_t* height) {
         *height = 1;
 }
 
-int scalePicture(const PackedDib& picture, int32_t width, int32_t height, int32_t allowInput, ScaledPicture* out) {
-    DibLayout l;
-    if (!out || !locateDib(picture, &l))
-        return 1;
-    // RLE pictures are expanded to plain rows first.
-    PackedDib expanded;
-    if (isRlePicture(l) && (!expandRle(picture, &expanded) || !locateDib(expanded, &l)))
-        return 1;
-    const PackedDib& source = expanded ? expanded : picture;
-    if (!readableSource(l) || l.width == 0 || l.rows == 0)
-        return 1;
-    if (width < 1 || height < 1 || width > kMaxDibSide || height > kMaxDibSide)
+bool ScaledPicture::allocate(int32_t w, int32_t h, uint16_t bitCount, uint32_t tableEntries,
+                             uint32_t clrImportant) {
+    dib.reset();
+    if (w < 1 || h < 1 || w > kMaxDibSide || h > kMaxDibSide)
+        return false;
+    uint32_t rowBytes = dibStride(static_cast<uint32_t>(w), bitCount);
+    uint64_t pixelBytes = static_cast<uint64_t>(rowBytes) * static_cast<uint32_t>(h);
+    uint64_t blockBytes = kInfoHeaderBytes + 4ull * tableEntries + pixelBytes;
+    if (rowBytes == 0 || pixelBytes > kMaxOutputPixelBytes || blockBytes >= UINT32_MAX)
+        return false;
+    dib = PackedDib::allocate(static_cast<uint32_t>(blockBytes));
+    if (!dib)
+        return false;
+    makeInfoHeader(dib.data(), w, h, bitCount, tableEntries, clrImportant);
+    entries = tableEntries;
+    stride = rowBytes;
+    width = w;
+    height = h;
+    return true;
+}
+
+int ScaledPicture::write(const char16_t* path) {
+    return writeBmpFile(path, dib.data(), table(), entries, row(static_cast<uint32_t>(height) - 1), stride,
+                        static_cast<uint32_t>(height));
+}
+
+namespace {
+
+// The picture in its own format at width x height. 0 = done, 1 = failed,
+// 2 = cancelled (out then holds the rows read so far).
+int scaleRows(PictureRows& rows, int32_t width, int32_t height, int32_t allowInput, ScaledPicture* out) {
+    const DibLayout& l = rows.layout();
+    if (!rows.ready() || !readableSource(l) || l.width == 0 || l.rows == 0)
         return 1;
     uint32_t entries = isPaletteDepth(l.bitCount) ? l.tableEntries : 0;
-    makeInfoHeader(out->header, width, height, l.bitCount, entries, l.clrImportant);
-    if (entries > 256) {
-        out->bigTable.reset(new (std::nothrow) uint8_t[static_cast<size_t>(entries) * 4]);
-        if (!out->bigTable)
-            return 1;
-    }
-    copyTable(source.data(), l, out->bigTable ? out->bigTable.get() : out->table, entries);
-    out->entries = entries;
-    out->stride = dibStride(static_cast<uint32_t>(width), l.bitCount);
-    out->pixels = allocatePixels(out->stride, static_cast<uint32_t>(height));
-    if (!out->pixels)
+    if (!out->allocate(width, height, l.bitCount, entries, l.clrImportant))
         return 1;
-    if (CheckUserAbort(allowInput))
-        return 2;
+    copyTable(rows.front(), l, out->table(), entries);
+    const std::vector<uint32_t> columns =
+        sampleColumns(static_cast<uint32_t>(l.width), static_cast<uint32_t>(width));
+    const ChannelSet channels = describeChannels(l);
+    return resultOf(sampleRows(rows, *out, false, &columns, allowInput, [&](const uint8_t* source, uint8_t* output) {
+        stretchRowSameFormat(source, l, channels, columns, output);
+    }));
+}
 
-    SampleGrid grid;
-    grid.make(static_cast<uint32_t>(l.width), static_cast<uint32_t>(width));
-    ChannelSet channels = describeChannels(l);
-    const uint8_t* srcPixels = source.data() + l.pixelOffset;
-    for (uint32_t y = 0; y < static_cast<uint32_t>(height); ++y) {
-        const uint8_t* src =
-            sourceRow(srcPixels, l, resampleIndex(y, static_cast<uint32_t>(l.rows), static_cast<uint32_t>(height)));
-        uint8_t* dst = out->pixels.get() + static_cast<size_t>(static_cast<uint32_t>(height) - 1 - y) * out->stride;
-        stretchRowSameFormat(src, l, channels, grid.columns, dst);
-    }
-    out->width = width;
-    out->height = height;
-    return 0;
+} // namespace
+
+int scalePicture(const PackedDib& picture, int32_t width, int32_t height, int32_t allowInput,
+                 ScaledPicture* out) {
+    if (!out)
+        return 1;
+    PictureRows rows;
+    rows.openMemory(picture);
+    return scaleRows(rows, width, height, allowInput, out);
 }
 
 int scaleToFile(const WallpaperEntry& entry, const char16_t* outputPath, int32_t* width, int32_t* height,
@@ -172,33 +199,41 @@ int scaleToFile(const WallpaperEntry& entry, const char16_t* outputPath, int32_t
         return 1;
     if (*width < 1 || *height < 1 || *width > kMaxDibSide || *height > kMaxDibSide)
         return 1;
-    PackedDib source;
-    switch (loadPicture(entry.path, allowInput, &source)) {
-    case LoadResult::Failed:
-        return 1;
-    case LoadResult::Cancelled:
-        return 2;
-    case LoadResult::Loaded:
-        break;
-    }
-    DibLayout l;
-    if (!locateDib(source, &l) || l.width == 0 || l.rows == 0)
-        return 1;
-    int32_t targetW = *width, targetH = *height;
-    if (keepAspect)
-        fitInBox(l.width, l.rows, &targetW, &targetH);
-
     ScaledPicture scaled;
-    int r = scalePicture(source, targetW, targetH, allowInput, &scaled);
-    if (r != 0)
-        return r;
-    source.reset();
-    if (!writeBmpFile(outputPath, scaled.header, scaled.colourTable(), scaled.entries, scaled.pixels.get(),
-                      scaled.stride, static_cast<uint32_t>(targetH)))
+    int32_t targetW = *width, targetH = *height;
+    {
+        WaitCursor wait;
+        PictureRows rows;
+        rows.openFile(entry.path, allowInput);
+        const DibLayout& l = rows.layout();
+        if (!rows.ready() || l.width == 0 || l.rows == 0)
+            return 1;
+        if (keepAspect)
+            fitInBox(l.width, l.rows, &targetW, &targetH);
+        int r = scaleRows(rows, targetW, targetH, allowInput, &scaled);
+        if (r != 0)
+            return r;
+    }
+    if (!scaled.write(outputPath))
         return 1;
     *width = targetW;
     *height = targetH;
     return 0;
+}
+
+SampledPicture readSampledPicture(const char16_t* path, int32_t width, int32_t height, int32_t allowInput) {
+    SampledPicture result;
+    WaitCursor wait;
+    PictureRows rows;
+    result.file = rows.openFile(path, allowInput);
+    result.source = rows.layout();
+    ScaledPicture sampled;
+    int r = scaleRows(rows, width, height, allowInput, &sampled);
+    if (r != 1) {
+        result.dib = std::move(sampled.dib);
+        result.cancelled = r == 2;
+    }
+    return result;
 }
 
 void fixedLogoPalette(uint8_t table[256 * 4]) {
@@ -222,114 +257,106 @@ void fixedLogoPalette(uint8_t table[256 * 4]) {
             }
 }
 
-int buildLogoBitmap(const WallpaperEntry& entry, const char16_t* outputPath, int32_t fastLogo) {
-    if (!entry.path[0] || !outputPath || !*outputPath)
-        return 0;
-    PackedDib source;
-    switch (loadPicture(entry.path, 0, &source)) {
-    case LoadResult::Failed:
-        return 0;
-    case LoadResult::Cancelled:
-        return 1;
-    case LoadResult::Loaded:
-        break;
-    }
-    ScaledPicture logo;
-    switch (buildLogoPicture(entry, std::move(source), fastLogo, &logo)) {
-    case 1:
-        return 0;
-    case 2:
-        return 1; // a cancelled logo counts as done
-    default:
-        break;
-    }
-    return writeBmpFile(outputPath, logo.header, logo.table, 256, logo.pixels.get(), logo.stride, kLogoHeight);
-}
+namespace {
 
-int buildLogoPicture(const WallpaperEntry& entry, PackedDib source, int32_t fastLogo, ScaledPicture* out) {
-    DibLayout l;
-    if (!out || !locateDib(source, &l))
+// The logo from the picture's rows. Every output pixel becomes the colour of
+// its source pixel first; the table is known only after the last row when
+// the picture gets its own reduction. 0 = done, 1 = failed, 2 = cancelled.
+int logoRows(PictureRows& rows, int32_t fastLogo, ScaledPicture* out) {
+    const DibLayout& l = rows.layout();
+    if (!rows.ready() || !readableSource(l) || l.width == 0 || l.rows == 0)
         return 1;
-    if (isRlePicture(l)) {
-        PackedDib expanded;
-        if (!expandRle(source, &expanded) || !locateDib(expanded, &l))
-            return 1;
-        source = std::move(expanded);
-    }
-    if (!readableSource(l) || l.width == 0 || l.rows == 0)
+    const bool palettePicture = isPaletteDepth(l.bitCount), reduce = !palettePicture && !fastLogo;
+    std::unique_ptr<uint32_t[]> histogram(reduce ? new (std::nothrow) uint32_t[kHistogramCells]() : nullptr);
+    if (reduce && !histogram)
         return 1;
+    IndexColours colours = {};
+    if (palettePicture)
+        loadIndexColours(rows.front(), l, &colours);
 
-    uint8_t* table = out->table;
-    uint32_t meaningful = 0;
-    bool fixedPalette = false;
-    if (!isPaletteDepth(l.bitCount)) {
-        if (fastLogo) {
-            fixedLogoPalette(table);
-            meaningful = kFixedLogoColours;
-            fixedPalette = true;
-        } else {
-            PackedDib reduced;
-            int r = quantizeTo256(entry, nullptr, nullptr, 0, std::move(source), &reduced);
-            if (r == 0)
-                return 1;
-            if (!reduced)
-                return r == 2 ? 2 : 1;
-            source = std::move(reduced);
-            if (!locateDib(source, &l))
-                return 1;
+    ScaledPicture sampled; // 24 bits, blue, green, red
+    if (!sampled.allocate(kLogoWidth, kLogoHeight, 24, 0, 0))
+        return 1;
+    const std::vector<uint32_t> columns = sampleColumns(static_cast<uint32_t>(l.width), kLogoWidth);
+    const ChannelSet channels = describeChannels(l);
+    const uint32_t bytes = l.bitCount / 8;
+    // The reduction counts every pixel; otherwise the sampled ones will do.
+    const std::vector<uint32_t>* only = reduce ? nullptr : &columns;
+    RowsResult read = sampleRows(rows, sampled, reduce, only, 0, [&](const uint8_t* source, uint8_t* output) {
+        if (reduce)
+            countRowColours(source, l, histogram.get());
+        for (uint32_t x = 0; output && x < kLogoWidth; ++x, output += 3) {
+            if (palettePicture) {
+                std::memcpy(output, colours.bgr0[paletteIndex(source, l.bitCount, columns[x])], 3);
+            } else {
+                PixelColour c = pixelColour(source + static_cast<size_t>(columns[x]) * bytes, l.bitCount,
+                                            l.compression, channels);
+                output[0] = c.blue, output[1] = c.green, output[2] = c.red;
+            }
         }
-    }
-    if (!fixedPalette) {
+    });
+    if (read != RowsResult::Done)
+        return resultOf(read);
+
+    // The table: the picture's own (up to 256 entries), the fixed palette, or
+    // the reduction of the whole picture as quantizeTo256 makes it.
+    uint8_t table[256 * 4] = {};
+    uint32_t meaningful = 0;
+    if (palettePicture) {
         meaningful = l.tableEntries < 256 ? l.tableEntries : 256;
-        copyTable(source.data(), l, table, meaningful);
+        copyTable(rows.front(), l, table, meaningful);
+    } else if (fastLogo) {
+        fixedLogoPalette(table);
+        meaningful = kFixedLogoColours;
+    } else {
+        ColourBox boxes[256];
+        meaningful = reducedPalette(histogram.get(), boxes);
+        for (uint32_t i = 0; i < meaningful; ++i)
+            table[4 * i] = boxes[i].blue, table[4 * i + 1] = boxes[i].green, table[4 * i + 2] = boxes[i].red;
     }
-
-    makeInfoHeader(out->header, kLogoWidth, kLogoHeight, 8, 256, meaningful);
-    out->entries = 256;
-    out->stride = kLogoWidth;
-    out->pixels = allocatePixels(out->stride, kLogoHeight);
-    if (!out->pixels)
-        return 1;
-    if (CheckUserAbort(0))
-        return 2;
-
     PaletteColour palette[256];
     for (uint32_t i = 0; i < meaningful; ++i)
         palette[i] = {table[4 * i + 2], table[4 * i + 1], table[4 * i]};
-
-    // Palette sources: each possible index maps once to the nearest entry of
-    // its colour. True-colour sources: the nearest entry per pixel.
-    uint8_t indexMap[256] = {};
     NearestColourMap nearest;
-    if (isPaletteDepth(l.bitCount)) {
-        IndexColours colours;
-        loadIndexColours(source.data(), l, &colours);
-        for (uint32_t i = 0; i < 256; ++i)
-            indexMap[i] = static_cast<uint8_t>(nearestEntryExhaustive(palette, meaningful, colours.bgr0[i][2],
-                                                                       colours.bgr0[i][1], colours.bgr0[i][0]));
-    } else if (!nearest.init(palette, meaningful)) {
+    if (!nearest.init(palette, meaningful) || !out->allocate(kLogoWidth, kLogoHeight, 8, 256, meaningful))
         return 1;
-    }
-
-    SampleGrid grid;
-    grid.make(static_cast<uint32_t>(l.width), kLogoWidth);
-    ChannelSet channels = describeChannels(l);
-    const uint8_t* srcPixels = source.data() + l.pixelOffset;
-    uint32_t bytes = l.bitCount / 8;
+    std::memcpy(out->table(), table, sizeof table);
     for (uint32_t y = 0; y < static_cast<uint32_t>(kLogoHeight); ++y) {
-        const uint8_t* src = sourceRow(srcPixels, l, resampleIndex(y, static_cast<uint32_t>(l.rows), kLogoHeight));
-        uint8_t* dst = out->pixels.get() + static_cast<size_t>(kLogoHeight - 1 - static_cast<int32_t>(y)) * out->stride;
-        for (uint32_t x = 0; x < static_cast<uint32_t>(kLogoWidth); ++x) {
-            uint32_t sx = grid.columns[x];
-            if (isPaletteDepth(l.bitCount)) {
-                dst[x] = indexMap[paletteIndex(src, l.bitCount, sx)];
-            } else {
-                PixelColour c = pixelColour(src + static_cast<size_t>(sx) * bytes, l.bitCount, l.compression, channels);
-                dst[x] = nearest.nearest(c.red, c.green, c.blue);
-            }
+        const uint8_t* colour = sampled.row(y);
+        uint8_t* index = out->row(y);
+        for (uint32_t x = 0; x < kLogoWidth; ++x, colour += 3)
+            index[x] = nearest.nearest(colour[2], colour[1], colour[0]);
+    }
+    return 0;
+}
+
+} // namespace
+
+int buildLogoBitmap(const WallpaperEntry& entry, const char16_t* outputPath, int32_t fastLogo) {
+    if (!entry.path[0] || !outputPath || !*outputPath)
+        return 0;
+    ScaledPicture logo;
+    {
+        WaitCursor wait;
+        PictureRows rows;
+        rows.openFile(entry.path, 0);
+        switch (logoRows(rows, fastLogo, &logo)) {
+        case 1:
+            return 0;
+        case 2:
+            return 1; // a cancelled logo counts as done
+        default:
+            break;
         }
     }
-    out->width = kLogoWidth;
-    out->height = kLogoHeight;
-    return 0;
+    return logo.write(outputPath);
+}
+
+int buildLogoPicture(const WallpaperEntry& entry, PackedDib source, int32_t fastLogo, ScaledPicture* out) {
+    (void)entry;
+    if (!out)
+        return 1;
+    PictureRows rows;
+    rows.openMemory(source);
+    return logoRows(rows, fastLogo, out);
 }

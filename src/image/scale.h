@@ -15,6 +15,7 @@
 
 #include "collection/wallpaper_entry.h"
 #include "image/packed_dib.h"
+#include "image/picture_rows.h"
 
 inline uint32_t resampleIndex(uint32_t i, uint32_t sourceCount, uint32_t targetCount) {
     return static_cast<uint32_t>((2ull * i + 1) * sourceCount / (2ull * targetCount));
@@ -26,29 +27,40 @@ inline uint32_t resampleIndex(uint32_t i, uint32_t sourceCount, uint32_t targetC
 // height. Never less than 1.
 void fitInBox(int32_t srcW, int32_t srcH, int32_t* width, int32_t* height);
 
-// A scaled picture ready to be written: 40-byte header, colour table of
-// `entries` 4-byte entries, bottom-up rows of `stride` bytes.
+// A scaled picture in one block laid out as a PackedDib: 40-byte header,
+// colour table of `entries` 4-byte entries, bottom-up rows of `stride` bytes.
 struct ScaledPicture {
-    uint8_t header[40] = {};
-    uint8_t table[256 * 4] = {}; // logo and palette pictures of up to 256 entries
-    std::unique_ptr<uint8_t[]> bigTable; // palette tables longer than 256 entries
+    PackedDib dib;
     uint32_t entries = 0;
-    std::unique_ptr<uint8_t[]> pixels;
     uint32_t stride = 0;
     int32_t width = 0, height = 0;
-    const uint8_t* colourTable() const { return bigTable ? bigTable.get() : table; }
+
+    // A zeroed picture with its header written; false when it is too large
+    // or memory runs out.
+    bool allocate(int32_t width, int32_t height, uint16_t bitCount, uint32_t entries, uint32_t clrImportant);
+    uint8_t* table() { return dib.data() + kInfoHeaderBytes; }
+    // Output row y counted from the top.
+    uint8_t* row(uint32_t y) {
+        return table() + 4 * static_cast<size_t>(entries) +
+               static_cast<size_t>(static_cast<uint32_t>(height) - 1 - y) * stride;
+    }
+    // Writes it as a BMP file. 1 = written, 0 = failed (no file left behind).
+    int write(const char16_t* path);
 };
 
 // Stretches `source` to width x height in its own format (see scaleToFile).
-// 0 = done, 1 = failed, 2 = cancelled (one poll before the stretch).
-int scalePicture(const PackedDib& source, int32_t width, int32_t height, int32_t allowInput, ScaledPicture* out);
+// 0 = done, 1 = failed, 2 = cancelled.
+int scalePicture(const PackedDib& source, int32_t width, int32_t height, int32_t allowInput,
+                 ScaledPicture* out);
 
 // Scales the entry's picture (BMP of 1, 4, 8, 16, 24 or 32 bits, core or info
 // header, BI_RGB, BI_BITFIELDS, RLE8 or RLE4, either row order; or JPEG) to *width x
 // *height, or into that box with keepAspect, and writes it as a BMP of the
 // source's bit count (bit fields become plain 5-5-5 or 8-8-8 pixels, RLE
-// becomes plain rows) with the source's colour table. 0 = written (*width, *height = the size made), 1 =
-// failed (no new file left behind), 2 = cancelled.
+// becomes plain rows) with the source's colour table. Only the rows the
+// output takes are read (a JPEG is decoded row by row without being held),
+// with a cancel poll after each. 0 = written (*width, *height = the size
+// made), 1 = failed (no new file left behind), 2 = cancelled.
 int scaleToFile(const WallpaperEntry& entry, const char16_t* outputPath, int32_t* width, int32_t* height,
                 int32_t keepAspect, int32_t allowInput);
 
@@ -64,6 +76,8 @@ constexpr int32_t kLogoHeight = 400;
 // with a colour table keeps it; a true-colour one gets the fixed palette
 // (fastLogo, the settings' fast logo option) or its own reduction to 256
 // colours. Every source colour becomes the nearest meaningful table entry.
+// The reduction's palette is that of the whole picture (quantizeTo256's), so
+// every row is read for it; only the sampled pixels are kept.
 // Runs unattended (only the cancel menu and window messages stop it).
 // 1 = written or cancelled, 0 = failed.
 int buildLogoBitmap(const WallpaperEntry& entry, const char16_t* outputPath, int32_t fastLogo);
@@ -71,3 +85,16 @@ int buildLogoBitmap(const WallpaperEntry& entry, const char16_t* outputPath, int
 // The logo picture from a picture in memory (consumed). 0 = done, 1 = failed,
 // 2 = cancelled.
 int buildLogoPicture(const WallpaperEntry& entry, PackedDib source, int32_t fastLogo, ScaledPicture* out);
+
+// The picture at `path` read straight into width x height (no proportions
+// kept) by the same rule and in the same form as scaleToFile, for a preview:
+// nothing larger than the result is held. CheckUserAbort(allowInput) runs
+// after every source row read; a cancelled read keeps the rows read so far,
+// the others stay zero (black).
+struct SampledPicture {
+    PictureFile file = PictureFile::CannotOpen; // what the file was, for the failure text
+    DibLayout source;                           // the picture's own layout (its size and depth as stored)
+    PackedDib dib;                              // the sampled picture; empty on failure
+    bool cancelled = false;
+};
+SampledPicture readSampledPicture(const char16_t* path, int32_t width, int32_t height, int32_t allowInput);
