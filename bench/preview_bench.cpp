@@ -62,7 +62,9 @@ int wmain(int argc, wchar_t** argv) {
     double readSeconds = 1e9;
     for (int i = 0; i < runs; ++i) {
         const double start = now();
-        const PreviewPicture picture = readPreviewPicture(entry.path);
+        RECT client = {};
+        GetClientRect(preview, &client);
+        const PreviewPicture picture = readPreviewPicture(entry.path, client.right, client.bottom);
         readSeconds = std::min(readSeconds, now() - start);
     }
     PROCESS_MEMORY_COUNTERS after = {};

@@ -1,50 +1,34 @@
 #include "image/preview_picture.h"
 
 #include "app_core/format_text.h"
-#include "image/bmp_file.h"
-#include "image/jpeg_to_bmp.h"
-#include "image/picture_loader.h"
-#include "platform/file_io.h"
+#include "image/scale.h"
 
-PreviewPicture readPreviewPicture(const char16_t* path) {
+PreviewPicture readPreviewPicture(const char16_t* path, int32_t width, int32_t height) {
     PreviewPicture result;
-    result.failure = preview_text::kCannotOpen;
-    plat::FileHandle file = path && *path ? plat::openForRead(path, true) : nullptr;
-    if (!file || !plat::seekTo(file, 0)) {
-        plat::closeFile(file);
-        return result;
-    }
-    uint8_t magic[3] = {};
-    uint32_t got = 0;
-    result.failure = preview_text::kCannotRead;
-    if (!plat::readBytes(file, magic, 3, &got) || got != 3 || !plat::seekTo(file, 0)) {
-        plat::closeFile(file);
+    if (!path || !*path) {
+        result.failure = preview_text::kCannotOpen;
         return result;
     }
     // The user may stop a long read; the preview then shows the part read.
-    int32_t abortFlag = 1;
-    {
-        WaitCursor wait;
-        if (magic[0] == 'B' && magic[1] == 'M') {
-            result.dib = readBmp(file, &abortFlag);
-        } else if (magic[0] == 0xFF && magic[1] == 0xD8 && magic[2] == 0xFF) {
-            result.failure = preview_text::kJpegFailed;
-            convertJpeg(file, nullptr, nullptr, &abortFlag, &result.dib);
-        } else {
-            result.failure = preview_text::kUnknownType;
-        }
-        plat::closeFile(file);
+    SampledPicture sampled = readSampledPicture(path, width, height, 1);
+    switch (sampled.file) {
+    case PictureFile::CannotOpen: result.failure = preview_text::kCannotOpen; break;
+    case PictureFile::Unknown: result.failure = preview_text::kUnknownType; break;
+    case PictureFile::Jpeg: result.failure = preview_text::kJpegFailed; break;
+    case PictureFile::CannotRead:
+    case PictureFile::Bmp: result.failure = preview_text::kCannotRead; break;
     }
     // A block whose header does not describe it cannot be shown.
-    if (result.dib && !locateDib(result.dib, &result.layout))
-        result.dib.reset();
-    if (result.dib)
+    if (sampled.dib && locateDib(sampled.dib, &result.layout)) {
+        result.dib = std::move(sampled.dib);
+        result.source = sampled.source;
         result.failure = nullptr;
+    }
     return result;
 }
 
 void describePreview(const PreviewPicture& picture, char16_t* out, size_t units) {
-    const DibLayout& l = picture.layout;
+    const DibLayout& l = picture.source;
     const int32_t height = l.topDown ? -l.rows : l.rows;
     const FormatArg args[] = {l.width, height, static_cast<int32_t>(l.bitCount)};
     formatText(out, units, preview_text::kDescription, args, 3);

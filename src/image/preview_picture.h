@@ -19,16 +19,20 @@ inline constexpr char16_t kDescription[] = u"%i x %i, %i bpp";
 } // namespace preview_text
 
 struct PreviewPicture {
-    PackedDib dib;                     // empty when nothing could be read
-    DibLayout layout;                  // valid when dib is not empty
+    PackedDib dib;                     // the picture at the preview's size; empty when nothing could be read
+    DibLayout layout;                  // dib's layout, valid when dib is not empty
+    DibLayout source;                  // the picture's own size and depth, for the description
     const char16_t* failure = nullptr; // the description when dib is empty
 };
 
-// Reads the picture at path (shows the wait cursor while it reads).
-PreviewPicture readPreviewPicture(const char16_t* path);
+// Reads the picture at path straight into width x height (its proportions
+// not kept, each preview pixel taken from the source pixel under it, as a
+// COLORONCOLOR stretch would), so a large photograph never has to be held
+// whole. Shows the wait cursor while it reads.
+PreviewPicture readPreviewPicture(const char16_t* path, int32_t width, int32_t height);
 
-// "640 x 480, 8 bpp": the header's width, height as stored (negative for a
-// top-down picture) and bit count.
+// "640 x 480, 8 bpp": the picture's own width, height as stored (negative
+// for a top-down picture) and bit count.
 void describePreview(const PreviewPicture& picture, char16_t* out, size_t units);
 
 // The picture's colour table as red, green, blue triples for a palette;

@@ -36,7 +36,8 @@ HPALETTE makePalette(HDC dc, const PreviewPicture& picture, bool* noMemory) {
     return CreatePalette(palette);
 }
 
-// Stretches the whole picture over the whole bitmap; false when GDI failed.
+// Puts the picture, already at the bitmap's size, into the bitmap (through
+// the palette on palette displays); false when GDI failed.
 bool render(HDC windowDc, HBITMAP bitmap, HPALETTE palette, const RECT& client,
             const PreviewPicture& picture) {
     HDC memory = CreateCompatibleDC(windowDc);
@@ -70,7 +71,12 @@ int buildPreview(WallpaperEntry& entry, HWND window) {
     if (!entry.hasPath())
         return 0;
     entry.releasePreview();
-    PreviewPicture picture = readPreviewPicture(entry.path);
+    // The picture is read at the size it is shown; a control without an area
+    // still reads it, so that a bad file is named before the preview fails.
+    RECT client = {};
+    GetClientRect(window, &client);
+    PreviewPicture picture =
+        readPreviewPicture(entry.path, client.right > 0 ? client.right : 1, client.bottom > 0 ? client.bottom : 1);
     if (!picture.dib) {
         fail(entry, picture.failure);
         return 0;
@@ -90,8 +96,6 @@ int buildPreview(WallpaperEntry& entry, HWND window) {
             return 0;
         }
     }
-    RECT client = {};
-    GetClientRect(window, &client);
     HBITMAP bitmap = client.right > 0 && client.bottom > 0
                          ? CreateCompatibleBitmap(dc, client.right, client.bottom)
                          : nullptr;

@@ -44,7 +44,7 @@ TEST(PreviewPicture, DescriptionOrTheReasonThereIsNone) {
          256},
     };
     for (const Case& c : cases) {
-        const PreviewPicture p = readPreviewPicture(c.path.c_str());
+        const PreviewPicture p = readPreviewPicture(c.path.c_str(), 100, 80);
         EXPECT_EQ(p.failure ? std::u16string(p.failure) : describe(p), c.shown) << c.name;
         uint8_t rgb[256][3] = {};
         EXPECT_EQ(previewPaletteColours(p, rgb, 256), c.paletteEntries) << c.name;
@@ -52,7 +52,7 @@ TEST(PreviewPicture, DescriptionOrTheReasonThereIsNone) {
     // A core table has 3-byte entries: blue, green, red.
     core.table[3] = 0x30, core.table[4] = 0x20, core.table[5] = 0x10;
     uint8_t rgb[256][3] = {};
-    ASSERT_EQ(previewPaletteColours(readPreviewPicture(writeTemp(dir, core.file()).c_str()), rgb, 256), 256u);
+    ASSERT_EQ(previewPaletteColours(readPreviewPicture(writeTemp(dir, core.file()).c_str(), 100, 80), rgb, 256), 256u);
     EXPECT_EQ((std::vector<int>{rgb[1][0], rgb[1][1], rgb[1][2]}), (std::vector<int>{0x10, 0x20, 0x30}));
 }
 
@@ -65,7 +65,7 @@ TEST(PreviewPicture, ACancelledReadShowsWhatWasRead) {
 #else
     PollGuard cancel(1);
 #endif
-    const PreviewPicture p = readPreviewPicture(path.c_str());
+    const PreviewPicture p = readPreviewPicture(path.c_str(), 300, 300);
 #ifdef _WIN32
     MSG key;
     while (PeekMessageW(&key, nullptr, WM_KEYDOWN, WM_KEYDOWN, PM_REMOVE)) {
