@@ -4,6 +4,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#if defined(_MSC_VER)
+#include <intrin.h>
+#endif
 
 #include "image/jpeg/jpeg_colour.h"
 #include "image/jpeg/jpeg_idct.h"
@@ -47,6 +50,10 @@ struct CoefBuffer {
     int32_t blocksAcross = 0;
     int32_t blocksDown = 0;
     int16_t* data = nullptr;
+    // Per block, bit k set when the coefficient at zig-zag position k is
+    // not zero (progressive scans only), so that a refinement scan finds
+    // the coefficients it corrects without looking at the others.
+    uint64_t* nonzero = nullptr;
 };
 
 struct Component {
@@ -74,6 +81,35 @@ inline int32_t extend(int32_t v, int32_t s) { return v < (1 << (s - 1)) ? v + 1 
 inline uint8_t clampSample(int32_t v) {
     return static_cast<uint8_t>(v < 0 ? 0 : (v > 255 ? 255 : v));
 }
+
+inline int32_t lowestBit(uint64_t x) {
+#if defined(_MSC_VER) && defined(_M_X64)
+    unsigned long i;
+    _BitScanForward64(&i, x);
+    return static_cast<int32_t>(i);
+#elif defined(_MSC_VER)
+    unsigned long i;
+    if (_BitScanForward(&i, static_cast<uint32_t>(x))) return static_cast<int32_t>(i);
+    _BitScanForward(&i, static_cast<uint32_t>(x >> 32));
+    return static_cast<int32_t>(i) + 32;
+#else
+    return __builtin_ctzll(x);
+#endif
+}
+
+inline int32_t bitCount(uint64_t x) {
+#if defined(_MSC_VER)
+    x = x - ((x >> 1) & 0x5555555555555555ull);
+    x = (x & 0x3333333333333333ull) + ((x >> 2) & 0x3333333333333333ull);
+    x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0Full;
+    return static_cast<int32_t>((x * 0x0101010101010101ull) >> 56);
+#else
+    return __builtin_popcountll(x);
+#endif
+}
+
+// Bits from..63 of a mask; from may be 64.
+inline uint64_t bitsFrom(int32_t from) { return from >= 64 ? 0 : ~uint64_t(0) << from; }
 
 } // namespace
 
@@ -367,6 +403,27 @@ struct JpegDecoder::State {
             ensure();
             const int32_t v = static_cast<int32_t>(w >> (64 - count));
             consume(count);
+            return v;
+        }
+        // count (1..25) single-bit reads at once, refilled where those
+        // reads would refill: at the first one that finds fewer than 32.
+        JPEG_ALWAYS_INLINE uint32_t getRun(int32_t count) {
+            const int32_t before = n - 31; // reads before a refill is due
+            if (before >= count) {
+                const uint32_t v = static_cast<uint32_t>(w >> (64 - count));
+                consume(count);
+                return v;
+            }
+            uint32_t v = 0;
+            int32_t rest = count;
+            if (before > 0) {
+                v = static_cast<uint32_t>(w >> (64 - before));
+                consume(before);
+                rest -= before;
+            }
+            ensure();
+            v = (v << rest) | static_cast<uint32_t>(w >> (64 - rest));
+            consume(rest);
             return v;
         }
         JPEG_ALWAYS_INLINE int32_t symbol(const HuffDecode& t) {
@@ -866,7 +923,7 @@ struct JpegDecoder::State {
         if (br.get(1)) block[0] = static_cast<int16_t>(block[0] | (1 << approxLow));
     }
 
-    void decodeAcFirst(Bits& caller, int16_t* block, int32_t b) {
+    void decodeAcFirst(Bits& caller, int16_t* block, uint64_t& nonzero, int32_t b) {
         if (eobRun > 0) {
             --eobRun;
             return;
@@ -880,7 +937,10 @@ struct JpegDecoder::State {
                 k += r;
                 if (k > 63) fail(-227);
                 const int32_t value = extend(br.get(s), s);
-                block[kNaturalOrder[k]] = static_cast<int16_t>(value * (1 << approxLow));
+                const int16_t stored = static_cast<int16_t>(value * (1 << approxLow));
+                block[kNaturalOrder[k]] = stored;
+                // a value may wrap to 0 in 16 bits
+                nonzero = stored != 0 ? nonzero | (uint64_t(1) << k) : nonzero & ~(uint64_t(1) << k);
             } else if (r < 15) {
                 eobRun = (1 << r) + br.get(r) - 1;
                 break;
@@ -892,15 +952,25 @@ struct JpegDecoder::State {
         caller.takeFrom(br);
     }
 
-    JPEG_ALWAYS_INLINE void refineNonZero(Bits& br, int16_t* coef, int32_t p1) {
-        if (br.get(1) && (*coef & p1) == 0) {
-            *coef = static_cast<int16_t>(*coef >= 0 ? *coef + p1 : *coef - p1);
+    // One correction bit for each coefficient of `positions` (zig-zag bits,
+    // all of them non-zero), in zig-zag order.
+    JPEG_ALWAYS_INLINE void refineNonZero(Bits& br, int16_t* block, uint64_t positions, int32_t p1) {
+        while (positions != 0) {
+            const int32_t count = bitCount(positions) < 25 ? bitCount(positions) : 25;
+            uint32_t corrections = br.getRun(count) << (32 - count);
+            for (int32_t i = 0; i < count; ++i, corrections <<= 1, positions &= positions - 1) {
+                int16_t* coef = &block[kNaturalOrder[lowestBit(positions)]];
+                if ((corrections & 0x80000000u) != 0 && (*coef & p1) == 0) {
+                    *coef = static_cast<int16_t>(*coef >= 0 ? *coef + p1 : *coef - p1);
+                }
+            }
         }
     }
 
-    void decodeAcRefine(Bits& caller, int16_t* block, int32_t b) {
+    void decodeAcRefine(Bits& caller, int16_t* block, uint64_t& nonzero, int32_t b) {
         Bits br(caller);
         const int32_t p1 = 1 << approxLow;
+        const uint64_t band = bitsFrom(spectralStart) & (~uint64_t(0) >> (63 - spectralEnd));
         int32_t k = spectralStart;
         if (eobRun == 0) {
             const HuffDecode& ac = *blockAc[b];
@@ -915,38 +985,35 @@ struct JpegDecoder::State {
                     eobRun = (1 << r) + br.get(r);
                     break;
                 }
-                // Skip r zero coefficients, refining the non-zero ones passed.
-                do {
-                    int16_t* coef = &block[kNaturalOrder[k]];
-                    if (*coef != 0) {
-                        refineNonZero(br, coef, p1);
-                    } else {
-                        if (r == 0) break;
-                        --r;
-                    }
-                    ++k;
-                } while (k <= spectralEnd);
+                // Skip r zero coefficients, refining the non-zero ones
+                // passed, up to the next zero one (or past the band).
+                const uint64_t ahead = band & bitsFrom(k);
+                uint64_t zeros = ahead & ~nonzero;
+                for (; r > 0 && zeros != 0; --r) zeros &= zeros - 1;
+                const int32_t stop = zeros != 0 ? lowestBit(zeros) : spectralEnd + 1;
+                refineNonZero(br, block, ahead & nonzero & ~bitsFrom(stop), p1);
+                k = stop;
                 if (s != 0) {
                     if (k > 63) fail(-227);
                     block[kNaturalOrder[k]] = static_cast<int16_t>(s);
+                    nonzero |= uint64_t(1) << k;
                 }
             }
         }
         if (eobRun > 0) {
-            for (; k <= spectralEnd; ++k) {
-                int16_t* coef = &block[kNaturalOrder[k]];
-                if (*coef != 0) refineNonZero(br, coef, p1);
-            }
+            if (k <= spectralEnd) refineNonZero(br, block, band & bitsFrom(k) & nonzero, p1);
             --eobRun;
         }
         caller.takeFrom(br);
     }
 
-    int16_t* bufferBlock(int32_t c, int32_t bx, int32_t by) {
+    size_t bufferIndex(int32_t c, int32_t bx, int32_t by) {
         const CoefBuffer& buf = comp[c].coefs;
         if (bx < 0 || by < 0 || bx >= buf.blocksAcross || by >= buf.blocksDown) fail(-229);
-        return buf.data + (size_t(by) * size_t(buf.blocksAcross) + size_t(bx)) * 64;
+        return size_t(by) * size_t(buf.blocksAcross) + size_t(bx);
     }
+
+    int16_t* bufferBlock(int32_t c, int32_t bx, int32_t by) { return comp[c].coefs.data + bufferIndex(c, bx, by) * 64; }
 
     void allocateCoefficientBuffers() {
         for (int32_t c = 0; c < componentCount; ++c) {
@@ -955,6 +1022,7 @@ struct JpegDecoder::State {
             buf.blocksDown = comp[c].geomV * mcusPerColumn;
             const size_t count = checkedMul(size_t(buf.blocksAcross), size_t(buf.blocksDown));
             buf.data = static_cast<int16_t*>(allocate(checkedMul(count, 64 * sizeof(int16_t))));
+            if (progressive) buf.nonzero = static_cast<uint64_t*>(allocate(checkedMul(count, sizeof(uint64_t))));
         }
     }
 
@@ -972,7 +1040,8 @@ struct JpegDecoder::State {
                         bx = mx * comp[c].geomH + mcuSub[b] % comp[c].geomH;
                         by = my * comp[c].geomV + mcuSub[b] / comp[c].geomH;
                     }
-                    int16_t* block = bufferBlock(c, bx, by);
+                    const size_t index = bufferIndex(c, bx, by);
+                    int16_t* block = comp[c].coefs.data + index * 64;
                     switch (kind) {
                     case ScanKind::Sequential: {
                         uint8_t end = 64; // clears the whole block
@@ -981,8 +1050,8 @@ struct JpegDecoder::State {
                     }
                     case ScanKind::DcFirst: decodeDcFirst(br, block, b); break;
                     case ScanKind::DcRefine: decodeDcRefine(br, block); break;
-                    case ScanKind::AcFirst: decodeAcFirst(br, block, b); break;
-                    case ScanKind::AcRefine: decodeAcRefine(br, block, b); break;
+                    case ScanKind::AcFirst: decodeAcFirst(br, block, comp[c].coefs.nonzero[index], b); break;
+                    case ScanKind::AcRefine: decodeAcRefine(br, block, comp[c].coefs.nonzero[index], b); break;
                     }
                 }
                 br.save();
