@@ -108,6 +108,36 @@ inline int32_t bitCount(uint64_t x) {
 #endif
 }
 
+// kSelectInByte[b][i]: position of the set bit of rank i in byte b.
+struct SelectInByte {
+    uint8_t at[256][8] = {};
+    constexpr SelectInByte() {
+        for (int32_t b = 0; b < 256; ++b) {
+            int32_t rank = 0;
+            for (int32_t i = 0; i < 8; ++i) {
+                if ((b >> i) & 1) at[b][rank++] = static_cast<uint8_t>(i);
+            }
+        }
+    }
+};
+constexpr SelectInByte kSelectInByte;
+
+// Position of the set bit of rank r (0 = lowest) of x, 64 when x has no
+// more than r set bits; without a loop, as the rank is hard to predict.
+inline int32_t setBitOfRank(uint64_t x, int32_t r) {
+    constexpr uint64_t kOnes = 0x0101010101010101ull, kHigh = 0x8080808080808080ull;
+    uint64_t c = x - ((x >> 1) & 0x5555555555555555ull);
+    c = (c & 0x3333333333333333ull) + ((c >> 2) & 0x3333333333333333ull);
+    c = (c + (c >> 4)) & 0x0F0F0F0F0F0F0F0Full;
+    const uint64_t sums = c * kOnes; // byte i: set bits in bytes 0..i
+    // The bytes whose running sum is still r or less lie below the one sought.
+    const uint64_t below = ((uint64_t(r) * kOnes | kHigh) - sums) & kHigh;
+    const int32_t byte = static_cast<int32_t>(((below >> 7) * kOnes) >> 56);
+    if (byte == 8) return 64;
+    const int32_t before = byte == 0 ? 0 : static_cast<int32_t>((sums >> (8 * byte - 8)) & 0xFF);
+    return 8 * byte + kSelectInByte.at[(x >> (8 * byte)) & 0xFF][r - before];
+}
+
 // Bits from..63 of a mask; from may be 64.
 inline uint64_t bitsFrom(int32_t from) { return from >= 64 ? 0 : ~uint64_t(0) << from; }
 
@@ -988,9 +1018,9 @@ struct JpegDecoder::State {
                 // Skip r zero coefficients, refining the non-zero ones
                 // passed, up to the next zero one (or past the band).
                 const uint64_t ahead = band & bitsFrom(k);
-                uint64_t zeros = ahead & ~nonzero;
-                for (; r > 0 && zeros != 0; --r) zeros &= zeros - 1;
-                const int32_t stop = zeros != 0 ? lowestBit(zeros) : spectralEnd + 1;
+                const uint64_t zeros = ahead & ~nonzero;
+                const int32_t zero = r == 0 ? (zeros != 0 ? lowestBit(zeros) : 64) : setBitOfRank(zeros, r);
+                const int32_t stop = zero < 64 ? zero : spectralEnd + 1;
                 refineNonZero(br, block, ahead & nonzero & ~bitsFrom(stop), p1);
                 k = stop;
                 if (s != 0) {
