@@ -50,9 +50,12 @@ struct CoefBuffer {
     int32_t blocksAcross = 0;
     int32_t blocksDown = 0;
     int16_t* data = nullptr;
-    // Per block, bit k set when the coefficient at zig-zag position k is
-    // not zero (progressive scans only), so that a refinement scan finds
-    // the coefficients it corrects without looking at the others.
+    // Progressive pictures only: the DC values apart, one per block, so
+    // that a DC scan touches two bytes of each block rather than a cache
+    // line; and per block, bit k set when the coefficient at zig-zag
+    // position k (1..63) is not zero, so that a refinement scan finds the
+    // coefficients it corrects without looking at the others.
+    int16_t* dc = nullptr;
     uint64_t* nonzero = nullptr;
 };
 
@@ -867,7 +870,7 @@ struct JpegDecoder::State {
         resetBits();
     }
 
-    int32_t decodeDcDifference(Bits& br, const HuffDecode& table) {
+    JPEG_ALWAYS_INLINE int32_t decodeDcDifference(Bits& br, const HuffDecode& table) {
         const int32_t s = br.symbol(table);
         if (s == 0) return 0;
         if (s > 16) fail(-227); // no 8-bit picture has such a difference
@@ -943,14 +946,14 @@ struct JpegDecoder::State {
     }
 
     // Progressive decoders (successive approximation as in T.81 G.1.2).
-    void decodeDcFirst(Bits& br, int16_t* block, int32_t b) {
+    void decodeDcFirst(Bits& br, int16_t& dc, int32_t b) {
         Component& c = comp[mcuOrder[b]];
         c.predictor = static_cast<int16_t>(c.predictor + decodeDcDifference(br, *blockDc[b]));
-        block[0] = static_cast<int16_t>(c.predictor * (1 << approxLow));
+        dc = static_cast<int16_t>(c.predictor * (1 << approxLow));
     }
 
-    void decodeDcRefine(Bits& br, int16_t* block) {
-        if (br.get(1)) block[0] = static_cast<int16_t>(block[0] | (1 << approxLow));
+    void decodeDcRefine(Bits& br, int16_t& dc) {
+        if (br.get(1)) dc = static_cast<int16_t>(dc | (1 << approxLow));
     }
 
     void decodeAcFirst(Bits& caller, int16_t* block, uint64_t& nonzero, int32_t b) {
@@ -1052,7 +1055,10 @@ struct JpegDecoder::State {
             buf.blocksDown = comp[c].geomV * mcusPerColumn;
             const size_t count = checkedMul(size_t(buf.blocksAcross), size_t(buf.blocksDown));
             buf.data = static_cast<int16_t*>(allocate(checkedMul(count, 64 * sizeof(int16_t))));
-            if (progressive) buf.nonzero = static_cast<uint64_t*>(allocate(checkedMul(count, sizeof(uint64_t))));
+            if (progressive) {
+                buf.dc = static_cast<int16_t*>(allocate(checkedMul(count, sizeof(int16_t))));
+                buf.nonzero = static_cast<uint64_t*>(allocate(checkedMul(count, sizeof(uint64_t))));
+            }
         }
     }
 
@@ -1078,8 +1084,8 @@ struct JpegDecoder::State {
                         decodeSequentialBlock<false>(br, block, end, b);
                         break;
                     }
-                    case ScanKind::DcFirst: decodeDcFirst(br, block, b); break;
-                    case ScanKind::DcRefine: decodeDcRefine(br, block); break;
+                    case ScanKind::DcFirst: decodeDcFirst(br, comp[c].coefs.dc[index], b); break;
+                    case ScanKind::DcRefine: decodeDcRefine(br, comp[c].coefs.dc[index]); break;
                     case ScanKind::AcFirst: decodeAcFirst(br, block, comp[c].coefs.nonzero[index], b); break;
                     case ScanKind::AcRefine: decodeAcRefine(br, block, comp[c].coefs.nonzero[index], b); break;
                     }
@@ -1160,16 +1166,27 @@ struct JpegDecoder::State {
                     bx = m * comp[c].geomH + mcuSub[b] % comp[c].geomH;
                     by = row * comp[c].geomV + mcuSub[b] / comp[c].geomH;
                 }
-                const int16_t* src = bufferBlock(c, bx, by);
+                const CoefBuffer& buf = comp[c].coefs;
+                const size_t index = bufferIndex(c, bx, by);
+                const int16_t* src = buf.data + index * 64;
                 const int32_t slot = m * blocksPerMcu + mcuSlot[b];
                 int16_t* dst = blocks + slot * 64;
+                const int16_t* q = quant[comp[c].quantSelector];
+                if (progressive && buf.nonzero[index] == 0) {
+                    // Only the DC value, which is all the transform looks at.
+                    const int16_t dc = buf.dc[index];
+                    dst[0] = fastIdct || dc == 0 ? dc : static_cast<int16_t>(dc * q[0]);
+                    blockEnd[slot] = 1;
+                    continue;
+                }
                 if (fastIdct) {
                     std::memcpy(dst, src, 64 * sizeof(int16_t));
+                    if (progressive) dst[0] = buf.dc[index];
                 } else {
-                    const int16_t* q = quant[comp[c].quantSelector];
                     for (int32_t k = 0; k < 64; ++k) {
                         const int32_t z = kNaturalOrder[k];
-                        dst[z] = src[z] != 0 ? static_cast<int16_t>(src[z] * q[k]) : int16_t(0);
+                        const int16_t v = z == 0 && progressive ? buf.dc[index] : src[z];
+                        dst[z] = v != 0 ? static_cast<int16_t>(v * q[k]) : int16_t(0);
                     }
                 }
                 blockEnd[slot] = 64;
