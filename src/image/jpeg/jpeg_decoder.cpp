@@ -156,6 +156,7 @@ struct JpegDecoder::State {
     // Options.
     bool useMmx = false;
     bool fastIdct = false;
+    bool avx2 = false; // the processor runs two fast transforms at once, and 16-pixel conversions
 
     // Frame.
     int32_t width = 0, height = 0;
@@ -360,6 +361,11 @@ struct JpegDecoder::State {
         bits = 0;
     }
 
+    // Fills the window to 57..64 bits; called whenever fewer than 32 are
+    // left, so every scan consumes the input at the same points whatever the
+    // path: a restart search or the end of a scan sees the same bytes, even
+    // in damaged data. The bytes go in at once when none of them is FF
+    // (stuffing or a marker) and the buffer holds plenty; else one by one.
     // Fills the window to 57..64 bits; called whenever fewer than 32 are
     // left, so every scan consumes the input at the same points whatever the
     // path: a restart search or the end of a scan sees the same bytes, even
@@ -1195,6 +1201,12 @@ struct JpegDecoder::State {
     }
 
     void transformMcuRow() {
+        // Fast path with AVX2: blocks wait for a partner and go two at a time.
+        const bool pairs = fastIdct && avx2;
+        const int16_t* waitingCoefs = nullptr;
+        const int16_t* waitingQuant = nullptr;
+        uint8_t* waitingOut = nullptr;
+        int32_t waitingStride = 0;
         for (int32_t m = 0; m < mcusPerRow; ++m) {
             for (int32_t b = 0; b < blocksPerMcu; ++b) {
                 const int32_t slot = m * blocksPerMcu + b;
@@ -1212,6 +1224,14 @@ struct JpegDecoder::State {
                         v = (static_cast<int16_t>(coefs[0] * 4) + 16) >> 5;
                     }
                     for (int32_t r = 0; r < 8; ++r) std::memset(out + r * stride, clampSample(v + 128), 8);
+                } else if (pairs) {
+                    if (waitingCoefs == nullptr) {
+                        waitingCoefs = coefs, waitingQuant = q, waitingOut = out, waitingStride = stride;
+                    } else {
+                        jpeg::idctFastPairAvx2(waitingCoefs, waitingQuant, waitingOut, waitingStride, coefs, q, out,
+                                               stride);
+                        waitingCoefs = nullptr;
+                    }
                 } else if (fastIdct) {
                     jpeg::idctFast(coefs, q, out, stride);
                 } else {
@@ -1219,6 +1239,7 @@ struct JpegDecoder::State {
                 }
             }
         }
+        if (waitingCoefs != nullptr) jpeg::idctFast(waitingCoefs, waitingQuant, waitingOut, waitingStride);
     }
 
     // Row r of the MCU row (and r + 1 when out1 is given, for the layouts
@@ -1227,9 +1248,9 @@ struct JpegDecoder::State {
         const bool across = comp[0].geomH == 2;
         const int32_t chromaRow = comp[0].geomV == 2 ? r >> 1 : r;
         const uint8_t* y0 = plane[0] + r * planeStride[0];
-        jpeg::yccRow(colour, y0, out1 != nullptr ? y0 + planeStride[0] : nullptr,
-                     plane[1] + chromaRow * planeStride[1], plane[2] + chromaRow * planeStride[2], out0, out1,
-                     planeStride[0], across);
+        const auto convert = avx2 ? jpeg::yccRowAvx2 : jpeg::yccRow;
+        convert(colour, y0, out1 != nullptr ? y0 + planeStride[0] : nullptr, plane[1] + chromaRow * planeStride[1],
+                plane[2] + chromaRow * planeStride[2], out0, out1, planeStride[0], across);
     }
 
     void endOfImage() {
@@ -1265,6 +1286,7 @@ JpegDecoder::JpegDecoder(JpegSource* source, bool useMmx) : state_(new (std::not
     State& s = *state_;
     s.useMmx = useMmx;
     s.fastIdct = useMmx;
+    s.avx2 = jpeg::idctHasPair() && jpeg::yccHasAvx2();
     try {
         if (source == nullptr) s.fail(-232);
         s.source = source;
