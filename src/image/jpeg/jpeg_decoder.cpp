@@ -38,8 +38,8 @@ struct HuffDecode {
     int16_t tree[512];     // two entries per node, one per next bit
     // Derived from the above for speed, indexed by the next 10 bits:
     // (bits consumed << 8) | symbol, or -1 when the tree needs more bits;
-    // and for AC symbols whose value bits lie within the 10 bits too,
-    // (value << 8) | (run << 4) | bits consumed, else 0.
+    // and for AC symbols whose value bits lie within these bits too,
+    // (value << 12) | (value size << 8) | (run << 4) | bits consumed, else 0.
     int16_t fast[1 << kFastBits];
     int32_t fastAc[1 << kFastBits];
 };
@@ -782,7 +782,7 @@ struct JpegDecoder::State {
             const int32_t size = symbol & 15;
             if (symbol > 0 && size != 0 && length + size <= kFastBits) {
                 const int32_t raw = (p >> (kFastBits - length - size)) & ((1 << size) - 1);
-                t.fastAc[p] = extend(raw, size) * 256 + ((symbol >> 4) << 4) + length + size;
+                t.fastAc[p] = extend(raw, size) * 4096 + size * 256 + ((symbol >> 4) << 4) + length + size;
             }
         }
         huffDirty[slot] = false;
@@ -910,7 +910,7 @@ struct JpegDecoder::State {
                 br.consume(combined & 15);
                 r = (combined >> 4) & 15;
                 s = 1; // any size: the value is known
-                value = combined >> 8;
+                value = combined >> 12;
             } else {
                 const int32_t rs = br.symbol(ac);
                 r = rs >> 4;
@@ -962,6 +962,13 @@ struct JpegDecoder::State {
         if (br.get(1)) dc = static_cast<int16_t>(dc | (1 << approxLow));
     }
 
+    JPEG_ALWAYS_INLINE void storeFirst(int16_t* block, uint64_t& nonzero, int32_t k, int32_t value) {
+        const int16_t stored = static_cast<int16_t>(value * (1 << approxLow));
+        block[kNaturalOrder[k]] = stored;
+        // a value may wrap to 0 in 16 bits
+        nonzero = stored != 0 ? nonzero | (uint64_t(1) << k) : nonzero & ~(uint64_t(1) << k);
+    }
+
     void decodeAcFirst(Bits& caller, int16_t* block, uint64_t& nonzero, int32_t b) {
         if (eobRun > 0) {
             --eobRun;
@@ -970,16 +977,26 @@ struct JpegDecoder::State {
         Bits br(caller);
         const HuffDecode& ac = *blockAc[b];
         for (int32_t k = spectralStart; k <= spectralEnd; ++k) {
+            br.ensure();
+            const int32_t combined = ac.fastAc[br.w >> (64 - kFastBits)];
+            if (combined != 0) {
+                // symbol and value bits at once, refilled between them as
+                // two reads would be
+                const int32_t size = (combined >> 8) & 15;
+                br.consume((combined & 15) - size);
+                br.ensure();
+                br.consume(size);
+                k += (combined >> 4) & 15;
+                if (k > 63) fail(-227);
+                storeFirst(block, nonzero, k, combined >> 12);
+                continue;
+            }
             const int32_t rs = br.symbol(ac);
             const int32_t r = rs >> 4, s = rs & 15;
             if (s != 0) {
                 k += r;
                 if (k > 63) fail(-227);
-                const int32_t value = extend(br.get(s), s);
-                const int16_t stored = static_cast<int16_t>(value * (1 << approxLow));
-                block[kNaturalOrder[k]] = stored;
-                // a value may wrap to 0 in 16 bits
-                nonzero = stored != 0 ? nonzero | (uint64_t(1) << k) : nonzero & ~(uint64_t(1) << k);
+                storeFirst(block, nonzero, k, extend(br.get(s), s));
             } else if (r < 15) {
                 eobRun = (1 << r) + br.get(r) - 1;
                 break;
@@ -1014,15 +1031,28 @@ struct JpegDecoder::State {
         if (eobRun == 0) {
             const HuffDecode& ac = *blockAc[b];
             for (; k <= spectralEnd; ++k) {
-                const int32_t rs = br.symbol(ac);
-                int32_t r = rs >> 4;
-                int32_t s = rs & 15;
-                if (s != 0) {
-                    if (s != 1) fail(-227);
-                    s = br.get(1) ? p1 : -p1;
-                } else if (r != 15) {
-                    eobRun = (1 << r) + br.get(r);
-                    break;
+                br.ensure();
+                const int32_t combined = ac.fastAc[br.w >> (64 - kFastBits)];
+                int32_t r, s;
+                if (combined != 0 && ((combined >> 8) & 15) == 1) {
+                    // a new coefficient and its sign at once, refilled
+                    // between them as two reads would be
+                    br.consume((combined & 15) - 1);
+                    br.ensure();
+                    br.consume(1);
+                    r = (combined >> 4) & 15;
+                    s = combined > 0 ? p1 : -p1;
+                } else {
+                    const int32_t rs = br.symbol(ac);
+                    r = rs >> 4;
+                    s = rs & 15;
+                    if (s != 0) {
+                        if (s != 1) fail(-227);
+                        s = br.get(1) ? p1 : -p1;
+                    } else if (r != 15) {
+                        eobRun = (1 << r) + br.get(r);
+                        break;
+                    }
                 }
                 // Skip r zero coefficients, refining the non-zero ones
                 // passed, up to the next zero one (or past the band).
@@ -1070,6 +1100,46 @@ struct JpegDecoder::State {
 
     enum class ScanKind { Sequential, DcFirst, DcRefine, AcFirst, AcRefine };
 
+    // A scan of one band of AC coefficients (such scans hold one component).
+    // The blocks of an end-of-band run go by at once: a first scan has
+    // nothing to do for them, a refinement only corrects the coefficients
+    // already set.
+    void decodeBandScan(bool refine) {
+        const int32_t c = scanComp[0];
+        const CoefBuffer& buf = comp[c].coefs;
+        const uint64_t band = bitsFrom(spectralStart) & (~uint64_t(0) >> (63 - spectralEnd));
+        const int32_t p1 = 1 << approxLow;
+        for (int32_t my = 0; my < scanMcusPerColumn; ++my) {
+            for (int32_t mx = 0; mx < scanMcusPerRow;) {
+                if (restartInterval != 0 && restartsLeft == 0) processRestart();
+                int32_t count = 1;
+                Bits br(*this);
+                if (eobRun > 0) {
+                    count = eobRun < scanMcusPerRow - mx ? eobRun : scanMcusPerRow - mx;
+                    if (restartInterval != 0 && restartsLeft < count) count = restartsLeft;
+                    const size_t first = bufferIndex(c, mx, my);
+                    bufferIndex(c, mx + count - 1, my);
+                    for (int32_t i = 0; refine && i < count; ++i) {
+                        const uint64_t set = buf.nonzero[first + i] & band;
+                        if (set != 0) refineNonZero(br, buf.data + (first + i) * 64, set, p1);
+                    }
+                    eobRun -= count;
+                } else {
+                    const size_t index = bufferIndex(c, mx, my);
+                    if (refine) {
+                        decodeAcRefine(br, buf.data + index * 64, buf.nonzero[index], 0);
+                    } else {
+                        decodeAcFirst(br, buf.data + index * 64, buf.nonzero[index], 0);
+                    }
+                }
+                br.save();
+                mx += count;
+                if (restartInterval != 0) restartsLeft -= count;
+            }
+        }
+        resetBits(); // the next marker search starts on a byte boundary
+    }
+
     void decodeScanIntoBuffers(ScanKind kind) {
         for (int32_t my = 0; my < scanMcusPerColumn; ++my) {
             for (int32_t mx = 0; mx < scanMcusPerRow; ++mx) {
@@ -1092,8 +1162,8 @@ struct JpegDecoder::State {
                     }
                     case ScanKind::DcFirst: decodeDcFirst(br, comp[c].coefs.dc[index], b); break;
                     case ScanKind::DcRefine: decodeDcRefine(br, comp[c].coefs.dc[index]); break;
-                    case ScanKind::AcFirst: decodeAcFirst(br, block, comp[c].coefs.nonzero[index], b); break;
-                    case ScanKind::AcRefine: decodeAcRefine(br, block, comp[c].coefs.nonzero[index], b); break;
+                    case ScanKind::AcFirst:
+                    case ScanKind::AcRefine: break; // decodeBandScan
                     }
                 }
                 br.save();
@@ -1114,7 +1184,11 @@ struct JpegDecoder::State {
         } else {
             kind = approxHigh == 0 ? ScanKind::AcFirst : ScanKind::AcRefine;
         }
-        decodeScanIntoBuffers(kind);
+        if (kind == ScanKind::AcFirst || kind == ScanKind::AcRefine) {
+            decodeBandScan(kind == ScanKind::AcRefine);
+        } else {
+            decodeScanIntoBuffers(kind);
+        }
     }
 
     // Every scan of the picture into the per-component buffers; rows are then
