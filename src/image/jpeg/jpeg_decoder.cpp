@@ -889,7 +889,7 @@ struct JpegDecoder::State {
     // block may have set (below `end`) are cleared, a short tail one by one,
     // a long one with the whole block.
     template <bool kDequantise>
-    void decodeSequentialBlock(Bits& caller, int16_t* block, uint8_t& end, int32_t b) {
+    JPEG_ALWAYS_INLINE void decodeSequentialBlock(Bits& caller, int16_t* block, uint8_t& end, int32_t b) {
         Bits br(caller);
         Component& c = comp[mcuOrder[b]];
         const HuffDecode& ac = *blockAc[b];
