@@ -141,6 +141,47 @@ inline int32_t setBitOfRank(uint64_t x, int32_t r) {
     return 8 * byte + kSelectInByte.at[(x >> (8 * byte)) & 0xFF][r - before];
 }
 
+// Processors with BMI2 and POPCNT (chosen at run time) count bits and find
+// the set bit of a rank in one instruction each; written as assembly so
+// that the code around needs no special target.
+#if defined(__GNUC__) && defined(__x86_64__)
+#define PLOCHAR_JPEG_BMI2 1
+#endif
+
+template <bool kBmi2>
+inline int32_t bitCountOn(uint64_t x) {
+#if PLOCHAR_JPEG_BMI2
+    if constexpr (kBmi2) {
+        uint64_t n;
+        __asm__("popcntq %1, %0" : "=r"(n) : "rm"(x) : "cc");
+        return static_cast<int32_t>(n);
+    }
+#endif
+    return bitCount(x);
+}
+
+template <bool kBmi2>
+inline int32_t setBitOfRankOn(uint64_t x, int32_t r) {
+#if PLOCHAR_JPEG_BMI2
+    if constexpr (kBmi2) {
+        uint64_t bit;
+        __asm__("pdepq %2, %1, %0" : "=r"(bit) : "r"(uint64_t(1) << r), "rm"(x));
+        return bit != 0 ? lowestBit(bit) : 64;
+    }
+#endif
+    return setBitOfRank(x, r);
+}
+
+inline bool haveBmi2() {
+#if PLOCHAR_JPEG_BMI2
+    // Older AMD processors run pdep as a slow microcode loop.
+    return __builtin_cpu_supports("bmi2") && __builtin_cpu_supports("popcnt") && !__builtin_cpu_is("znver1") &&
+           !__builtin_cpu_is("znver2");
+#else
+    return false;
+#endif
+}
+
 // Bits from..63 of a mask; from may be 64.
 inline uint64_t bitsFrom(int32_t from) { return from >= 64 ? 0 : ~uint64_t(0) << from; }
 
@@ -157,6 +198,7 @@ struct JpegDecoder::State {
     bool useMmx = false;
     bool fastIdct = false;
     bool avx2 = false; // the processor runs two fast transforms at once, and 16-pixel conversions
+    bool bmi2 = false; // and counts bits (BMI2, POPCNT)
 
     // Frame.
     int32_t width = 0, height = 0;
@@ -1010,9 +1052,11 @@ struct JpegDecoder::State {
 
     // One correction bit for each coefficient of `positions` (zig-zag bits,
     // all of them non-zero), in zig-zag order.
+    template <bool kBmi2 = false>
     JPEG_ALWAYS_INLINE void refineNonZero(Bits& br, int16_t* block, uint64_t positions, int32_t p1) {
         while (positions != 0) {
-            const int32_t count = bitCount(positions) < 25 ? bitCount(positions) : 25;
+            const int32_t all = bitCountOn<kBmi2>(positions);
+            const int32_t count = all < 25 ? all : 25;
             uint32_t corrections = br.getRun(count) << (32 - count);
             for (int32_t i = 0; i < count; ++i, corrections <<= 1, positions &= positions - 1) {
                 int16_t* coef = &block[kNaturalOrder[lowestBit(positions)]];
@@ -1023,7 +1067,8 @@ struct JpegDecoder::State {
         }
     }
 
-    void decodeAcRefine(Bits& caller, int16_t* block, uint64_t& nonzero, int32_t b) {
+    template <bool kBmi2>
+    JPEG_ALWAYS_INLINE void decodeAcRefine(Bits& caller, int16_t* block, uint64_t& nonzero, int32_t b) {
         Bits br(caller);
         const int32_t p1 = 1 << approxLow;
         const uint64_t band = bitsFrom(spectralStart) & (~uint64_t(0) >> (63 - spectralEnd));
@@ -1058,9 +1103,9 @@ struct JpegDecoder::State {
                 // passed, up to the next zero one (or past the band).
                 const uint64_t ahead = band & bitsFrom(k);
                 const uint64_t zeros = ahead & ~nonzero;
-                const int32_t zero = r == 0 ? (zeros != 0 ? lowestBit(zeros) : 64) : setBitOfRank(zeros, r);
+                const int32_t zero = r == 0 ? (zeros != 0 ? lowestBit(zeros) : 64) : setBitOfRankOn<kBmi2>(zeros, r);
                 const int32_t stop = zero < 64 ? zero : spectralEnd + 1;
-                refineNonZero(br, block, ahead & nonzero & ~bitsFrom(stop), p1);
+                refineNonZero<kBmi2>(br, block, ahead & nonzero & ~bitsFrom(stop), p1);
                 k = stop;
                 if (s != 0) {
                     if (k > 63) fail(-227);
@@ -1070,11 +1115,20 @@ struct JpegDecoder::State {
             }
         }
         if (eobRun > 0) {
-            if (k <= spectralEnd) refineNonZero(br, block, band & bitsFrom(k) & nonzero, p1);
+            if (k <= spectralEnd) refineNonZero<kBmi2>(br, block, band & bitsFrom(k) & nonzero, p1);
             --eobRun;
         }
         caller.takeFrom(br);
     }
+
+#if PLOCHAR_JPEG_BMI2
+    __attribute__((target("bmi2,popcnt"), noinline)) void decodeAcRefineBmi2(Bits& br, int16_t* block,
+                                                                            uint64_t& nonzero) {
+        decodeAcRefine<true>(br, block, nonzero, 0);
+    }
+#else
+    void decodeAcRefineBmi2(Bits& br, int16_t* block, uint64_t& nonzero) { decodeAcRefine<false>(br, block, nonzero, 0); }
+#endif
 
     size_t bufferIndex(int32_t c, int32_t bx, int32_t by) {
         const CoefBuffer& buf = comp[c].coefs;
@@ -1127,7 +1181,11 @@ struct JpegDecoder::State {
                 } else {
                     const size_t index = bufferIndex(c, mx, my);
                     if (refine) {
-                        decodeAcRefine(br, buf.data + index * 64, buf.nonzero[index], 0);
+                        if (bmi2) {
+                            decodeAcRefineBmi2(br, buf.data + index * 64, buf.nonzero[index]);
+                        } else {
+                            decodeAcRefine<false>(br, buf.data + index * 64, buf.nonzero[index], 0);
+                        }
                     } else {
                         decodeAcFirst(br, buf.data + index * 64, buf.nonzero[index], 0);
                     }
@@ -1361,6 +1419,7 @@ JpegDecoder::JpegDecoder(JpegSource* source, bool useMmx) : state_(new (std::not
     s.useMmx = useMmx;
     s.fastIdct = useMmx;
     s.avx2 = jpeg::idctHasPair() && jpeg::yccHasAvx2();
+    s.bmi2 = haveBmi2();
     try {
         if (source == nullptr) s.fail(-232);
         s.source = source;
