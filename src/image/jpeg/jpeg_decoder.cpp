@@ -1339,13 +1339,20 @@ struct JpegDecoder::State {
         const int16_t* waitingQuant = nullptr;
         uint8_t* waitingOut = nullptr;
         int32_t waitingStride = 0;
+        // Where each block of the MCU goes in its plane, for the first MCU.
+        uint8_t* firstOut[6];
+        for (int32_t b = 0; b < blocksPerMcu; ++b) {
+            const Component& c = comp[slotComponent[b]];
+            const int32_t ci = slotComponent[b], sub = b - c.firstSlot;
+            firstOut[b] = plane[ci] + (sub / c.geomH) * 8 * planeStride[ci] + (sub % c.geomH) * 8;
+        }
         for (int32_t m = 0; m < mcusPerRow; ++m) {
             for (int32_t b = 0; b < blocksPerMcu; ++b) {
                 const int32_t slot = m * blocksPerMcu + b;
                 const int16_t* coefs = blocks + slot * 64;
                 const Component& c = comp[slotComponent[b]];
-                const int32_t ci = slotComponent[b], sub = b - c.firstSlot, stride = planeStride[ci];
-                uint8_t* out = plane[ci] + (sub / c.geomH) * 8 * stride + (m * c.geomH + sub % c.geomH) * 8;
+                const int32_t stride = planeStride[slotComponent[b]];
+                uint8_t* out = firstOut[b] + m * c.geomH * 8;
                 const int16_t* q = quant[c.quantSelector];
                 if (blockEnd[slot] <= 1) {
                     // Only the DC value: both transforms give one flat value.
