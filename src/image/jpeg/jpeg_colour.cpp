@@ -3,6 +3,11 @@
 #if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
 #define PLOCHAR_JPEG_SSE2 1
 #include <emmintrin.h>
+// AVX2 is chosen at run time; MSVC has no per-function target.
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#define PLOCHAR_JPEG_AVX2 1
+#include <immintrin.h>
+#endif
 #endif
 
 namespace jpeg {
@@ -112,8 +117,109 @@ void yccRow(const ColourTables&, const uint8_t* y0, const uint8_t* y1, const uin
     }
 }
 
+#if PLOCHAR_JPEG_AVX2
+
+namespace {
+
+#define JPEG_AVX2 __attribute__((target("avx2")))
+
+JPEG_AVX2 inline __m256i high16W(__m256i lo32, __m256i hi32) {
+    return _mm256_packs_epi32(_mm256_srai_epi32(lo32, 16), _mm256_srai_epi32(hi32, 16));
+}
+
+// chromaTerms for 16 chroma samples; lanes in sample order.
+JPEG_AVX2 inline void chromaTermsW(const uint8_t* cbBytes, const uint8_t* crBytes, __m256i& tr, __m256i& tg,
+                                   __m256i& tb) {
+    const __m256i bias = _mm256_set1_epi16(128);
+    const __m256i xb = _mm256_sub_epi16(
+        _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(cbBytes))), bias);
+    const __m256i xr = _mm256_sub_epi16(
+        _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(crBytes))), bias);
+    const __m256i two = _mm256_set1_epi16(2);
+    const __m256i kR = _mm256_set1_epi32((16384 << 16) | 26346);
+    const __m256i kB = _mm256_set1_epi32((16384 << 16) | (-14942 & 0xFFFF));
+    const __m256i kG = _mm256_set1_epi32((18734 << 16) | (-22554 & 0xFFFF));
+    const __m256i half = _mm256_set1_epi32(32768);
+    // the unpacks and packs work within each half, so the order comes out right
+    tr = _mm256_add_epi16(high16W(_mm256_madd_epi16(_mm256_unpacklo_epi16(xr, two), kR),
+                                  _mm256_madd_epi16(_mm256_unpackhi_epi16(xr, two), kR)),
+                          xr);
+    tb = _mm256_add_epi16(high16W(_mm256_madd_epi16(_mm256_unpacklo_epi16(xb, two), kB),
+                                  _mm256_madd_epi16(_mm256_unpackhi_epi16(xb, two), kB)),
+                          _mm256_add_epi16(xb, xb));
+    tg = _mm256_sub_epi16(high16W(_mm256_add_epi32(_mm256_madd_epi16(_mm256_unpacklo_epi16(xb, xr), kG), half),
+                                  _mm256_add_epi32(_mm256_madd_epi16(_mm256_unpackhi_epi16(xb, xr), kG), half)),
+                          xr);
+}
+
+// 16 pixels from 16 luminance bytes and their chroma terms.
+JPEG_AVX2 inline void store16W(uint8_t* out, const uint8_t* yBytes, __m256i tr, __m256i tg, __m256i tb) {
+    const __m256i y = _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(yBytes)));
+    const __m256i r = _mm256_add_epi16(y, tr), g = _mm256_add_epi16(y, tg), b = _mm256_add_epi16(y, tb);
+    const __m256i r8 = _mm256_packus_epi16(r, r), g8 = _mm256_packus_epi16(g, g), b8 = _mm256_packus_epi16(b, b);
+    const __m256i rg = _mm256_unpacklo_epi8(r8, g8);
+    const __m256i b0 = _mm256_unpacklo_epi8(b8, _mm256_setzero_si256());
+    const __m256i lo = _mm256_unpacklo_epi16(rg, b0), hi = _mm256_unpackhi_epi16(rg, b0); // pixels 0-3 | 8-11, 4-7 | 12-15
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), _mm256_permute2x128_si256(lo, hi, 0x20));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 32), _mm256_permute2x128_si256(lo, hi, 0x31));
+}
+
+} // namespace
+
+JPEG_AVX2 void yccRowAvx2(const ColourTables& t, const uint8_t* y0, const uint8_t* y1, const uint8_t* cb,
+                          const uint8_t* cr, uint8_t* out0, uint8_t* out1, int32_t pixels, bool replicateAcross) {
+    int32_t x = 0;
+    __m256i tr, tg, tb;
+    if (replicateAcross) {
+        for (; x + 32 <= pixels; x += 32) {
+            chromaTermsW(cb + x / 2, cr + x / 2, tr, tg, tb);
+            // each chroma term twice: samples 0-3 | 8-11 and 4-7 | 12-15 doubled
+            const __m256i rLo = _mm256_unpacklo_epi16(tr, tr), rHi = _mm256_unpackhi_epi16(tr, tr);
+            const __m256i gLo = _mm256_unpacklo_epi16(tg, tg), gHi = _mm256_unpackhi_epi16(tg, tg);
+            const __m256i bLo = _mm256_unpacklo_epi16(tb, tb), bHi = _mm256_unpackhi_epi16(tb, tb);
+            const __m256i r0 = _mm256_permute2x128_si256(rLo, rHi, 0x20), r1 = _mm256_permute2x128_si256(rLo, rHi, 0x31);
+            const __m256i g0 = _mm256_permute2x128_si256(gLo, gHi, 0x20), g1 = _mm256_permute2x128_si256(gLo, gHi, 0x31);
+            const __m256i b0 = _mm256_permute2x128_si256(bLo, bHi, 0x20), b1 = _mm256_permute2x128_si256(bLo, bHi, 0x31);
+            store16W(out0 + 4 * x, y0 + x, r0, g0, b0);
+            store16W(out0 + 4 * x + 64, y0 + x + 16, r1, g1, b1);
+            if (y1 != nullptr) {
+                store16W(out1 + 4 * x, y1 + x, r0, g0, b0);
+                store16W(out1 + 4 * x + 64, y1 + x + 16, r1, g1, b1);
+            }
+        }
+    } else {
+        for (; x + 16 <= pixels; x += 16) {
+            chromaTermsW(cb + x, cr + x, tr, tg, tb);
+            store16W(out0 + 4 * x, y0 + x, tr, tg, tb);
+            if (y1 != nullptr) store16W(out1 + 4 * x, y1 + x, tr, tg, tb);
+        }
+    }
+    if (x < pixels) {
+        const int32_t c = replicateAcross ? x / 2 : x;
+        yccRow(t, y0 + x, y1 != nullptr ? y1 + x : nullptr, cb + c, cr + c, out0 + 4 * x,
+               out1 != nullptr ? out1 + 4 * x : nullptr, pixels - x, replicateAcross);
+    }
+}
+
+bool yccHasAvx2() { return __builtin_cpu_supports("avx2"); }
+
 #else
 
+bool yccHasAvx2() { return false; }
+void yccRowAvx2(const ColourTables& t, const uint8_t* y0, const uint8_t* y1, const uint8_t* cb, const uint8_t* cr,
+                uint8_t* out0, uint8_t* out1, int32_t pixels, bool replicateAcross) {
+    yccRow(t, y0, y1, cb, cr, out0, out1, pixels, replicateAcross);
+}
+
+#endif
+
+#else
+
+bool yccHasAvx2() { return false; }
+void yccRowAvx2(const ColourTables& t, const uint8_t* y0, const uint8_t* y1, const uint8_t* cb, const uint8_t* cr,
+                uint8_t* out0, uint8_t* out1, int32_t pixels, bool replicateAcross) {
+    yccRowScalar(t, y0, y1, cb, cr, out0, out1, pixels, replicateAcross);
+}
 bool yccHasSimd() { return false; }
 
 void yccRow(const ColourTables& t, const uint8_t* y0, const uint8_t* y1, const uint8_t* cb, const uint8_t* cr,

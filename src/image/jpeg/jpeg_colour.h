@@ -38,4 +38,9 @@ void yccRowScalar(const ColourTables& t, const uint8_t* y0, const uint8_t* y1, c
                   const uint8_t* cr, uint8_t* out0, uint8_t* out1, int32_t pixels, bool replicateAcross);
 bool yccHasSimd();
 
+// yccRow with AVX2, only when yccHasAvx2() says the processor can.
+bool yccHasAvx2();
+void yccRowAvx2(const ColourTables& t, const uint8_t* y0, const uint8_t* y1, const uint8_t* cb, const uint8_t* cr,
+                uint8_t* out0, uint8_t* out1, int32_t pixels, bool replicateAcross);
+
 } // namespace jpeg

@@ -4,6 +4,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#if defined(_MSC_VER)
+#include <intrin.h>
+#endif
 
 #include "image/jpeg/jpeg_colour.h"
 #include "image/jpeg/jpeg_idct.h"
@@ -35,8 +38,8 @@ struct HuffDecode {
     int16_t tree[512];     // two entries per node, one per next bit
     // Derived from the above for speed, indexed by the next 10 bits:
     // (bits consumed << 8) | symbol, or -1 when the tree needs more bits;
-    // and for AC symbols whose value bits lie within the 10 bits too,
-    // (value << 8) | (run << 4) | bits consumed, else 0.
+    // and for AC symbols whose value bits lie within these bits too,
+    // (value << 12) | (value size << 8) | (run << 4) | bits consumed, else 0.
     int16_t fast[1 << kFastBits];
     int32_t fastAc[1 << kFastBits];
 };
@@ -47,6 +50,13 @@ struct CoefBuffer {
     int32_t blocksAcross = 0;
     int32_t blocksDown = 0;
     int16_t* data = nullptr;
+    // Progressive pictures only: the DC values apart, one per block, so
+    // that a DC scan touches two bytes of each block rather than a cache
+    // line; and per block, bit k set when the coefficient at zig-zag
+    // position k (1..63) is not zero, so that a refinement scan finds the
+    // coefficients it corrects without looking at the others.
+    int16_t* dc = nullptr;
+    uint64_t* nonzero = nullptr;
 };
 
 struct Component {
@@ -75,6 +85,106 @@ inline uint8_t clampSample(int32_t v) {
     return static_cast<uint8_t>(v < 0 ? 0 : (v > 255 ? 255 : v));
 }
 
+inline int32_t lowestBit(uint64_t x) {
+#if defined(_MSC_VER) && defined(_M_X64)
+    unsigned long i;
+    _BitScanForward64(&i, x);
+    return static_cast<int32_t>(i);
+#elif defined(_MSC_VER)
+    unsigned long i;
+    if (_BitScanForward(&i, static_cast<uint32_t>(x))) return static_cast<int32_t>(i);
+    _BitScanForward(&i, static_cast<uint32_t>(x >> 32));
+    return static_cast<int32_t>(i) + 32;
+#else
+    return __builtin_ctzll(x);
+#endif
+}
+
+inline int32_t bitCount(uint64_t x) {
+#if defined(_MSC_VER)
+    x = x - ((x >> 1) & 0x5555555555555555ull);
+    x = (x & 0x3333333333333333ull) + ((x >> 2) & 0x3333333333333333ull);
+    x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0Full;
+    return static_cast<int32_t>((x * 0x0101010101010101ull) >> 56);
+#else
+    return __builtin_popcountll(x);
+#endif
+}
+
+// kSelectInByte[b][i]: position of the set bit of rank i in byte b.
+struct SelectInByte {
+    uint8_t at[256][8] = {};
+    constexpr SelectInByte() {
+        for (int32_t b = 0; b < 256; ++b) {
+            int32_t rank = 0;
+            for (int32_t i = 0; i < 8; ++i) {
+                if ((b >> i) & 1) at[b][rank++] = static_cast<uint8_t>(i);
+            }
+        }
+    }
+};
+constexpr SelectInByte kSelectInByte;
+
+// Position of the set bit of rank r (0 = lowest) of x, 64 when x has no
+// more than r set bits; without a loop, as the rank is hard to predict.
+inline int32_t setBitOfRank(uint64_t x, int32_t r) {
+    constexpr uint64_t kOnes = 0x0101010101010101ull, kHigh = 0x8080808080808080ull;
+    uint64_t c = x - ((x >> 1) & 0x5555555555555555ull);
+    c = (c & 0x3333333333333333ull) + ((c >> 2) & 0x3333333333333333ull);
+    c = (c + (c >> 4)) & 0x0F0F0F0F0F0F0F0Full;
+    const uint64_t sums = c * kOnes; // byte i: set bits in bytes 0..i
+    // The bytes whose running sum is still r or less lie below the one sought.
+    const uint64_t below = ((uint64_t(r) * kOnes | kHigh) - sums) & kHigh;
+    const int32_t byte = static_cast<int32_t>(((below >> 7) * kOnes) >> 56);
+    if (byte == 8) return 64;
+    const int32_t before = byte == 0 ? 0 : static_cast<int32_t>((sums >> (8 * byte - 8)) & 0xFF);
+    return 8 * byte + kSelectInByte.at[(x >> (8 * byte)) & 0xFF][r - before];
+}
+
+// Processors with BMI2 and POPCNT (chosen at run time) count bits and find
+// the set bit of a rank in one instruction each; written as assembly so
+// that the code around needs no special target.
+#if defined(__GNUC__) && defined(__x86_64__)
+#define PLOCHAR_JPEG_BMI2 1
+#endif
+
+template <bool kBmi2>
+inline int32_t bitCountOn(uint64_t x) {
+#if PLOCHAR_JPEG_BMI2
+    if constexpr (kBmi2) {
+        uint64_t n;
+        __asm__("popcntq %1, %0" : "=r"(n) : "rm"(x) : "cc");
+        return static_cast<int32_t>(n);
+    }
+#endif
+    return bitCount(x);
+}
+
+template <bool kBmi2>
+inline int32_t setBitOfRankOn(uint64_t x, int32_t r) {
+#if PLOCHAR_JPEG_BMI2
+    if constexpr (kBmi2) {
+        uint64_t bit;
+        __asm__("pdepq %2, %1, %0" : "=r"(bit) : "r"(uint64_t(1) << r), "rm"(x));
+        return bit != 0 ? lowestBit(bit) : 64;
+    }
+#endif
+    return setBitOfRank(x, r);
+}
+
+inline bool haveBmi2() {
+#if PLOCHAR_JPEG_BMI2
+    // Older AMD processors run pdep as a slow microcode loop.
+    return __builtin_cpu_supports("bmi2") && __builtin_cpu_supports("popcnt") && !__builtin_cpu_is("znver1") &&
+           !__builtin_cpu_is("znver2");
+#else
+    return false;
+#endif
+}
+
+// Bits from..63 of a mask; from may be 64.
+inline uint64_t bitsFrom(int32_t from) { return from >= 64 ? 0 : ~uint64_t(0) << from; }
+
 } // namespace
 
 struct JpegDecoder::State {
@@ -87,6 +197,8 @@ struct JpegDecoder::State {
     // Options.
     bool useMmx = false;
     bool fastIdct = false;
+    bool avx2 = false; // the processor runs two fast transforms at once, and 16-pixel conversions
+    bool bmi2 = false; // and counts bits (BMI2, POPCNT)
 
     // Frame.
     int32_t width = 0, height = 0;
@@ -296,6 +408,11 @@ struct JpegDecoder::State {
     // path: a restart search or the end of a scan sees the same bytes, even
     // in damaged data. The bytes go in at once when none of them is FF
     // (stuffing or a marker) and the buffer holds plenty; else one by one.
+    // Fills the window to 57..64 bits; called whenever fewer than 32 are
+    // left, so every scan consumes the input at the same points whatever the
+    // path: a restart search or the end of a scan sees the same bytes, even
+    // in damaged data. The bytes go in at once when none of them is FF
+    // (stuffing or a marker) and the buffer holds plenty; else one by one.
     void refillBits() {
         if (inLeft >= 16) {
             const uint8_t* p = in + inPos;
@@ -367,6 +484,27 @@ struct JpegDecoder::State {
             ensure();
             const int32_t v = static_cast<int32_t>(w >> (64 - count));
             consume(count);
+            return v;
+        }
+        // count (1..25) single-bit reads at once, refilled where those
+        // reads would refill: at the first one that finds fewer than 32.
+        JPEG_ALWAYS_INLINE uint32_t getRun(int32_t count) {
+            const int32_t before = n - 31; // reads before a refill is due
+            if (before >= count) {
+                const uint32_t v = static_cast<uint32_t>(w >> (64 - count));
+                consume(count);
+                return v;
+            }
+            uint32_t v = 0;
+            int32_t rest = count;
+            if (before > 0) {
+                v = static_cast<uint32_t>(w >> (64 - before));
+                consume(before);
+                rest -= before;
+            }
+            ensure();
+            v = (v << rest) | static_cast<uint32_t>(w >> (64 - rest));
+            consume(rest);
             return v;
         }
         JPEG_ALWAYS_INLINE int32_t symbol(const HuffDecode& t) {
@@ -686,7 +824,7 @@ struct JpegDecoder::State {
             const int32_t size = symbol & 15;
             if (symbol > 0 && size != 0 && length + size <= kFastBits) {
                 const int32_t raw = (p >> (kFastBits - length - size)) & ((1 << size) - 1);
-                t.fastAc[p] = extend(raw, size) * 256 + ((symbol >> 4) << 4) + length + size;
+                t.fastAc[p] = extend(raw, size) * 4096 + size * 256 + ((symbol >> 4) << 4) + length + size;
             }
         }
         huffDirty[slot] = false;
@@ -780,7 +918,7 @@ struct JpegDecoder::State {
         resetBits();
     }
 
-    int32_t decodeDcDifference(Bits& br, const HuffDecode& table) {
+    JPEG_ALWAYS_INLINE int32_t decodeDcDifference(Bits& br, const HuffDecode& table) {
         const int32_t s = br.symbol(table);
         if (s == 0) return 0;
         if (s > 16) fail(-227); // no 8-bit picture has such a difference
@@ -793,7 +931,7 @@ struct JpegDecoder::State {
     // block may have set (below `end`) are cleared, a short tail one by one,
     // a long one with the whole block.
     template <bool kDequantise>
-    void decodeSequentialBlock(Bits& caller, int16_t* block, uint8_t& end, int32_t b) {
+    JPEG_ALWAYS_INLINE void decodeSequentialBlock(Bits& caller, int16_t* block, uint8_t& end, int32_t b) {
         Bits br(caller);
         Component& c = comp[mcuOrder[b]];
         const HuffDecode& ac = *blockAc[b];
@@ -814,7 +952,7 @@ struct JpegDecoder::State {
                 br.consume(combined & 15);
                 r = (combined >> 4) & 15;
                 s = 1; // any size: the value is known
-                value = combined >> 8;
+                value = combined >> 12;
             } else {
                 const int32_t rs = br.symbol(ac);
                 r = rs >> 4;
@@ -856,17 +994,24 @@ struct JpegDecoder::State {
     }
 
     // Progressive decoders (successive approximation as in T.81 G.1.2).
-    void decodeDcFirst(Bits& br, int16_t* block, int32_t b) {
+    void decodeDcFirst(Bits& br, int16_t& dc, int32_t b) {
         Component& c = comp[mcuOrder[b]];
         c.predictor = static_cast<int16_t>(c.predictor + decodeDcDifference(br, *blockDc[b]));
-        block[0] = static_cast<int16_t>(c.predictor * (1 << approxLow));
+        dc = static_cast<int16_t>(c.predictor * (1 << approxLow));
     }
 
-    void decodeDcRefine(Bits& br, int16_t* block) {
-        if (br.get(1)) block[0] = static_cast<int16_t>(block[0] | (1 << approxLow));
+    void decodeDcRefine(Bits& br, int16_t& dc) {
+        if (br.get(1)) dc = static_cast<int16_t>(dc | (1 << approxLow));
     }
 
-    void decodeAcFirst(Bits& caller, int16_t* block, int32_t b) {
+    JPEG_ALWAYS_INLINE void storeFirst(int16_t* block, uint64_t& nonzero, int32_t k, int32_t value) {
+        const int16_t stored = static_cast<int16_t>(value * (1 << approxLow));
+        block[kNaturalOrder[k]] = stored;
+        // a value may wrap to 0 in 16 bits
+        nonzero = stored != 0 ? nonzero | (uint64_t(1) << k) : nonzero & ~(uint64_t(1) << k);
+    }
+
+    void decodeAcFirst(Bits& caller, int16_t* block, uint64_t& nonzero, int32_t b) {
         if (eobRun > 0) {
             --eobRun;
             return;
@@ -874,13 +1019,26 @@ struct JpegDecoder::State {
         Bits br(caller);
         const HuffDecode& ac = *blockAc[b];
         for (int32_t k = spectralStart; k <= spectralEnd; ++k) {
+            br.ensure();
+            const int32_t combined = ac.fastAc[br.w >> (64 - kFastBits)];
+            if (combined != 0) {
+                // symbol and value bits at once, refilled between them as
+                // two reads would be
+                const int32_t size = (combined >> 8) & 15;
+                br.consume((combined & 15) - size);
+                br.ensure();
+                br.consume(size);
+                k += (combined >> 4) & 15;
+                if (k > 63) fail(-227);
+                storeFirst(block, nonzero, k, combined >> 12);
+                continue;
+            }
             const int32_t rs = br.symbol(ac);
             const int32_t r = rs >> 4, s = rs & 15;
             if (s != 0) {
                 k += r;
                 if (k > 63) fail(-227);
-                const int32_t value = extend(br.get(s), s);
-                block[kNaturalOrder[k]] = static_cast<int16_t>(value * (1 << approxLow));
+                storeFirst(block, nonzero, k, extend(br.get(s), s));
             } else if (r < 15) {
                 eobRun = (1 << r) + br.get(r) - 1;
                 break;
@@ -892,61 +1050,93 @@ struct JpegDecoder::State {
         caller.takeFrom(br);
     }
 
-    JPEG_ALWAYS_INLINE void refineNonZero(Bits& br, int16_t* coef, int32_t p1) {
-        if (br.get(1) && (*coef & p1) == 0) {
-            *coef = static_cast<int16_t>(*coef >= 0 ? *coef + p1 : *coef - p1);
+    // One correction bit for each coefficient of `positions` (zig-zag bits,
+    // all of them non-zero), in zig-zag order.
+    template <bool kBmi2 = false>
+    JPEG_ALWAYS_INLINE void refineNonZero(Bits& br, int16_t* block, uint64_t positions, int32_t p1) {
+        while (positions != 0) {
+            const int32_t all = bitCountOn<kBmi2>(positions);
+            const int32_t count = all < 25 ? all : 25;
+            uint32_t corrections = br.getRun(count) << (32 - count);
+            for (int32_t i = 0; i < count; ++i, corrections <<= 1, positions &= positions - 1) {
+                int16_t* coef = &block[kNaturalOrder[lowestBit(positions)]];
+                if ((corrections & 0x80000000u) != 0 && (*coef & p1) == 0) {
+                    *coef = static_cast<int16_t>(*coef >= 0 ? *coef + p1 : *coef - p1);
+                }
+            }
         }
     }
 
-    void decodeAcRefine(Bits& caller, int16_t* block, int32_t b) {
+    template <bool kBmi2>
+    JPEG_ALWAYS_INLINE void decodeAcRefine(Bits& caller, int16_t* block, uint64_t& nonzero, int32_t b) {
         Bits br(caller);
         const int32_t p1 = 1 << approxLow;
+        const uint64_t band = bitsFrom(spectralStart) & (~uint64_t(0) >> (63 - spectralEnd));
         int32_t k = spectralStart;
         if (eobRun == 0) {
             const HuffDecode& ac = *blockAc[b];
             for (; k <= spectralEnd; ++k) {
-                const int32_t rs = br.symbol(ac);
-                int32_t r = rs >> 4;
-                int32_t s = rs & 15;
-                if (s != 0) {
-                    if (s != 1) fail(-227);
-                    s = br.get(1) ? p1 : -p1;
-                } else if (r != 15) {
-                    eobRun = (1 << r) + br.get(r);
-                    break;
-                }
-                // Skip r zero coefficients, refining the non-zero ones passed.
-                do {
-                    int16_t* coef = &block[kNaturalOrder[k]];
-                    if (*coef != 0) {
-                        refineNonZero(br, coef, p1);
-                    } else {
-                        if (r == 0) break;
-                        --r;
+                br.ensure();
+                const int32_t combined = ac.fastAc[br.w >> (64 - kFastBits)];
+                int32_t r, s;
+                if (combined != 0 && ((combined >> 8) & 15) == 1) {
+                    // a new coefficient and its sign at once, refilled
+                    // between them as two reads would be
+                    br.consume((combined & 15) - 1);
+                    br.ensure();
+                    br.consume(1);
+                    r = (combined >> 4) & 15;
+                    s = combined > 0 ? p1 : -p1;
+                } else {
+                    const int32_t rs = br.symbol(ac);
+                    r = rs >> 4;
+                    s = rs & 15;
+                    if (s != 0) {
+                        if (s != 1) fail(-227);
+                        s = br.get(1) ? p1 : -p1;
+                    } else if (r != 15) {
+                        eobRun = (1 << r) + br.get(r);
+                        break;
                     }
-                    ++k;
-                } while (k <= spectralEnd);
+                }
+                // Skip r zero coefficients, refining the non-zero ones
+                // passed, up to the next zero one (or past the band).
+                const uint64_t ahead = band & bitsFrom(k);
+                const uint64_t zeros = ahead & ~nonzero;
+                const int32_t zero = r == 0 ? (zeros != 0 ? lowestBit(zeros) : 64) : setBitOfRankOn<kBmi2>(zeros, r);
+                const int32_t stop = zero < 64 ? zero : spectralEnd + 1;
+                refineNonZero<kBmi2>(br, block, ahead & nonzero & ~bitsFrom(stop), p1);
+                k = stop;
                 if (s != 0) {
                     if (k > 63) fail(-227);
                     block[kNaturalOrder[k]] = static_cast<int16_t>(s);
+                    nonzero |= uint64_t(1) << k;
                 }
             }
         }
         if (eobRun > 0) {
-            for (; k <= spectralEnd; ++k) {
-                int16_t* coef = &block[kNaturalOrder[k]];
-                if (*coef != 0) refineNonZero(br, coef, p1);
-            }
+            if (k <= spectralEnd) refineNonZero<kBmi2>(br, block, band & bitsFrom(k) & nonzero, p1);
             --eobRun;
         }
         caller.takeFrom(br);
     }
 
-    int16_t* bufferBlock(int32_t c, int32_t bx, int32_t by) {
+#if PLOCHAR_JPEG_BMI2
+    __attribute__((target("bmi2,popcnt"), noinline)) void decodeAcRefineBmi2(Bits& br, int16_t* block,
+                                                                            uint64_t& nonzero) {
+        decodeAcRefine<true>(br, block, nonzero, 0);
+    }
+#else
+    void decodeAcRefineBmi2(Bits& br, int16_t* block, uint64_t& nonzero) { decodeAcRefine<false>(br, block, nonzero, 0); }
+#endif
+
+    size_t bufferIndex(int32_t c, int32_t bx, int32_t by) {
         const CoefBuffer& buf = comp[c].coefs;
         if (bx < 0 || by < 0 || bx >= buf.blocksAcross || by >= buf.blocksDown) fail(-229);
-        return buf.data + (size_t(by) * size_t(buf.blocksAcross) + size_t(bx)) * 64;
+        return size_t(by) * size_t(buf.blocksAcross) + size_t(bx);
     }
+
+    int16_t* bufferBlock(int32_t c, int32_t bx, int32_t by) { return comp[c].coefs.data + bufferIndex(c, bx, by) * 64; }
 
     void allocateCoefficientBuffers() {
         for (int32_t c = 0; c < componentCount; ++c) {
@@ -955,10 +1145,58 @@ struct JpegDecoder::State {
             buf.blocksDown = comp[c].geomV * mcusPerColumn;
             const size_t count = checkedMul(size_t(buf.blocksAcross), size_t(buf.blocksDown));
             buf.data = static_cast<int16_t*>(allocate(checkedMul(count, 64 * sizeof(int16_t))));
+            if (progressive) {
+                buf.dc = static_cast<int16_t*>(allocate(checkedMul(count, sizeof(int16_t))));
+                buf.nonzero = static_cast<uint64_t*>(allocate(checkedMul(count, sizeof(uint64_t))));
+            }
         }
     }
 
     enum class ScanKind { Sequential, DcFirst, DcRefine, AcFirst, AcRefine };
+
+    // A scan of one band of AC coefficients (such scans hold one component).
+    // The blocks of an end-of-band run go by at once: a first scan has
+    // nothing to do for them, a refinement only corrects the coefficients
+    // already set.
+    void decodeBandScan(bool refine) {
+        const int32_t c = scanComp[0];
+        const CoefBuffer& buf = comp[c].coefs;
+        const uint64_t band = bitsFrom(spectralStart) & (~uint64_t(0) >> (63 - spectralEnd));
+        const int32_t p1 = 1 << approxLow;
+        for (int32_t my = 0; my < scanMcusPerColumn; ++my) {
+            for (int32_t mx = 0; mx < scanMcusPerRow;) {
+                if (restartInterval != 0 && restartsLeft == 0) processRestart();
+                int32_t count = 1;
+                Bits br(*this);
+                if (eobRun > 0) {
+                    count = eobRun < scanMcusPerRow - mx ? eobRun : scanMcusPerRow - mx;
+                    if (restartInterval != 0 && restartsLeft < count) count = restartsLeft;
+                    const size_t first = bufferIndex(c, mx, my);
+                    bufferIndex(c, mx + count - 1, my);
+                    for (int32_t i = 0; refine && i < count; ++i) {
+                        const uint64_t set = buf.nonzero[first + i] & band;
+                        if (set != 0) refineNonZero(br, buf.data + (first + i) * 64, set, p1);
+                    }
+                    eobRun -= count;
+                } else {
+                    const size_t index = bufferIndex(c, mx, my);
+                    if (refine) {
+                        if (bmi2) {
+                            decodeAcRefineBmi2(br, buf.data + index * 64, buf.nonzero[index]);
+                        } else {
+                            decodeAcRefine<false>(br, buf.data + index * 64, buf.nonzero[index], 0);
+                        }
+                    } else {
+                        decodeAcFirst(br, buf.data + index * 64, buf.nonzero[index], 0);
+                    }
+                }
+                br.save();
+                mx += count;
+                if (restartInterval != 0) restartsLeft -= count;
+            }
+        }
+        resetBits(); // the next marker search starts on a byte boundary
+    }
 
     void decodeScanIntoBuffers(ScanKind kind) {
         for (int32_t my = 0; my < scanMcusPerColumn; ++my) {
@@ -972,17 +1210,18 @@ struct JpegDecoder::State {
                         bx = mx * comp[c].geomH + mcuSub[b] % comp[c].geomH;
                         by = my * comp[c].geomV + mcuSub[b] / comp[c].geomH;
                     }
-                    int16_t* block = bufferBlock(c, bx, by);
+                    const size_t index = bufferIndex(c, bx, by);
+                    int16_t* block = comp[c].coefs.data + index * 64;
                     switch (kind) {
                     case ScanKind::Sequential: {
                         uint8_t end = 64; // clears the whole block
                         decodeSequentialBlock<false>(br, block, end, b);
                         break;
                     }
-                    case ScanKind::DcFirst: decodeDcFirst(br, block, b); break;
-                    case ScanKind::DcRefine: decodeDcRefine(br, block); break;
-                    case ScanKind::AcFirst: decodeAcFirst(br, block, b); break;
-                    case ScanKind::AcRefine: decodeAcRefine(br, block, b); break;
+                    case ScanKind::DcFirst: decodeDcFirst(br, comp[c].coefs.dc[index], b); break;
+                    case ScanKind::DcRefine: decodeDcRefine(br, comp[c].coefs.dc[index]); break;
+                    case ScanKind::AcFirst:
+                    case ScanKind::AcRefine: break; // decodeBandScan
                     }
                 }
                 br.save();
@@ -1003,7 +1242,11 @@ struct JpegDecoder::State {
         } else {
             kind = approxHigh == 0 ? ScanKind::AcFirst : ScanKind::AcRefine;
         }
-        decodeScanIntoBuffers(kind);
+        if (kind == ScanKind::AcFirst || kind == ScanKind::AcRefine) {
+            decodeBandScan(kind == ScanKind::AcRefine);
+        } else {
+            decodeScanIntoBuffers(kind);
+        }
     }
 
     // Every scan of the picture into the per-component buffers; rows are then
@@ -1061,16 +1304,27 @@ struct JpegDecoder::State {
                     bx = m * comp[c].geomH + mcuSub[b] % comp[c].geomH;
                     by = row * comp[c].geomV + mcuSub[b] / comp[c].geomH;
                 }
-                const int16_t* src = bufferBlock(c, bx, by);
+                const CoefBuffer& buf = comp[c].coefs;
+                const size_t index = bufferIndex(c, bx, by);
+                const int16_t* src = buf.data + index * 64;
                 const int32_t slot = m * blocksPerMcu + mcuSlot[b];
                 int16_t* dst = blocks + slot * 64;
+                const int16_t* q = quant[comp[c].quantSelector];
+                if (progressive && buf.nonzero[index] == 0) {
+                    // Only the DC value, which is all the transform looks at.
+                    const int16_t dc = buf.dc[index];
+                    dst[0] = fastIdct || dc == 0 ? dc : static_cast<int16_t>(dc * q[0]);
+                    blockEnd[slot] = 1;
+                    continue;
+                }
                 if (fastIdct) {
                     std::memcpy(dst, src, 64 * sizeof(int16_t));
+                    if (progressive) dst[0] = buf.dc[index];
                 } else {
-                    const int16_t* q = quant[comp[c].quantSelector];
                     for (int32_t k = 0; k < 64; ++k) {
                         const int32_t z = kNaturalOrder[k];
-                        dst[z] = src[z] != 0 ? static_cast<int16_t>(src[z] * q[k]) : int16_t(0);
+                        const int16_t v = z == 0 && progressive ? buf.dc[index] : src[z];
+                        dst[z] = v != 0 ? static_cast<int16_t>(v * q[k]) : int16_t(0);
                     }
                 }
                 blockEnd[slot] = 64;
@@ -1079,13 +1333,26 @@ struct JpegDecoder::State {
     }
 
     void transformMcuRow() {
+        // Fast path with AVX2: blocks wait for a partner and go two at a time.
+        const bool pairs = fastIdct && avx2;
+        const int16_t* waitingCoefs = nullptr;
+        const int16_t* waitingQuant = nullptr;
+        uint8_t* waitingOut = nullptr;
+        int32_t waitingStride = 0;
+        // Where each block of the MCU goes in its plane, for the first MCU.
+        uint8_t* firstOut[6];
+        for (int32_t b = 0; b < blocksPerMcu; ++b) {
+            const Component& c = comp[slotComponent[b]];
+            const int32_t ci = slotComponent[b], sub = b - c.firstSlot;
+            firstOut[b] = plane[ci] + (sub / c.geomH) * 8 * planeStride[ci] + (sub % c.geomH) * 8;
+        }
         for (int32_t m = 0; m < mcusPerRow; ++m) {
             for (int32_t b = 0; b < blocksPerMcu; ++b) {
                 const int32_t slot = m * blocksPerMcu + b;
                 const int16_t* coefs = blocks + slot * 64;
                 const Component& c = comp[slotComponent[b]];
-                const int32_t ci = slotComponent[b], sub = b - c.firstSlot, stride = planeStride[ci];
-                uint8_t* out = plane[ci] + (sub / c.geomH) * 8 * stride + (m * c.geomH + sub % c.geomH) * 8;
+                const int32_t stride = planeStride[slotComponent[b]];
+                uint8_t* out = firstOut[b] + m * c.geomH * 8;
                 const int16_t* q = quant[c.quantSelector];
                 if (blockEnd[slot] <= 1) {
                     // Only the DC value: both transforms give one flat value.
@@ -1096,6 +1363,14 @@ struct JpegDecoder::State {
                         v = (static_cast<int16_t>(coefs[0] * 4) + 16) >> 5;
                     }
                     for (int32_t r = 0; r < 8; ++r) std::memset(out + r * stride, clampSample(v + 128), 8);
+                } else if (pairs) {
+                    if (waitingCoefs == nullptr) {
+                        waitingCoefs = coefs, waitingQuant = q, waitingOut = out, waitingStride = stride;
+                    } else {
+                        jpeg::idctFastPairAvx2(waitingCoefs, waitingQuant, waitingOut, waitingStride, coefs, q, out,
+                                               stride);
+                        waitingCoefs = nullptr;
+                    }
                 } else if (fastIdct) {
                     jpeg::idctFast(coefs, q, out, stride);
                 } else {
@@ -1103,6 +1378,7 @@ struct JpegDecoder::State {
                 }
             }
         }
+        if (waitingCoefs != nullptr) jpeg::idctFast(waitingCoefs, waitingQuant, waitingOut, waitingStride);
     }
 
     // Row r of the MCU row (and r + 1 when out1 is given, for the layouts
@@ -1111,9 +1387,9 @@ struct JpegDecoder::State {
         const bool across = comp[0].geomH == 2;
         const int32_t chromaRow = comp[0].geomV == 2 ? r >> 1 : r;
         const uint8_t* y0 = plane[0] + r * planeStride[0];
-        jpeg::yccRow(colour, y0, out1 != nullptr ? y0 + planeStride[0] : nullptr,
-                     plane[1] + chromaRow * planeStride[1], plane[2] + chromaRow * planeStride[2], out0, out1,
-                     planeStride[0], across);
+        const auto convert = avx2 ? jpeg::yccRowAvx2 : jpeg::yccRow;
+        convert(colour, y0, out1 != nullptr ? y0 + planeStride[0] : nullptr, plane[1] + chromaRow * planeStride[1],
+                plane[2] + chromaRow * planeStride[2], out0, out1, planeStride[0], across);
     }
 
     void endOfImage() {
@@ -1149,6 +1425,8 @@ JpegDecoder::JpegDecoder(JpegSource* source, bool useMmx) : state_(new (std::not
     State& s = *state_;
     s.useMmx = useMmx;
     s.fastIdct = useMmx;
+    s.avx2 = jpeg::idctHasPair() && jpeg::yccHasAvx2();
+    s.bmi2 = haveBmi2();
     try {
         if (source == nullptr) s.fail(-232);
         s.source = source;

@@ -3,6 +3,11 @@
 #if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
 #define PLOCHAR_JPEG_SSE2 1
 #include <emmintrin.h>
+// AVX2 is chosen at run time; MSVC has no per-function target.
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#define PLOCHAR_JPEG_AVX2 1
+#include <immintrin.h>
+#endif
 #endif
 
 namespace jpeg {
@@ -223,6 +228,101 @@ void idctFastSimd(const int16_t* in, const int16_t* q, uint8_t* out, int32_t str
 
 void idctFast(const int16_t* in, const int16_t* q, uint8_t* out, int32_t stride) { idctFastSimd(in, q, out, stride); }
 
+#if PLOCHAR_JPEG_AVX2
+
+namespace {
+
+#define JPEG_AVX2 __attribute__((target("avx2")))
+
+JPEG_AVX2 inline __m256i mulHighW(__m256i a, __m256i c) { return _mm256_mulhi_epi16(_mm256_slli_epi16(a, 2), c); }
+
+// fast8V for two blocks at once, one in each 128-bit half.
+JPEG_AVX2 inline void fast8W(__m256i* v) {
+    const __m256i sqrt2 = _mm256_set1_epi16(static_cast<int16_t>(kSqrt2));
+    const __m256i c2 = _mm256_set1_epi16(static_cast<int16_t>(kC2));
+    const __m256i c6n = _mm256_set1_epi16(static_cast<int16_t>(kC6Neg));
+    const __m256i z10c = _mm256_set1_epi16(static_cast<int16_t>(kZ10));
+    const __m256i t10 = _mm256_add_epi16(v[0], v[4]), t11 = _mm256_sub_epi16(v[0], v[4]);
+    const __m256i t13 = _mm256_add_epi16(v[2], v[6]);
+    const __m256i t12 = _mm256_sub_epi16(mulHighW(_mm256_sub_epi16(v[2], v[6]), sqrt2), t13);
+    const __m256i e0 = _mm256_add_epi16(t10, t13), e3 = _mm256_sub_epi16(t10, t13);
+    const __m256i e1 = _mm256_add_epi16(t11, t12), e2 = _mm256_sub_epi16(t11, t12);
+    const __m256i z13 = _mm256_add_epi16(v[5], v[3]), z10 = _mm256_sub_epi16(v[5], v[3]);
+    const __m256i z11 = _mm256_add_epi16(v[1], v[7]), z12 = _mm256_sub_epi16(v[1], v[7]);
+    const __m256i o7 = _mm256_add_epi16(z11, z13);
+    const __m256i o11 = mulHighW(_mm256_sub_epi16(z11, z13), sqrt2);
+    const __m256i o10 = _mm256_add_epi16(mulHighW(z10, z10c), mulHighW(z12, c6n));
+    const __m256i o12 = _mm256_add_epi16(mulHighW(z10, c6n), mulHighW(z12, c2));
+    const __m256i o6 = _mm256_sub_epi16(o12, o7);
+    const __m256i o5 = _mm256_sub_epi16(o11, o6);
+    const __m256i o4 = _mm256_add_epi16(o10, o5);
+    v[0] = _mm256_add_epi16(e0, o7);
+    v[7] = _mm256_sub_epi16(e0, o7);
+    v[1] = _mm256_add_epi16(e1, o6);
+    v[6] = _mm256_sub_epi16(e1, o6);
+    v[2] = _mm256_add_epi16(e2, o5);
+    v[5] = _mm256_sub_epi16(e2, o5);
+    v[4] = _mm256_add_epi16(e3, o4);
+    v[3] = _mm256_sub_epi16(e3, o4);
+}
+
+// The unpacks work within each half, so this transposes both blocks.
+JPEG_AVX2 inline void transpose8W(__m256i* v) {
+    __m256i a[8], b[8];
+    for (int i = 0; i < 8; i += 2) {
+        a[i] = _mm256_unpacklo_epi16(v[i], v[i + 1]);
+        a[i + 1] = _mm256_unpackhi_epi16(v[i], v[i + 1]);
+    }
+    for (int i = 0; i < 8; i += 4) {
+        b[i] = _mm256_unpacklo_epi32(a[i], a[i + 2]);
+        b[i + 1] = _mm256_unpackhi_epi32(a[i], a[i + 2]);
+        b[i + 2] = _mm256_unpacklo_epi32(a[i + 1], a[i + 3]);
+        b[i + 3] = _mm256_unpackhi_epi32(a[i + 1], a[i + 3]);
+    }
+    for (int i = 0; i < 4; ++i) {
+        v[2 * i] = _mm256_unpacklo_epi64(b[i], b[i + 4]);
+        v[2 * i + 1] = _mm256_unpackhi_epi64(b[i], b[i + 4]);
+    }
+}
+
+} // namespace
+
+JPEG_AVX2 void idctFastPairAvx2(const int16_t* in0, const int16_t* q0, uint8_t* out0, int32_t stride0,
+                                const int16_t* in1, const int16_t* q1, uint8_t* out1, int32_t stride1) {
+    __m256i v[8];
+    for (int r = 0; r < 8; ++r) {
+        const __m256i c = _mm256_set_m128i(_mm_loadu_si128(reinterpret_cast<const __m128i*>(in1 + r * 8)),
+                                           _mm_loadu_si128(reinterpret_cast<const __m128i*>(in0 + r * 8)));
+        const __m256i m = _mm256_set_m128i(_mm_loadu_si128(reinterpret_cast<const __m128i*>(q1 + r * 8)),
+                                           _mm_loadu_si128(reinterpret_cast<const __m128i*>(q0 + r * 8)));
+        v[r] = _mm256_mullo_epi16(c, m);
+    }
+    fast8W(v);
+    transpose8W(v);
+    fast8W(v);
+    const __m256i bias = _mm256_set1_epi16(128);
+    for (int i = 0; i < 8; ++i) v[i] = _mm256_adds_epi16(_mm256_srai_epi16(v[i], 5), bias);
+    transpose8W(v);
+    for (int r = 0; r < 8; r += 2) {
+        const __m256i two = _mm256_packus_epi16(v[r], v[r + 1]); // per half: row r, row r + 1
+        const __m128i first = _mm256_castsi256_si128(two), second = _mm256_extracti128_si256(two, 1);
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(out0 + r * stride0), first);
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(out0 + (r + 1) * stride0), _mm_unpackhi_epi64(first, first));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(out1 + r * stride1), second);
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(out1 + (r + 1) * stride1), _mm_unpackhi_epi64(second, second));
+    }
+}
+
+bool idctHasPair() { return __builtin_cpu_supports("avx2"); }
+
+#else
+
+bool idctHasPair() { return false; }
+void idctFastPairAvx2(const int16_t*, const int16_t*, uint8_t*, int32_t, const int16_t*, const int16_t*, uint8_t*,
+                      int32_t) {}
+
+#endif
+
 namespace {
 
 // 4 lanes of a * k.first + b * k.second for 8 lanes of a and b, low and high
@@ -286,6 +386,9 @@ void idctAccurate(const int16_t* in, uint8_t* out, int32_t stride) { idctAccurat
 
 #else
 
+bool idctHasPair() { return false; }
+void idctFastPairAvx2(const int16_t*, const int16_t*, uint8_t*, int32_t, const int16_t*, const int16_t*, uint8_t*,
+                      int32_t) {}
 bool idctHasSimd() { return false; }
 void idctFastSimd(const int16_t* in, const int16_t* q, uint8_t* out, int32_t stride) { idctFastScalar(in, q, out); }
 void idctFast(const int16_t* in, const int16_t* q, uint8_t* out) { idctFastScalar(in, q, out); }

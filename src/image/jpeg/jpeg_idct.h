@@ -46,4 +46,10 @@ bool idctHasSimd();
 void idctAccurateSimd(const int16_t* coefficients, uint8_t* out, int32_t stride);
 void idctFastSimd(const int16_t* coefficients, const int16_t* scaledQuant, uint8_t* out, int32_t stride);
 
+// Two blocks of the fast transform at once, each with its own table and
+// output; only when idctHasPair() says the processor can (AVX2).
+bool idctHasPair();
+void idctFastPairAvx2(const int16_t* coefficients0, const int16_t* scaledQuant0, uint8_t* out0, int32_t stride0,
+                      const int16_t* coefficients1, const int16_t* scaledQuant1, uint8_t* out1, int32_t stride1);
+
 } // namespace jpeg
