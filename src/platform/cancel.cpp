@@ -53,22 +53,35 @@ int takeAbortRequest() {
 
 #ifdef _WIN32
 bool pending(UINT message, MSG* msg) { return PeekMessageW(msg, nullptr, message, message, PM_NOREMOVE) != FALSE; }
+
+// Each look at the queue is a round trip to the server under Wine, and the
+// poll runs after every row of a picture. With no key, mouse button, posted
+// or sent message waiting, none of the looks can find anything (nor deliver
+// anything sent), so one question answers for all of them.
+bool queueMayHoldACancel() {
+    return HIWORD(GetQueueStatus(QS_KEY | QS_MOUSEBUTTON | QS_POSTMESSAGE | QS_SENDMESSAGE)) != 0;
+}
+
+// The looks at the queue, in their order; true when one of them hits.
+bool cancelWaits(int32_t allowInput) {
+    if (!queueMayHoldACancel())
+        return false;
+    MSG msg;
+    // Only the first pending key press is looked at: another key at the head
+    // of the queue hides an Esc behind it.
+    if (allowInput && pending(WM_KEYDOWN, &msg) && msg.wParam == VK_ESCAPE)
+        return true;
+    if (allowInput && (pending(WM_NCLBUTTONDOWN, &msg) || pending(WM_LBUTTONDOWN, &msg)))
+        return true;
+    return pending(WM_DESTROY, &msg) || pending(WM_CLOSE, &msg) || pending(WM_ENDSESSION, &msg);
+}
 #endif
 
 } // namespace
 
 int CheckUserAbort(int32_t allowInput) {
 #ifdef _WIN32
-    MSG msg;
-    if (allowInput) {
-        // Only the first pending key press is looked at: another key at the
-        // head of the queue hides an Esc behind it.
-        if (pending(WM_KEYDOWN, &msg) && msg.wParam == VK_ESCAPE)
-            return 1;
-        if (pending(WM_NCLBUTTONDOWN, &msg) || pending(WM_LBUTTONDOWN, &msg))
-            return 1;
-    }
-    if (pending(WM_DESTROY, &msg) || pending(WM_CLOSE, &msg) || pending(WM_ENDSESSION, &msg))
+    if (cancelWaits(allowInput))
         return 1;
 #else
     if (plat::g_poll && plat::g_poll(allowInput))
