@@ -39,7 +39,9 @@ struct HuffDecode {
     // Derived from the above for speed, indexed by the next 10 bits:
     // (bits consumed << 8) | symbol, or -1 when the tree needs more bits;
     // and for AC symbols whose value bits lie within these bits too,
-    // (value << 12) | (value size << 8) | (run << 4) | bits consumed, else 0.
+    // (value << 12) | (value size << 8) | (run << 4) | bits consumed; for
+    // the end of block and the run of 16 zeros (size 0), (run << 4) | code
+    // length; else 0.
     int16_t fast[1 << kFastBits];
     int32_t fastAc[1 << kFastBits];
 };
@@ -825,6 +827,10 @@ struct JpegDecoder::State {
             if (symbol > 0 && size != 0 && length + size <= kFastBits) {
                 const int32_t raw = (p >> (kFastBits - length - size)) & ((1 << size) - 1);
                 t.fastAc[p] = extend(raw, size) * 4096 + size * 256 + ((symbol >> 4) << 4) + length + size;
+            } else if ((symbol == 0x00 || symbol == 0xF0) && length <= kFastBits) {
+                // (a symbol twice in a broken table takes its last, maybe
+                // longer, code length)
+                t.fastAc[p] = symbol + length;
             }
         }
         huffDirty[slot] = false;
@@ -945,11 +951,15 @@ struct JpegDecoder::State {
             br.ensure();
             int32_t r, s, value = 0;
             const int32_t combined = ac.fastAc[br.w >> (64 - kFastBits)];
-            if (combined != 0) {
+            if ((combined & 0xF00) != 0) {
                 br.consume(combined & 15);
                 r = (combined >> 4) & 15;
                 s = 1; // any size: the value is known
                 value = combined >> 12;
+            } else if (combined != 0) { // end of block or 16 zeros
+                br.consume(combined & 15);
+                r = combined >> 4;
+                s = 0;
             } else {
                 const int32_t rs = br.symbol(ac);
                 r = rs >> 4;
@@ -1018,7 +1028,7 @@ struct JpegDecoder::State {
         for (int32_t k = spectralStart; k <= spectralEnd; ++k) {
             br.ensure();
             const int32_t combined = ac.fastAc[br.w >> (64 - kFastBits)];
-            if (combined != 0) {
+            if ((combined & 0xF00) != 0) {
                 // symbol and value bits at once, refilled between them as
                 // two reads would be
                 const int32_t size = (combined >> 8) & 15;
