@@ -924,7 +924,18 @@ struct JpegDecoder::State {
         resetBits();
     }
 
+    // The combined lookup serves DC tables too: a size with no run is a
+    // difference and its bits, and the entry of symbol 0 a zero difference.
     JPEG_ALWAYS_INLINE int32_t decodeDcDifference(Bits& br, const HuffDecode& table) {
+        br.ensure();
+        const int32_t combined = table.fastAc[br.w >> (64 - kFastBits)];
+        if (combined != 0 && (combined & 0xF0) == 0) {
+            const int32_t size = (combined >> 8) & 15;
+            br.consume((combined & 15) - size);
+            br.ensure(); // the value bits are a read of their own
+            br.consume(size);
+            return combined >> 12;
+        }
         const int32_t s = br.symbol(table);
         if (s == 0) return 0;
         if (s > 16) fail(-227); // no 8-bit picture has such a difference
