@@ -39,7 +39,9 @@ struct HuffDecode {
     // Derived from the above for speed, indexed by the next 10 bits:
     // (bits consumed << 8) | symbol, or -1 when the tree needs more bits;
     // and for AC symbols whose value bits lie within these bits too,
-    // (value << 12) | (value size << 8) | (run << 4) | bits consumed, else 0.
+    // (value << 12) | (value size << 8) | (run << 4) | bits consumed; for
+    // the end of block and the run of 16 zeros (size 0), (run << 4) | code
+    // length; else 0.
     int16_t fast[1 << kFastBits];
     int32_t fastAc[1 << kFastBits];
 };
@@ -825,6 +827,10 @@ struct JpegDecoder::State {
             if (symbol > 0 && size != 0 && length + size <= kFastBits) {
                 const int32_t raw = (p >> (kFastBits - length - size)) & ((1 << size) - 1);
                 t.fastAc[p] = extend(raw, size) * 4096 + size * 256 + ((symbol >> 4) << 4) + length + size;
+            } else if ((symbol == 0x00 || symbol == 0xF0) && length <= kFastBits) {
+                // (a symbol twice in a broken table takes its last, maybe
+                // longer, code length)
+                t.fastAc[p] = symbol + length;
             }
         }
         huffDirty[slot] = false;
@@ -918,7 +924,18 @@ struct JpegDecoder::State {
         resetBits();
     }
 
+    // The combined lookup serves DC tables too: a size with no run is a
+    // difference and its bits, and the entry of symbol 0 a zero difference.
     JPEG_ALWAYS_INLINE int32_t decodeDcDifference(Bits& br, const HuffDecode& table) {
+        br.ensure();
+        const int32_t combined = table.fastAc[br.w >> (64 - kFastBits)];
+        if (combined != 0 && (combined & 0xF0) == 0) {
+            const int32_t size = (combined >> 8) & 15;
+            br.consume((combined & 15) - size);
+            br.ensure(); // the value bits are a read of their own
+            br.consume(size);
+            return combined >> 12;
+        }
         const int32_t s = br.symbol(table);
         if (s == 0) return 0;
         if (s > 16) fail(-227); // no 8-bit picture has such a difference
@@ -927,20 +944,17 @@ struct JpegDecoder::State {
 
     // One block of a sequential scan. With kDequantise the plain path's
     // values are multiplied by the zig-zag table as they are stored. A block
-    // slot is reused MCU row after MCU row: only the positions its previous
-    // block may have set (below `end`) are cleared, a short tail one by one,
-    // a long one with the whole block.
+    // slot is reused MCU row after MCU row and cleared whole each time: a
+    // fixed clear of 128 bytes costs less than clearing only what the
+    // previous block set, whose length no branch predicts. `end` (highest
+    // position + 1) tells the transform which blocks hold only a DC value.
     template <bool kDequantise>
     JPEG_ALWAYS_INLINE void decodeSequentialBlock(Bits& caller, int16_t* block, uint8_t& end, int32_t b) {
         Bits br(caller);
         Component& c = comp[mcuOrder[b]];
         const HuffDecode& ac = *blockAc[b];
         const int16_t* q = quant[c.quantSelector];
-        if (end > 16) {
-            std::memset(block, 0, 64 * sizeof(int16_t));
-        } else {
-            for (int32_t j = 1; j < end; ++j) block[kNaturalOrder[j]] = 0;
-        }
+        std::memset(block, 0, 64 * sizeof(int16_t));
         c.predictor = static_cast<int16_t>(c.predictor + decodeDcDifference(br, *blockDc[b]));
         block[0] = static_cast<int16_t>(kDequantise ? c.predictor * q[0] : c.predictor);
         int32_t k = 1;
@@ -948,11 +962,15 @@ struct JpegDecoder::State {
             br.ensure();
             int32_t r, s, value = 0;
             const int32_t combined = ac.fastAc[br.w >> (64 - kFastBits)];
-            if (combined != 0) {
+            if ((combined & 0xF00) != 0) {
                 br.consume(combined & 15);
                 r = (combined >> 4) & 15;
                 s = 1; // any size: the value is known
                 value = combined >> 12;
+            } else if (combined != 0) { // end of block or 16 zeros
+                br.consume(combined & 15);
+                r = combined >> 4;
+                s = 0;
             } else {
                 const int32_t rs = br.symbol(ac);
                 r = rs >> 4;
@@ -1021,7 +1039,7 @@ struct JpegDecoder::State {
         for (int32_t k = spectralStart; k <= spectralEnd; ++k) {
             br.ensure();
             const int32_t combined = ac.fastAc[br.w >> (64 - kFastBits)];
-            if (combined != 0) {
+            if ((combined & 0xF00) != 0) {
                 // symbol and value bits at once, refilled between them as
                 // two reads would be
                 const int32_t size = (combined >> 8) & 15;
