@@ -410,11 +410,6 @@ struct JpegDecoder::State {
     // path: a restart search or the end of a scan sees the same bytes, even
     // in damaged data. The bytes go in at once when none of them is FF
     // (stuffing or a marker) and the buffer holds plenty; else one by one.
-    // Fills the window to 57..64 bits; called whenever fewer than 32 are
-    // left, so every scan consumes the input at the same points whatever the
-    // path: a restart search or the end of a scan sees the same bytes, even
-    // in damaged data. The bytes go in at once when none of them is FF
-    // (stuffing or a marker) and the buffer holds plenty; else one by one.
     void refillBits() {
         if (inLeft >= 16) {
             const uint8_t* p = in + inPos;
