@@ -20,14 +20,17 @@ struct Moment {
 };
 std::vector<Moment> Moments;
 bool PressStopAtDuplicate = false;
+bool Dropping = false; // boxes before the drop (at start-up) wait for nothing
 int32_t EntriesAtStop = -1;
 
 int answerAndWatch(void* owner, const char16_t* text, const char16_t* caption, uint32_t flags) {
     const wchar_t* title = L"Plochar - prosím čekejte...";
-    // The wait window's thread starts with the search; give it a moment. The
-    // window is found while its controls are still being made, so wait until
-    // it shows: a click before that reaches no button.
-    for (int i = 0; i < 100 && !IsWindowVisible(MainWindow) && !IsWindowVisible(FindWindowW(nullptr, title)); ++i)
+    // The wait window's thread starts with the search; give it time (a busy
+    // machine may be slow). The window is found while its controls are still
+    // being made, so wait until it shows: a click before that reaches no button.
+    for (int i = 0; Dropping && i < 500 && !IsWindowVisible(MainWindow) &&
+                    !IsWindowVisible(FindWindowW(nullptr, title));
+         ++i)
         Sleep(20);
     Moment m = {0, FindWindowW(nullptr, title), IsWindowVisible(MainWindow) != 0};
     for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, nullptr, title)) != nullptr;)
@@ -69,8 +72,10 @@ class CollectionDropTest : public AppWindowTest {
     }
     // Drops through the list as the shell does.
     void drop(HWND page, const std::vector<std::u16string>& paths) {
+        Dropping = true;
         SendMessageW(GetDlgItem(page, IDC_COLL_LIST), WM_DROPFILES, reinterpret_cast<WPARAM>(makeDrop(paths)),
                      0);
+        Dropping = false;
     }
     // The collection's paths relative to the test folder, in order.
     std::vector<std::string> entries() {
