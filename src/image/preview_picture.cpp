@@ -5,10 +5,6 @@
 
 PreviewPicture readPreviewPicture(const char16_t* path, int32_t width, int32_t height) {
     PreviewPicture result;
-    if (!path || !*path) {
-        result.failure = preview_text::kCannotOpen;
-        return result;
-    }
     // The user may stop a long read; the preview then shows the part read.
     SampledPicture sampled = readSampledPicture(path, width, height, 1);
     switch (sampled.file) {

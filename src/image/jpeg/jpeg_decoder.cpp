@@ -752,7 +752,9 @@ struct JpegDecoder::State {
         bytesPerPixel = scanType == 0 ? 1 : 4;
         rowBytes = width * bytesPerPixel;
         paddedRowBytes = ((width + 15) & 0xFFF0) * bytesPerPixel;
-        for (auto& row : rowBuffer) row = static_cast<uint8_t*>(allocate(size_t(paddedRowBytes) + 8));
+        // Grey rows are handed out straight from their plane.
+        if (scanType != 0)
+            for (auto& row : rowBuffer) row = static_cast<uint8_t*>(allocate(size_t(paddedRowBytes) + 8));
         blocks = static_cast<int16_t*>(allocate(checkedMul(size_t(blocksPerMcuRow), 64 * sizeof(int16_t))));
         for (int32_t c = 0; c < componentCount; ++c) {
             planeStride[c] = mcusPerRow * comp[c].geomH * 8;
