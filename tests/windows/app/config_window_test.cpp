@@ -358,6 +358,19 @@ TEST_F(ConfigWindowTest, NewSaveAsOpenAndTheRecentFiles) {
     ASSERT_EQ(Boxes.size(), 2u);
     EXPECT_EQ(Boxes[1].text, u"Bylo odstraněno celkem 1 tapet.");
     EXPECT_EQ(ActiveCollection.entryCount(), 1);
+    // Yes to saving an unnamed collection, then the save dialog cancelled:
+    // neither New nor Open may replace it.
+    Answers = {plat::kIdNo};
+    command(ID_COLLECTION_NEW);
+    ActiveCollection.addPath(pictures[1].c_str());
+    g_dialogAnswer.clear();
+    Answers = {plat::kIdYes};
+    command(ID_COLLECTION_NEW);
+    EXPECT_EQ(ActiveCollection.entryCount(), 1) << "New went ahead";
+    Answers = {plat::kIdYes};
+    SendMessageW(window, WM_COMMAND, ID_COLLECTION_OPEN, reinterpret_cast<LPARAM>(hory.c_str()));
+    EXPECT_EQ(ActiveCollection.entryCount(), 1) << "Open went ahead";
+    EXPECT_EQ(std::u16string(CollectionFileName), u"");
 }
 
 TEST_F(ConfigWindowTest, AFrameThatFailsLeavesTheCollectionFileAlone) {

@@ -159,11 +159,13 @@ int applyThatIsInterrupted(const WallpaperEntry& entry, void* context) {
     static bool inside = false;
     recordApply(entry, context);
     if (!std::exchange(inside, true)) {
+        const std::u16string busyTip = tip();
         SendMessageW(g_window, 1124, 1, WM_LBUTTONDBLCLK);
         for (UINT id : {40002u, 40003u, 40006u, 40015u, 40002u})
             SendMessageW(g_window, WM_COMMAND, id, 0);
         for (int minute = 0; minute < 4; ++minute)
             SendMessageW(g_window, WM_TIMER, 2, 0);
+        EXPECT_EQ(tip(), busyTip) << "the busy status stays until the operation ends";
         inside = false;
     }
     return 0; // a missing picture: its error box would be open meanwhile

@@ -185,6 +185,11 @@ TEST_F(ApplyWallpaperTest, FoldersAndFilesThatCannotBeWrittenAreReported) {
     const Texts texts = apply(bmp(24, 16, 16), 0);
     RemoveDirectoryW(W(shown));
     EXPECT_EQ(texts, Texts{told(text::kFileNotWritten, shown)});
+    // A folder in the way of "~krok1.bmp": the copy of a BMP cannot be made.
+    ASSERT_TRUE(CreateDirectoryW(W(temp), nullptr));
+    const Texts copyTexts = apply(bmp(24, 16, 16), 0);
+    RemoveDirectoryW(W(temp));
+    EXPECT_EQ(copyTexts, Texts{told(text::kFileNotWritten, temp)});
 
     // A program folder nobody may write in (even root cannot make a folder
     // inside a file): the user's own folder takes over.
