@@ -144,8 +144,22 @@ TEST_F(CollectionFiles, DamageKeepsTheEntriesReadSoFarAndNeverPassesForEmpty) {
     EXPECT_FALSE(c.loadFromFile(plk(empty).c_str()));
 }
 
-TEST(EntryRecord, LongPathsAreCutTo268Units) {
+// A record may end right after its path's terminator, in both text forms;
+// one byte less is damage.
+TEST(EntryRecord, EndsAfterThePathAndCutsLongPathsTo268Units) {
     WallpaperEntry e;
+    const std::u16string path = u"C:\\a.bmp";
+    auto wide = record(path);
+    wide.resize(2 * path.size() + 30);
+    std::vector<uint8_t> narrow(wide.begin(), wide.begin() + 26);
+    narrow.resize(path.size() + 30, 0);
+    for (size_t i = 0; i < path.size(); ++i)
+        narrow[28 + i] = static_cast<uint8_t>(path[i]);
+    for (auto* r : {&wide, &narrow}) {
+        EXPECT_TRUE(e.parse(r->data(), static_cast<int32_t>(r->size())));
+        EXPECT_EQ(std::u16string(e.path), path);
+        EXPECT_FALSE(e.parse(r->data(), static_cast<int32_t>(r->size()) - 1));
+    }
     const auto longRecord = record(std::u16string(300, u'k'));
     ASSERT_TRUE(e.parse(longRecord.data(), static_cast<int32_t>(longRecord.size())));
     EXPECT_EQ(plat::textLength(e.path), 268u);

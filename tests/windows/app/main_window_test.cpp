@@ -2,6 +2,7 @@
 // (The first start is the end-to-end test's.)
 #include "app_test_support.h"
 
+#include <atomic>
 #include <utility>
 
 #include "platform/cancel.h"
@@ -193,7 +194,23 @@ TEST_F(ChangeCycleTest, NothingStartsInsideARunningOperation) {
 // The cancel popup: a right click on the tray while a picture is being made
 // shows menu 124 on its own thread; choosing its item stops the work.
 bool g_sawMenu = false;
-bool g_aborted = false;
+std::atomic<bool> g_aborted{false};
+std::atomic<bool> g_trayMenuShown{false};
+
+// The ordinary tray menu would be tracked on the window's own thread and
+// block it, the running change included: close it and remember it.
+DWORD WINAPI closeMenuOfTheWindowThread(void*) {
+    const DWORD windowThread = GetWindowThreadProcessId(g_window, nullptr);
+    for (const DWORD start = GetTickCount(); GetTickCount() - start < 5000 && !g_aborted; Sleep(20)) {
+        HWND menu = FindWindowW(L"#32768", nullptr);
+        if (menu && IsWindowVisible(menu) && GetWindowThreadProcessId(menu, nullptr) == windowThread) {
+            g_trayMenuShown = true;
+            PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+            return 0;
+        }
+    }
+    return 0;
+}
 
 int applyThatWaitsForCancel(const WallpaperEntry&, void*) {
     SendMessageW(g_window, 1124, 1, WM_RBUTTONUP);
@@ -212,7 +229,12 @@ int applyThatWaitsForCancel(const WallpaperEntry&, void*) {
 TEST_F(ChangeCycleTest, TheCancelPopupStopsALongChange) {
     g_window = start();
     setApplyOperation(applyThatWaitsForCancel, nullptr);
+    HANDLE watch = CreateThread(nullptr, 0, closeMenuOfTheWindowThread, nullptr, 0, nullptr);
+    ASSERT_TRUE(watch);
     command(40002);
+    WaitForSingleObject(watch, INFINITE);
+    CloseHandle(watch);
+    EXPECT_FALSE(g_trayMenuShown) << "the tray menu opened while a picture was being made";
     EXPECT_TRUE(g_sawMenu) << "the popup menu appeared";
     EXPECT_TRUE(g_aborted) << "choosing its item cancelled the work";
     EXPECT_EQ(trayIconResource(), 101);
