@@ -180,16 +180,14 @@ TEST_F(ApplyWallpaperTest, RegistryThatCannotBeOpenedIsReported) {
 }
 
 TEST_F(ApplyWallpaperTest, FoldersAndFilesThatCannotBeWrittenAreReported) {
-    // A folder in the way of "desktop.bmp": the last step cannot replace it.
-    ASSERT_TRUE(CreateDirectoryW(W(shown), nullptr));
-    const Texts texts = apply(bmp(24, 16, 16), 0);
-    RemoveDirectoryW(W(shown));
-    EXPECT_EQ(texts, Texts{told(text::kFileNotWritten, shown)});
-    // A folder in the way of "~krok1.bmp": the copy of a BMP cannot be made.
-    ASSERT_TRUE(CreateDirectoryW(W(temp), nullptr));
-    const Texts copyTexts = apply(bmp(24, 16, 16), 0);
-    RemoveDirectoryW(W(temp));
-    EXPECT_EQ(copyTexts, Texts{told(text::kFileNotWritten, temp)});
+    // A folder in the way of "desktop.bmp" (the last step cannot replace it)
+    // or of "~krok1.bmp" (the copy of a BMP cannot be made).
+    for (const std::u16string& blocked : {shown, temp}) {
+        ASSERT_TRUE(CreateDirectoryW(W(blocked), nullptr));
+        const Texts texts = apply(bmp(24, 16, 16), 0);
+        RemoveDirectoryW(W(blocked));
+        EXPECT_EQ(texts, Texts{told(text::kFileNotWritten, blocked)});
+    }
 
     // A program folder nobody may write in (even root cannot make a folder
     // inside a file): the user's own folder takes over.
