@@ -34,6 +34,11 @@ bool showFileDialog(HWND owner, bool save, char16_t* path, size_t units) {
 
 CollectionFileDialog g_dialog = showFileDialog;
 
+bool chooseFile(HWND window, bool save, char16_t* path) {
+    const plat::OpenDialog open;
+    return g_dialog(window, save, path, plat::kPathUnits);
+}
+
 int ask(HWND owner, const char16_t* text, uint32_t flags) {
     return plat::messageBox(owner, text, app_texts::kCaption, flags);
 }
@@ -78,7 +83,7 @@ void openCollection(HWND window, const char16_t* path) {
     char16_t chosen[plat::kPathUnits] = {};
     if (path)
         plat::copyText(chosen, plat::kPathUnits, path);
-    else if (!g_dialog(window, false, chosen, plat::kPathUnits))
+    else if (!chooseFile(window, false, chosen))
         return;
     if (!chosen[0] || !askToSave(window))
         return;
@@ -86,10 +91,15 @@ void openCollection(HWND window, const char16_t* path) {
     // A file that cannot be read must not mix its entries into the collection
     // in use: they would be saved under the old name at exit.
     WallpaperCollection before = ActiveCollection;
-    if (!ActiveCollection.loadFromFile(chosen)) {
+    bool loaded;
+    {
+        const plat::DefaultBoxOwner owner(window);
+        loaded = ActiveCollection.loadFromFile(chosen);
+    }
+    if (!loaded) {
         ActiveCollection = before;
         refreshCollectionPage();
-        ask(nullptr, app_texts::kOpenFailed, plat::kMbIconWarning);
+        ask(window, app_texts::kOpenFailed, plat::kMbIconWarning);
         return;
     }
     SavedCollection = ActiveCollection;
@@ -98,23 +108,28 @@ void openCollection(HWND window, const char16_t* path) {
     nameCollection(window, chosen);
 }
 
+// What is saved is what Storno goes back to: it undoes the changes made
+// since the last save.
 bool saveCollection(HWND window) {
     if (!CollectionFileName[0])
         return SaveAsIfUnnamed && saveCollectionAs(window);
-    if (ActiveCollection.saveToFile(CollectionFileName))
+    if (ActiveCollection.saveToFile(CollectionFileName)) {
+        SavedCollection = ActiveCollection;
         return true;
-    ask(nullptr, app_texts::kSaveFailed, plat::kMbIconWarning);
+    }
+    ask(window, app_texts::kSaveFailed, plat::kMbIconWarning);
     return false;
 }
 
 bool saveCollectionAs(HWND window) {
     char16_t chosen[plat::kPathUnits] = {};
-    if (!g_dialog(window, true, chosen, plat::kPathUnits) || !chosen[0])
+    if (!chooseFile(window, true, chosen) || !chosen[0])
         return false;
     if (!ActiveCollection.saveToFile(chosen)) {
-        ask(nullptr, app_texts::kSaveFailed, plat::kMbIconWarning);
+        ask(window, app_texts::kSaveFailed, plat::kMbIconWarning);
         return false;
     }
+    SavedCollection = ActiveCollection;
     CollectionLoaded = 1;
     nameCollection(window, chosen);
     return true;

@@ -115,7 +115,7 @@ BOOL onInitDialog(HWND window, const InitParameter* init) {
         setProcessPriority(IDLE_PRIORITY_CLASS);
     createButtonTooltips(window);
     if (AppSettings.changeAtStart && AppSettings.PauseState == 0 && entries() > 0) {
-        busyChange(AppSettings.changeOrder, g_apply, g_applyContext);
+        busyChange(automaticChangeMode(AppSettings.changeOrder), g_apply, g_applyContext);
         updateTray(ChangeCountdown, show ? 1 : 0, entries());
     }
     if (show)
@@ -132,7 +132,7 @@ void onChangeTimer() {
     if (outcome == TickOutcome::Idle)
         return;
     if (outcome == TickOutcome::ChangeDue)
-        busyChange(AppSettings.changeOrder, g_apply, g_applyContext);
+        busyChange(automaticChangeMode(AppSettings.changeOrder), g_apply, g_applyContext);
     else if (isBusy())
         return; // the busy status stays until the running operation ends
     updateTray(ChangeCountdown, 0, entries());
@@ -228,7 +228,7 @@ void onOk(HWND window) {
         AppSettings.periodicChange != SettingsSnapshot.periodicChange)
         ChangeCountdown = AppSettings.intervalMinutes;
     SavedCollection = ActiveCollection;
-    SendMessageW(window, WM_COMMAND, ID_COLLECTION_SAVE, 0);
+    saveCollection(window);
     takeSettingsSnapshots();
     saveSettings(kSaveSettings | kSaveAutoPause | kSaveName, CollectionFileName);
     hideConfigWindow(window);
@@ -251,7 +251,43 @@ void onCancel(HWND window) {
     hideConfigWindow(window);
 }
 
+// While a box or dialog of the window is open, the command that showed it is
+// still running underneath, holding pages, list positions or the collection.
+// The commands that would hide the window, rebuild its page, replace the
+// collection or end the program wait for the answer: the user is pointed to
+// the open box instead. (The box disables the window; the tray and posted
+// messages still reach it.)
+bool waitsForOpenBox(UINT id) {
+    switch (id) {
+    case ID_SETTINGS:
+    case ID_QUIT:
+    case ID_COLLECTION_NEW:
+    case ID_COLLECTION_OPEN:
+    case ID_COLLECTION_SAVE:
+    case ID_COLLECTION_SAVE_AS:
+    case ID_COLLECTION_REMOVE_MISSING:
+    case ID_MRU1:
+    case ID_MRU2:
+    case ID_MRU3:
+    case IDC_BTN_OK:
+    case IDC_BTN_CANCEL:
+    case IDC_BTN_COLLECTION: return plat::openDialogCount() > 0;
+    default: return false;
+    }
+}
+
+void pointToOpenBox(HWND window) {
+    MessageBeep(MB_OK);
+    HWND box = GetLastActivePopup(window);
+    if (box && box != window)
+        SetForegroundWindow(box);
+}
+
 BOOL onCommand(HWND window, UINT id, LPARAM lParam) {
+    if (waitsForOpenBox(id)) {
+        pointToOpenBox(window);
+        return TRUE;
+    }
     switch (id) {
     case ID_SETTINGS: showConfigWindow(window); return TRUE;
     case ID_CHANGE_RANDOM:
@@ -305,7 +341,7 @@ void shutDown(HWND window, bool destroying) {
     // A collection that never came in (the frame failed before the load)
     // must not overwrite its file.
     if (CollectionLoaded)
-        SendMessageW(window, WM_COMMAND, ID_COLLECTION_SAVE, 0);
+        saveCollection(window);
     saveSettings(kSaveSettings | kSaveAutoPause | kSaveName, CollectionFileName);
     AutoPauseSnapshot.reset();
     MainWindow = nullptr;
@@ -358,7 +394,13 @@ INT_PTR CALLBACK mainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
             return TRUE;
         }
         return FALSE;
-    case WM_CLOSE: DestroyWindow(window); return TRUE;
+    case WM_CLOSE:
+        // "&Konec" posts this; a box opened meanwhile is answered first.
+        if (plat::openDialogCount() > 0)
+            pointToOpenBox(window);
+        else
+            DestroyWindow(window);
+        return TRUE;
     case WM_DESTROY: shutDown(window, true); return TRUE;
     case WM_ENDSESSION:
         if (wParam)

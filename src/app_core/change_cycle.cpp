@@ -1,4 +1,5 @@
 #include "app_core/change_cycle.h"
+#include "collection/wallpaper_collection.h"
 
 TickOutcome changeCycleTick(int32_t& countdown, const ChangeTickInput& in, ScreenSaverTest screenSaverRunning) {
     // The countdown stands still while paused, while the window is open and
@@ -26,6 +27,10 @@ LogoOutcome logoTick(int32_t& countdown, const LogoTickInput& in) {
     if ((in.trayMenuOpen || in.busy) && countdown < 1)
         countdown = 1;
     return countdown <= 0 ? LogoOutcome::BuildNow : LogoOutcome::Counted;
+}
+
+int32_t automaticChangeMode(int32_t changeOrder) {
+    return changeOrder == kChangeNext || changeOrder == kChangePrevious ? changeOrder : kChangeRandom;
 }
 
 int32_t manualChangeMode(int32_t command) {

@@ -55,6 +55,10 @@ enum class LogoOutcome { Idle, Counted, BuildNow };
 
 LogoOutcome logoTick(int32_t& countdown, const LogoTickInput& in);
 
+// The change mode of the automatic changes: a stored order other than 0-2
+// (a damaged or foreign record) is random, as the settings page shows it.
+int32_t automaticChangeMode(int32_t changeOrder);
+
 // The change mode of a manual change command, or -1 for other commands.
 int32_t manualChangeMode(int32_t command);
 

@@ -19,15 +19,23 @@ bool isPagePresent(PagePresence presence, uint32_t platformId) {
     return true;
 }
 
+namespace {
+// UDM_SETPOS takes the low 16 bits of its number as a signed value and keeps
+// it inside the range.
+uint32_t asUpDownHolds(uint32_t typed, uint32_t top) {
+    const int32_t low = static_cast<int16_t>(static_cast<uint16_t>(typed & 0xFFFF));
+    return low < 0 ? 0 : static_cast<uint32_t>(low) > top ? top : static_cast<uint32_t>(low);
+}
+} // namespace
+
 IntervalFields readIntervalFields(uint32_t hours, uint32_t minutes) {
-    IntervalFields f{hours, minutes, false, 0};
-    if (hours == 0 && minutes == 0) {
+    IntervalFields f{asUpDownHolds(hours, kMaxIntervalHours), asUpDownHolds(minutes, kMaxIntervalMinutes), false,
+                     false, 0};
+    if (f.hours == 0 && f.minutes == 0)
         f.minutes = 1;
-        f.minutesCorrected = true;
-    }
-    // Typed digits may exceed the up-down ranges; the sum must still fit.
-    const uint64_t total = uint64_t{f.hours} * 60 + f.minutes;
-    f.intervalMinutes = total > INT32_MAX ? INT32_MAX : static_cast<int32_t>(total);
+    f.hoursCorrected = f.hours != hours;
+    f.minutesCorrected = f.minutes != minutes;
+    f.intervalMinutes = static_cast<int32_t>(f.hours * 60 + f.minutes);
     return f;
 }
 

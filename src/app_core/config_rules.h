@@ -16,12 +16,17 @@ enum class PagePresence : int32_t { Always, Windows9xOnly, NtOnly };
 // Whether a page is shown on a system with this GetVersionExW platform id.
 bool isPagePresent(PagePresence presence, uint32_t platformId);
 
-// The hours and minutes fields of the interval. The interval can never become
-// 0: a pair of zeros turns the minutes into 1.
+// The hours and minutes fields of the interval as their up-downs leave them:
+// a typed number is taken as the up-down takes it (its low 16 bits, signed)
+// and held to 0-23 hours and 0-59 minutes; a pair of zeros turns the minutes
+// into 1, as the interval can never be 0. The interval stored is the one the
+// fields then show.
+inline constexpr uint32_t kMaxIntervalHours = 23, kMaxIntervalMinutes = 59;
 struct IntervalFields {
     uint32_t hours;
     uint32_t minutes;
-    bool minutesCorrected; // the minutes field must be set to 1
+    bool hoursCorrected;   // the hours field must show hours
+    bool minutesCorrected; // the minutes field must show minutes
     int32_t intervalMinutes;
 };
 IntervalFields readIntervalFields(uint32_t hours, uint32_t minutes);

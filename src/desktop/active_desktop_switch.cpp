@@ -38,7 +38,9 @@ bool readOn(IActiveDesktop* desktop, bool* on) {
     return true;
 }
 
-void tell(const char16_t* text) { plat::messageBox(nullptr, text, desk::text::kCaption, plat::kMbIconInformation); }
+void tell(HWND owner, const char16_t* text) {
+    plat::messageBox(owner, text, desk::text::kCaption, plat::kMbIconInformation);
+}
 
 } // namespace
 
@@ -54,7 +56,7 @@ ActiveDesktopState ReadActiveDesktopState() {
     return known && on ? kActiveDesktopOn : kActiveDesktopOff;
 }
 
-ActiveDesktopState ToggleActiveDesktop(ActiveDesktopState state) {
+ActiveDesktopState ToggleActiveDesktop(HWND owner, ActiveDesktopState state) {
     if (state == kActiveDesktopMissing)
         return state;
     ActiveDesktopState now = state;
@@ -70,8 +72,8 @@ ActiveDesktopState ToggleActiveDesktop(ActiveDesktopState state) {
         desktop->Release();
     }
     if (now == state)
-        tell(desk::text::kActiveDesktopNotSwitched);
+        tell(owner, desk::text::kActiveDesktopNotSwitched);
     else
-        tell(now == kActiveDesktopOn ? desk::text::kActiveDesktopOn : desk::text::kActiveDesktopOff);
+        tell(owner, now == kActiveDesktopOn ? desk::text::kActiveDesktopOn : desk::text::kActiveDesktopOff);
     return now;
 }

@@ -24,9 +24,9 @@ bool IsActiveDesktopOn();
 // Desktop is on, else the stored value (0 when unreadable).
 int ReadListviewShadow();
 
-// Writes "ListviewShadow" and tells the desktop; reports failures to the user.
-// Returns whether the registry write succeeded.
-bool SetListviewShadow(bool on);
+// Writes "ListviewShadow" and tells the desktop; reports failures to the user
+// in boxes owned by owner. Returns whether the registry write succeeded.
+bool SetListviewShadow(HWND owner, bool on);
 
 // Hands the wallpaper to Active Desktop with the style (0 centred, 1 tiled,
 // 2 stretched). False on any failure: the caller then uses the registry.
@@ -38,15 +38,15 @@ enum ActiveDesktopState : int32_t { kActiveDesktopOff = 0, kActiveDesktopOn = 1,
 ActiveDesktopState ReadActiveDesktopState();
 // Switches Active Desktop from state (off or on) to the other, tells the user
 // the outcome and returns the state now: unchanged when the switch did not
-// take. Does nothing for kActiveDesktopMissing.
-ActiveDesktopState ToggleActiveDesktop(ActiveDesktopState state);
+// take. Does nothing for kActiveDesktopMissing. The notice is owned by owner.
+ActiveDesktopState ToggleActiveDesktop(HWND owner, ActiveDesktopState state);
 // Tests hand in their own object (null: the shell's).
 using ActiveDesktopFactory = IActiveDesktop* (*)();
 void setActiveDesktopFactory(ActiveDesktopFactory factory);
 
 // Puts back the logo saved at the first start (button "Obnov staré logo").
-// Asks and reports itself.
-void RestoreStartupLogo();
+// Asks and reports itself, in boxes owned by owner.
+void RestoreStartupLogo(HWND owner);
 
 // The logo and its backup in the root folder of the Windows drive.
 bool StartupLogoPaths(char16_t* logo, char16_t* backup, size_t units);

@@ -78,7 +78,7 @@ int ReadListviewShadow() {
     return static_cast<int>(value);
 }
 
-bool SetListviewShadow(bool on) {
+bool SetListviewShadow(HWND owner, bool on) {
     HKEY key = nullptr;
     bool written = false;
     if (RegOpenKeyExW(HKEY_CURRENT_USER, kAdvancedKey, 0, KEY_READ | KEY_SET_VALUE | KEY_CREATE_SUB_KEY, &key) ==
@@ -89,14 +89,14 @@ bool SetListviewShadow(bool on) {
         RegCloseKey(key);
     }
     if (!written) {
-        plat::messageBox(nullptr, desk::text::kShadowNotWritten, desk::text::kCaption, MB_ICONWARNING);
+        plat::messageBox(owner, desk::text::kShadowNotWritten, desk::text::kCaption, MB_ICONWARNING);
         return false;
     }
     HWND listView = FindDesktopListView();
     if (listView)
         SendMessageW(listView, WM_WININICHANGE, 0, 0);
     else
-        plat::messageBox(nullptr, desk::text::kDesktopNotUpdated, desk::text::kCaption, MB_ICONWARNING);
+        plat::messageBox(owner, desk::text::kDesktopNotUpdated, desk::text::kCaption, MB_ICONWARNING);
     return true;
 }
 

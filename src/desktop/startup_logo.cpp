@@ -16,10 +16,12 @@
 
 namespace {
 
-int say(const char16_t* text, uint32_t flags) { return plat::messageBox(nullptr, text, desk::text::kCaption, flags); }
+int say(HWND owner, const char16_t* text, uint32_t flags) {
+    return plat::messageBox(owner, text, desk::text::kCaption, flags);
+}
 
-bool ask(const char16_t* question) {
-    return say(question, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
+bool ask(HWND owner, const char16_t* question) {
+    return say(owner, question, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
 }
 
 // "LogoSaved" as the first start wrote it.
@@ -68,8 +70,8 @@ WallpaperEntry* BuildStartupLogo(WallpaperCollection& collection) {
     return buildLogoBitmap(*entry, logo, AppSettings.fastLogo) ? entry : nullptr;
 }
 
-void RestoreStartupLogo() {
-    if (!ask(desk::text::kRestoreLogoQuestion))
+void RestoreStartupLogo(HWND owner) {
+    if (!ask(owner, desk::text::kRestoreLogoQuestion))
         return;
     if (!plat::isWindows9x())
         return;
@@ -79,15 +81,15 @@ void RestoreStartupLogo() {
     if (backupWasMade()) {
         if (plat::pathExists(backup)) {
             if (plat::copyFile(backup, logo, false))
-                say(desk::text::kLogoRestored, MB_ICONINFORMATION);
+                say(owner, desk::text::kLogoRestored, MB_ICONINFORMATION);
             else
-                say(desk::text::kLogoNotRestored, MB_ICONERROR);
+                say(owner, desk::text::kLogoNotRestored, MB_ICONERROR);
             return;
         }
-        if (!ask(desk::text::kLogoBackupMissing))
+        if (!ask(owner, desk::text::kLogoBackupMissing))
             return;
     }
     // Without a backup the logo is removed: Windows then shows its own.
     plat::deleteFile(logo);
-    say(desk::text::kLogoMaybeRestored, MB_ICONINFORMATION);
+    say(owner, desk::text::kLogoMaybeRestored, MB_ICONINFORMATION);
 }

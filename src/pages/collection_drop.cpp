@@ -61,14 +61,14 @@ LRESULT CALLBACK dropFilterProc(HWND list, UINT message, WPARAM wParam, LPARAM l
 void reportFolder(const char16_t* folder) {
     char16_t text[drop::kFolderUnits + 100];
     formatText(text, std::size(text), page_text::kDropFolderFailed, folder);
-    plat::messageBox(nullptr, text, page_text::kCaption, plat::kMbIconWarning);
+    plat::messageBox(MainWindow, text, page_text::kCaption, plat::kMbIconWarning);
 }
 
 // As the page reports a picture it cannot add.
 void reportPicture(const char16_t* path) {
     char16_t text[drop::kFolderUnits + 100];
     formatText(text, std::size(text), page_text::kAddPathFailed, path);
-    plat::messageBox(nullptr, text, page_text::kCaption,
+    plat::messageBox(MainWindow, text, page_text::kCaption,
                      plat::kMbIconWarning | plat::kMbSetForeground | plat::kMbTopmost);
 }
 

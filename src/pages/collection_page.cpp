@@ -661,6 +661,7 @@ void onPickColour(HWND page, bool background) {
         return;
     s->colour.rgbResult = (background ? s->backgroundSwatch : s->fontSwatch) & 0xFFFFFF;
     s->colour.lpCustColors = reinterpret_cast<COLORREF*>(AppSettings.customColours);
+    const plat::OpenDialog dialog;
     if (!(g_hooks.chooseColour ? g_hooks.chooseColour : ChooseColorW)(&s->colour))
         return;
     const uint32_t chosen = s->colour.rgbResult & 0xFFFFFF;
@@ -776,14 +777,17 @@ void onRemove(HWND page) {
         return;
     if (AppSettings.confirmRemove) {
         const uint32_t flags = plat::kMbYesNo | plat::kMbIconQuestion | plat::kMbDefButton2;
-        const int answer = selection.count == 1 ? askAboutPath(nullptr, page_text::kRemoveOne,
+        const int answer = selection.count == 1 ? askAboutPath(page, page_text::kRemoveOne,
                                                                selection.entries[0]->path, flags)
-                                                : ask(nullptr, page_text::kRemoveSeveral, flags);
-        if (answer != plat::kIdYes)
+                                                : ask(page, page_text::kRemoveSeveral, flags);
+        if (answer != plat::kIdYes || !IsWindow(page))
             return;
     }
+    // Only the pictures the question named go: a position that no longer
+    // holds its entry is left alone.
     for (int i = selection.count - 1; i >= 0; --i)
-        removeAt(page, selection.positions[i]);
+        if (entryAt(page, selection.positions[i]) == selection.entries[i])
+            removeAt(page, selection.positions[i]);
     SendMessageW(list(page), LB_SETSEL, FALSE, -1);
     const int next = selection.count == 1 && selection.positions[0] > 0 ? selection.positions[0] - 1 : 0;
     SendMessageW(list(page), LB_SETSEL, TRUE, next);
@@ -863,12 +867,13 @@ void onAdd(HWND page) {
         return;
     std::unique_ptr<char16_t[]> buffer(new (std::nothrow) char16_t[kOpenBufferUnits]());
     if (!buffer) {
-        ask(nullptr, page_text::kNoMemory, plat::kMbIconError);
+        ask(page, page_text::kNoMemory, plat::kMbIconError);
         return;
     }
     s->open.lpstrFile = reinterpret_cast<LPWSTR>(buffer.get());
     s->open.nMaxFile = kOpenBufferUnits - 1;
     s->open.lpstrInitialDir = reinterpret_cast<LPCWSTR>(LastDir);
+    const plat::OpenDialog dialog;
     const BOOL chosen = (g_hooks.openFiles ? g_hooks.openFiles : GetOpenFileNameW)(&s->open);
     s->open.lpstrFile = nullptr;
     if (!chosen)
@@ -922,13 +927,13 @@ LRESULT addFile(HWND page, const char16_t* path) {
                                    : AddOutcome::Failed;
     switch (outcome) {
     case AddOutcome::Failed:
-        askAboutPath(nullptr, page_text::kAddPathFailed, path, plat::kMbIconWarning | kInFront);
+        askAboutPath(page, page_text::kAddPathFailed, path, plat::kMbIconWarning | kInFront);
         return kNotAdded;
     case AddOutcome::AlreadyPresent: {
         CollectionPage* s = state(page);
         if (s && s->suppressDuplicateNotice)
             return kNotAdded;
-        const int answer = askAboutPath(nullptr, page_text::kAlreadyInCollection, path,
+        const int answer = askAboutPath(page, page_text::kAlreadyInCollection, path,
                                         plat::kMbYesNoCancel | plat::kMbIconInformation | kInFront);
         if (answer == plat::kIdCancel)
             return kStopAdding;
@@ -942,7 +947,7 @@ LRESULT addFile(HWND page, const char16_t* path) {
     if (appendItem(list(page), added) < 0) {
         // The list and the collection must keep holding the same pictures.
         ActiveCollection.removeEntry(added);
-        askAboutPath(nullptr, page_text::kListAddFailed, path, plat::kMbIconError | kInFront);
+        askAboutPath(page, page_text::kListAddFailed, path, plat::kMbIconError | kInFront);
         return kNotAdded;
     }
     return kAdded;
@@ -1180,7 +1185,7 @@ void FillCollectionList(HWND page) {
     HWND box = list(page);
     for (WallpaperEntry* e = ActiveCollection.first(); e; e = ActiveCollection.nextOf(e))
         if (appendItem(box, e) < 0)
-            askAboutPath(nullptr, page_text::kListAddFailed, e->path, plat::kMbIconError);
+            askAboutPath(page, page_text::kListAddFailed, e->path, plat::kMbIconError);
     SendMessageW(box, LB_SETSEL, FALSE, -1);
     SendMessageW(box, LB_SETSEL, TRUE, 0);
     sendSelectionChange(page);

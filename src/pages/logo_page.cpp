@@ -86,7 +86,7 @@ BOOL onCommand(HWND page, int id, int code) {
     case IDC_LOGO_MAKE: onMakeLogoClicked(page); return TRUE;
     case IDC_LOGO_WAIT_UNPAUSE: AppSettings.logoWaitsForUnpause = checkedValue(page, id); return TRUE;
     case IDC_LOGO_FAST: AppSettings.fastLogo = checkedValue(page, id); return TRUE;
-    case IDC_LOGO_RESTORE: RestoreStartupLogo(); return TRUE;
+    case IDC_LOGO_RESTORE: RestoreStartupLogo(page); return TRUE;
     default: return FALSE;
     }
 }

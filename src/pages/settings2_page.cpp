@@ -101,8 +101,12 @@ void deleteSubstring(HWND page) {
     if (selected == LB_ERR)
         return;
     if (AppSettings.confirmRemove &&
-        plat::messageBox(nullptr, page_text::kRemoveSubstringQuestion, page_text::kCaption,
+        plat::messageBox(page, page_text::kRemoveSubstringQuestion, page_text::kCaption,
                          plat::kMbYesNo | plat::kMbIconQuestion | plat::kMbDefButton2) != plat::kIdYes)
+        return;
+    // The list is the page's: a page gone meanwhile must not be read as an
+    // empty list.
+    if (!IsWindow(page))
         return;
     refreshAddButton(page);
     listMessage(page, LB_DELETESTRING, static_cast<WPARAM>(selected));
@@ -110,11 +114,17 @@ void deleteSubstring(HWND page) {
     rebuildAutoPauseList(page);
 }
 
-void switchActiveDesktop(HWND page, Settings2Page* state) {
-    if (!state)
+void switchActiveDesktop(HWND page) {
+    const Settings2Page* before = pageState<Settings2Page>(page);
+    if (!before)
         return;
-    state->activeDesktop = ToggleActiveDesktop(state->activeDesktop);
-    showActiveDesktopState(page, state->activeDesktop);
+    const ActiveDesktopState now = ToggleActiveDesktop(page, before->activeDesktop);
+    // The page's state is looked up again after the notice: the page may be
+    // gone by then.
+    if (Settings2Page* state = pageState<Settings2Page>(page)) {
+        state->activeDesktop = now;
+        showActiveDesktopState(page, now);
+    }
 }
 
 BOOL onCommand(HWND page, int id, int code) {
@@ -133,7 +143,7 @@ BOOL onCommand(HWND page, int id, int code) {
     case IDC_SET2_DELETE: deleteSubstring(page); return TRUE;
     case IDC_SET2_FOREGROUND_ONLY: AppSettings.autoPauseForegroundOnly = checkedValue(page, id); return TRUE;
     case IDC_SET2_AD_FIX: AppSettings.activeDesktopFix = checkedValue(page, id); return TRUE;
-    case IDC_SET2_AD_SWITCH: switchActiveDesktop(page, pageState<Settings2Page>(page)); return TRUE;
+    case IDC_SET2_AD_SWITCH: switchActiveDesktop(page); return TRUE;
     default: return FALSE;
     }
 }

@@ -23,7 +23,7 @@ void onTransparentClicked(HWND page) {
     HCURSOR previous = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
     const bool on = isChecked(page, IDC_SET3_TRANSPARENT);
     // The box shows what the system really has.
-    if (!SetListviewShadow(on))
+    if (!SetListviewShadow(page, on))
         setChecked(page, IDC_SET3_TRANSPARENT, !on);
     SetCursor(previous);
 }

@@ -5,6 +5,7 @@
 
 #include <iterator>
 
+#include "app_core/change_cycle.h"
 #include "app_core/config_rules.h"
 #include "pages/page_controls.h"
 #include "pages/page_texts.h"
@@ -60,11 +61,11 @@ BOOL onInit(HWND page) {
     SettingsPage* state = attachPageState<SettingsPage>(page);
     for (const CheckBoxSetting& c : kCheckBoxes)
         setChecked(page, c.id, AppSettings.*c.field);
-    const int32_t order = AppSettings.changeOrder >= 0 && AppSettings.changeOrder <= 2 ? AppSettings.changeOrder : 0;
+    const int32_t order = automaticChangeMode(AppSettings.changeOrder);
     CheckRadioButton(page, IDC_SET_ORDER_RANDOM, IDC_SET_ORDER_BACKWARD, IDC_SET_ORDER_RANDOM + order);
     enableInterval(page);
-    prepareUpDown(page, IDC_SET_HOURS_UPDOWN, 23);
-    prepareUpDown(page, IDC_SET_MINUTES_UPDOWN, 59);
+    prepareUpDown(page, IDC_SET_HOURS_UPDOWN, kMaxIntervalHours);
+    prepareUpDown(page, IDC_SET_MINUTES_UPDOWN, kMaxIntervalMinutes);
     const uint32_t interval = AppSettings.intervalMinutes > 0 ? static_cast<uint32_t>(AppSettings.intervalMinutes) : 1;
     SetDlgItemInt(page, IDC_SET_HOURS, interval / 60, FALSE);
     SetDlgItemInt(page, IDC_SET_MINUTES, interval % 60, FALSE);
@@ -78,10 +79,14 @@ void onIntervalChange(HWND page, SettingsPage* state) {
     state->inIntervalChange = true;
     const IntervalFields f = readIntervalFields(GetDlgItemInt(page, IDC_SET_HOURS, nullptr, FALSE),
                                                 GetDlgItemInt(page, IDC_SET_MINUTES, nullptr, FALSE));
-    SendDlgItemMessageW(page, IDC_SET_HOURS_UPDOWN, UDM_SETPOS, 0, MAKELPARAM(f.hours & 0xFFFF, 0));
-    SendDlgItemMessageW(page, IDC_SET_MINUTES_UPDOWN, UDM_SETPOS, 0, MAKELPARAM(f.minutes & 0xFFFF, 0));
+    SendDlgItemMessageW(page, IDC_SET_HOURS_UPDOWN, UDM_SETPOS, 0, MAKELPARAM(f.hours, 0));
+    SendDlgItemMessageW(page, IDC_SET_MINUTES_UPDOWN, UDM_SETPOS, 0, MAKELPARAM(f.minutes, 0));
+    // The fields show what is stored, whether or not the up-downs rewrote
+    // their buddies.
+    if (f.hoursCorrected)
+        SetDlgItemInt(page, IDC_SET_HOURS, f.hours, FALSE);
     if (f.minutesCorrected)
-        SetDlgItemInt(page, IDC_SET_MINUTES, 1, FALSE);
+        SetDlgItemInt(page, IDC_SET_MINUTES, f.minutes, FALSE);
     AppSettings.intervalMinutes = f.intervalMinutes;
     state->inIntervalChange = false;
 }

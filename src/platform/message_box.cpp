@@ -10,11 +10,23 @@
 namespace plat {
 namespace {
 MessageBoxHook g_hook = nullptr;
+// Boxes are shown by the user-interface thread only.
+int g_openDialogs = 0;
+void* g_defaultOwner = nullptr;
 }
 
 void setMessageBoxHook(MessageBoxHook hook) { g_hook = hook; }
 
+int openDialogCount() { return g_openDialogs; }
+OpenDialog::OpenDialog() { ++g_openDialogs; }
+OpenDialog::~OpenDialog() { --g_openDialogs; }
+DefaultBoxOwner::DefaultBoxOwner(void* owner) : previous_(g_defaultOwner) { g_defaultOwner = owner; }
+DefaultBoxOwner::~DefaultBoxOwner() { g_defaultOwner = previous_; }
+
 int messageBox(void* owner, const char16_t* text, const char16_t* caption, uint32_t flags) {
+    const OpenDialog open;
+    if (!owner)
+        owner = g_defaultOwner;
     if (g_hook)
         return g_hook(owner, text, caption, flags);
 #ifdef _WIN32

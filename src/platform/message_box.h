@@ -30,4 +30,34 @@ int messageBox(void* owner, const char16_t* text, const char16_t* caption, uint3
 using MessageBoxHook = int (*)(void* owner, const char16_t* text, const char16_t* caption, uint32_t flags);
 void setMessageBoxHook(MessageBoxHook hook);
 
+// How many boxes and dialogs of the user-interface thread are open now (a box
+// shown from inside a box counts twice). While one is open, the command that
+// showed it is still running underneath: its owner takes no clicks, but
+// messages still arrive, so whatever would hide, replace or destroy what that
+// command works on must wait until the box is answered. messageBox counts
+// itself; other modal dialogs (file and colour dialogs) hold an OpenDialog.
+int openDialogCount();
+
+class OpenDialog {
+  public:
+    OpenDialog();
+    ~OpenDialog();
+    OpenDialog(const OpenDialog&) = delete;
+    OpenDialog& operator=(const OpenDialog&) = delete;
+};
+
+// While one is held, boxes shown without an owner are owned by its window:
+// code that knows no window (the collection reader reporting a damaged file)
+// then reports from inside a command of that window like the window itself.
+class DefaultBoxOwner {
+  public:
+    explicit DefaultBoxOwner(void* owner);
+    ~DefaultBoxOwner();
+    DefaultBoxOwner(const DefaultBoxOwner&) = delete;
+    DefaultBoxOwner& operator=(const DefaultBoxOwner&) = delete;
+
+  private:
+    void* previous_;
+};
+
 } // namespace plat

@@ -16,17 +16,21 @@ TEST(ConfigRules, TabsPerSystem) {
     EXPECT_TRUE(isPagePresent(PagePresence::Always, 0));
 }
 
-TEST(ConfigRules, IntervalNeverZeroAndNeverOverflows) {
+// The fields end as the up-downs hold them and the interval stored is the one
+// they show: never 0, never past 23 h 59 min.
+TEST(ConfigRules, IntervalIsTheOneTheFieldsShow) {
     struct Case {
-        uint32_t hours, minutes;
-        bool corrected;
-        int32_t interval;
-    } cases[] = {{0, 0, true, 1}, {0, 1, false, 1}, {1, 0, false, 60}, {23, 59, false, 1439},
-                 {4000000000u, 59, false, INT32_MAX}};
+        uint32_t hours, minutes, shownHours, shownMinutes;
+    } cases[] = {{0, 0, 0, 1},         {0, 1, 0, 1},           {1, 0, 1, 0},          {23, 59, 23, 59},
+                 {30, 30, 23, 30},     {0, 75, 0, 59},         {4294967295u, 15, 0, 15}, {65559, 0, 23, 0},
+                 {4000000000u, 59, 23, 59}};
     for (const Case& c : cases) {
         const IntervalFields f = readIntervalFields(c.hours, c.minutes);
-        EXPECT_EQ(f.minutesCorrected, c.corrected) << c.hours << ":" << c.minutes;
-        EXPECT_EQ(f.intervalMinutes, c.interval) << c.hours << ":" << c.minutes;
+        EXPECT_EQ(f.hours, c.shownHours) << c.hours << ":" << c.minutes;
+        EXPECT_EQ(f.minutes, c.shownMinutes) << c.hours << ":" << c.minutes;
+        EXPECT_EQ(f.hoursCorrected, c.hours != c.shownHours) << c.hours;
+        EXPECT_EQ(f.minutesCorrected, c.minutes != c.shownMinutes) << c.minutes;
+        EXPECT_EQ(f.intervalMinutes, static_cast<int32_t>(c.shownHours * 60 + c.shownMinutes));
     }
 }
 

@@ -9,6 +9,8 @@
 
 #include <cstring>
 #include <fstream>
+#include <functional>
+#include <utility>
 
 #include "app/collection_commands.h"
 #include "app/config_frame.h"
@@ -386,6 +388,199 @@ TEST_F(ConfigWindowTest, AFrameThatFailsLeavesTheCollectionFileAlone) {
     MSG msg;
     while (PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
     }
+}
+
+// A user who goes on clicking while a box is open. A box disables the window
+// that owns it, so a click in the window lands only under a box owned by
+// nothing in it; the tray, outside the window, is always there. The box's
+// own modal loop hands on whatever the clicks posted.
+struct ClickUnderBox {
+    std::u16string boxText; // the box it waits for: the start of its text
+    bool inTray;
+    std::function<void()> click;
+};
+std::vector<ClickUnderBox> g_clicks;
+int answerWithClicksUnderTheBox(void* owner, const char16_t* text, const char16_t* caption, uint32_t flags) {
+    const bool windowTakesClicks = !owner || GetAncestor(static_cast<HWND>(owner), GA_ROOT) != MainWindow;
+    for (size_t i = 0; i < g_clicks.size(); ++i) {
+        if (std::u16string(text).rfind(g_clicks[i].boxText, 0) != 0)
+            continue;
+        const ClickUnderBox click = g_clicks[i];
+        g_clicks.erase(g_clicks.begin() + static_cast<std::ptrdiff_t>(i));
+        if (click.inTray || windowTakesClicks)
+            click.click();
+        break;
+    }
+    pumpUntil([] { return false; }, 0);
+    return answerBox(owner, text, caption, flags);
+}
+
+class ClicksUnderBoxesTest : public ConfigWindowTest {
+  protected:
+    void SetUp() override {
+        ConfigWindowTest::SetUp();
+        plat::setMessageBoxHook(answerWithClicksUnderTheBox);
+    }
+    void TearDown() override {
+        g_clicks.clear();
+        ConfigWindowTest::TearDown();
+    }
+    void openWindowWith(const std::vector<std::string>& names) {
+        makeCollection(names);
+        start();
+        command(ID_SETTINGS);
+        Boxes.clear();
+    }
+    static HWND list() { return GetDlgItem(currentConfigPage(), IDC_COLL_LIST); }
+    static void selectOnly(int index) {
+        SendMessageW(list(), LB_SETSEL, FALSE, -1);
+        SendMessageW(list(), LB_SETSEL, TRUE, index);
+        SendMessageW(currentConfigPage(), WM_COMMAND, MAKEWPARAM(IDC_COLL_LIST, LBN_SELCHANGE),
+                     reinterpret_cast<LPARAM>(list()));
+    }
+    static std::vector<std::u16string> namesIn(const WallpaperCollection& c) {
+        std::vector<std::u16string> names;
+        for (const WallpaperEntry* e = c.first(); e; e = c.nextOf(e))
+            names.push_back(std::filesystem::path(e->path).filename().u16string());
+        return names;
+    }
+    static std::vector<std::u16string> namesInFile(const std::u16string& file) {
+        WallpaperCollection c;
+        EXPECT_TRUE(c.loadFromFile(file.c_str()));
+        return namesIn(c);
+    }
+};
+
+TEST_F(ClicksUnderBoxesTest, APageQuestionHoldsItsPageListAndPositions) {
+    // The Active Desktop notice: another tab chosen under it would free the
+    // page that writes the outcome.
+    setActiveDesktopFactory([]() -> IActiveDesktop* { return &g_activeDesktop; });
+    g_activeDesktop = FakeActiveDesktop();
+    openWindowWith({"d.bmp", "b.bmp", "c.bmp", "a.bmp"});
+    HWND page = selectTab(window, u"Nastavení 2");
+    g_clicks = {{u"Systém ActiveDesktop", false, [this] { selectTab(window, u"Nastavení 3"); }}};
+    click(page, IDC_SET2_AD_SWITCH);
+    EXPECT_EQ(currentConfigPage(), page);
+    EXPECT_EQ(text(page, IDC_SET2_AD_SWITCH), u"&Vypnout");
+    setActiveDesktopFactory(nullptr);
+
+    // Deleting one pause substring with another tab chosen under the question.
+    setAutoPauseList(u"Defrag\nNero\nScanDisk\nWinRAR\n");
+    page = selectTab(window, u"Nastavení 2");
+    SendDlgItemMessageW(page, IDC_SET2_LIST, LB_SETCURSEL, 1, 0);
+    g_clicks = {{u"Opravdu", false, [this] { selectTab(window, u"Nastavení"); }}};
+    Answers = {plat::kIdYes};
+    click(page, IDC_SET2_DELETE);
+    ASSERT_TRUE(AutoPauseList);
+    EXPECT_EQ(std::u16string(AutoPauseList.get()), u"Defrag\nScanDisk\nWinRAR\n");
+
+    // Removing d.bmp with "Setřídit" clicked under the question: d goes, not
+    // the picture sorted into its place.
+    page = selectTab(window, u"Kolekce");
+    selectOnly(0);
+    g_clicks = {{u"", false, [page] { click(page, IDC_COLL_SORT); }}};
+    Answers = {plat::kIdYes};
+    click(page, IDC_COLL_REMOVE);
+    ASSERT_FALSE(Boxes.empty());
+    EXPECT_NE(Boxes.back().text.find(u"d.bmp"), std::u16string::npos);
+    EXPECT_EQ(namesIn(ActiveCollection), (std::vector<std::u16string>{u"b.bmp", u"c.bmp", u"a.bmp"}));
+}
+
+TEST_F(ClicksUnderBoxesTest, TheTrayWaitsForAnOpenQuestion) {
+    openWindowWith({"d.bmp", "b.bmp", "c.bmp", "a.bmp"});
+    HWND page = currentConfigPage();
+    selectOnly(0);
+    // "&Konec" and "&Nastavení" from the tray while the remove question is up.
+    g_clicks = {{u"", true, [this] {
+                     command(ID_QUIT);
+                     command(ID_SETTINGS);
+                 }}};
+    Answers = {plat::kIdYes};
+    click(page, IDC_COLL_REMOVE);
+    pumpUntil([] { return false; }, 200);
+    ASSERT_EQ(MainWindow, window);
+    EXPECT_EQ(currentConfigPage(), page);
+    EXPECT_EQ(namesIn(ActiveCollection), (std::vector<std::u16string>{u"b.bmp", u"c.bmp", u"a.bmp"}));
+    quit(); // once the question is answered, the tray works again
+}
+
+TEST_F(ClicksUnderBoxesTest, AFailedOpenCannotBeOvertakenByAnother) {
+    openWindowWith({"a.bmp", "b.bmp"});
+    const std::u16string hory = CollectionFileName;
+    const std::u16string damaged = (folder / "vadna.plk").u16string();
+    std::ofstream(std::filesystem::path(damaged), std::ios::binary) << "not a collection";
+    WallpaperCollection other;
+    std::ofstream(folder / "x.bmp") << "BM";
+    ASSERT_EQ(other.addPath((folder / "x.bmp").u16string().c_str()), AddOutcome::Added);
+    const std::u16string otherFile = (folder / "Jiná.plk").u16string();
+    ASSERT_TRUE(other.saveToFile(otherFile.c_str()));
+    plat::copyText(MruList[0], plat::kPathUnits, damaged.c_str());
+    plat::copyText(MruList[1], plat::kPathUnits, otherFile.c_str());
+    // Under the reader's "bad format" box the user opens the other file from
+    // "Kolekce >>".
+    g_clicks = {{u"Špatný formát", false, [this] { command(ID_MRU2); }}};
+    Answers = {plat::kIdNo, plat::kIdNo};
+    command(ID_MRU1);
+    EXPECT_EQ(std::u16string(CollectionFileName), hory);
+    EXPECT_EQ(namesIn(ActiveCollection), (std::vector<std::u16string>{u"a.bmp", u"b.bmp"}));
+    quit();
+    EXPECT_EQ(namesInFile(otherFile), std::vector<std::u16string>{u"x.bmp"});
+    EXPECT_EQ(namesInFile(hory), (std::vector<std::u16string>{u"a.bmp", u"b.bmp"}));
+}
+
+TEST_F(ClicksUnderBoxesTest, OkPressedAgainUnderTheSaveAsDialogSavesOnce) {
+    start();
+    command(ID_SETTINGS);
+    static int dialogs;
+    static HWND mainWindow;
+    dialogs = 0;
+    mainWindow = window;
+    setCollectionFileDialog([](HWND, bool save, char16_t* path, size_t units) {
+        // Clicks queued on the button before the dialog disabled the window.
+        if (++dialogs == 1) {
+            SendMessageW(mainWindow, WM_COMMAND, IDC_BTN_OK, 0);
+            SendMessageW(mainWindow, WM_COMMAND, IDC_BTN_OK, 0);
+        }
+        return save && answerFileDialog(mainWindow, save, path, units);
+    });
+    g_dialogAnswer = (folder / "Nová.plk").u16string();
+    command(IDC_BTN_OK);
+    EXPECT_EQ(dialogs, 1);
+    EXPECT_EQ(std::u16string(CollectionFileName), g_dialogAnswer);
+    EXPECT_FALSE(IsWindowVisible(window));
+}
+
+// Storno undoes what happened since the last save, not the save itself.
+TEST_F(ClicksUnderBoxesTest, StornoAfterASaveKeepsWhatWasSaved) {
+    openWindowWith({"d.bmp", "b.bmp", "c.bmp", "a.bmp"});
+    const std::u16string file = CollectionFileName;
+    click(currentConfigPage(), IDC_COLL_SORT);
+    command(ID_COLLECTION_SAVE);
+    Answers = {plat::kIdYes};
+    command(IDC_BTN_CANCEL);
+    EXPECT_TRUE(Boxes.empty()); // nothing left to undo
+    quit();
+    EXPECT_EQ(namesInFile(file), (std::vector<std::u16string>{u"a.bmp", u"b.bmp", u"c.bmp", u"d.bmp"}));
+}
+
+// What the interval fields show is what is stored, however far past the
+// up-downs' ranges the typed number is.
+TEST_F(ConfigWindowTest, TheStoredIntervalIsTheShownOne) {
+    openWindow();
+    HWND page = selectTab(window, u"Nastavení");
+    const auto shown = [page] {
+        return static_cast<int32_t>(GetDlgItemInt(page, IDC_SET_HOURS, nullptr, FALSE) * 60 +
+                                    GetDlgItemInt(page, IDC_SET_MINUTES, nullptr, FALSE));
+    };
+    type(page, IDC_SET_MINUTES, L"30");
+    for (const wchar_t* hours : {L"30", L"4294967295", L"7"}) {
+        type(page, IDC_SET_HOURS, hours);
+        EXPECT_EQ(AppSettings.intervalMinutes, shown()) << hours;
+        EXPECT_LE(GetDlgItemInt(page, IDC_SET_HOURS, nullptr, FALSE), 23u) << hours;
+    }
+    type(page, IDC_SET_MINUTES, L"75");
+    EXPECT_EQ(text(page, IDC_SET_MINUTES), u"59");
+    EXPECT_EQ(AppSettings.intervalMinutes, 7 * 60 + 59);
 }
 
 } // namespace

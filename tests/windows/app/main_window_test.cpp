@@ -83,6 +83,18 @@ TEST_F(ChangeCycleTest, TimerTwoCountsDownChangesAndRestarts) {
     quit();
 }
 
+// A stored order the settings page shows as "náhodně" changes at random.
+TEST_F(ChangeCycleTest, AnOrderOutsideTheThreeChangesAtRandom) {
+    storeSettings([](AppSettingsRecord& s) {
+        s.changeOrder = 7;
+        s.changeAtStart = 1;
+        s.intervalMinutes = 1;
+    });
+    start();
+    timer(2);
+    EXPECT_EQ(Applied.size(), 2u);
+}
+
 TEST_F(ChangeCycleTest, TheOpenWindowHoldsTheCountdownAndAsksBeforeLosingChanges) {
     start();
     command(40001);

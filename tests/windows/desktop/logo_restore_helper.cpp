@@ -17,6 +17,6 @@ int wmain(int argc, wchar_t** argv) {
         std::printf("%s\n", plat::toUtf8(text).c_str());
         return int(plat::kIdYes);
     });
-    RestoreStartupLogo();
+    RestoreStartupLogo(nullptr);
     return 0;
 }

@@ -229,7 +229,7 @@ TEST_F(StartupLogoTest, RestorePutsTheBackupBackOrRemovesTheLogo) {
         EXPECT_TRUE(!c.backupThere || testing_support::writeText(backup, "původní logo"));
         testing_support::writeText(logo, "nové logo");
         ScriptedBoxes boxes(c.answers);
-        RestoreStartupLogo();
+        RestoreStartupLogo(nullptr);
         EXPECT_EQ(boxes.texts(), c.texts);
         EXPECT_EQ(boxes.boxes()[0].flags, uint32_t(MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2));
         EXPECT_EQ(contents(logo), c.logoAfter);
