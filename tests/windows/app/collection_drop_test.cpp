@@ -3,6 +3,8 @@
 #include "app_test_support.h"
 #include "drop_support.h"
 
+#include <algorithm>
+
 #include "app/config_frame.h"
 #include "resource_ids.h"
 
@@ -175,6 +177,52 @@ TEST_F(CollectionDropTest, NamesTooLongForAnEntryAreNeverCutIntoAnotherFile) {
     ASSERT_EQ(Boxes.size(), 3u);
     EXPECT_EQ(Boxes[1].text, u"Chyba programu při přidávání plochar \"" + cutFound + u"\" do seznamu.");
     EXPECT_EQ(Boxes[0].text + lastBox(), u"Přidáno 0 souborů.Přidáno 0 souborů.");
+}
+
+// Runs commands in folder through a Unix shell, as a Wine user can (Wine
+// starts Unix programs; their handles cannot be waited for, so the file
+// system is watched). False where there is no Wine.
+bool unixShell(const fs::path& folder, const std::string& commands, const fs::path& watched, bool appears) {
+    using ToUnix = char*(CDECL*)(LPCWSTR);
+    const auto toUnix = reinterpret_cast<ToUnix>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name")));
+    char* unix = toUnix ? toUnix(folder.wstring().c_str()) : nullptr;
+    std::string line = "/bin/sh -c \"cd '" + std::string(unix ? unix : "") + "' && " + commands + "\"";
+    HeapFree(GetProcessHeap(), 0, unix);
+    STARTUPINFOA start = {sizeof(start)};
+    PROCESS_INFORMATION process = {};
+    if (!unix || !CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &start, &process))
+        return false;
+    CloseHandle(process.hProcess), CloseHandle(process.hThread);
+    const auto present = [&] { return GetFileAttributesW(watched.wstring().c_str()) != INVALID_FILE_ATTRIBUTES; };
+    for (int i = 0; i < 500 && present() != appears; ++i)
+        Sleep(20);
+    return present() == appears;
+}
+
+// Every folder is searched once, however it is reached: a link back up the
+// tree, a dropped folder inside another, a link dropped beside its target;
+// on Windows 9x by its path, in any case.
+TEST_F(CollectionDropTest, EachFolderIsSearchedOnceWhateverTheRoad) {
+    for (const char* f : {"Hory/a.jpg", "Hory/leto/b.jpg", "More/c.jpg"})
+        make(f);
+    const std::string links = "Hory/leto/nahoru Hory/more Odkaz"; // made in this order
+    if (!unixShell(folder, "ln -s .. Hory/leto/nahoru && ln -s ../More Hory/more && ln -s More Odkaz",
+                   folder / "Odkaz", true))
+        GTEST_SKIP() << "no Unix links here";
+    HWND page = openPage();
+    drop(page, {make("Hory"), make("Hory/leto"), make("Odkaz"), make("More")});
+    std::vector<std::string> added; // as reached, not as the links resolve
+    for (WallpaperEntry* e = ActiveCollection.first(); e; e = ActiveCollection.nextOf(e))
+        added.push_back(fs::path(std::u16string(e->path)).lexically_relative(folder).generic_string());
+    std::sort(added.begin(), added.end());
+    EXPECT_EQ(added, (std::vector<std::string>{"Hory/a.jpg", "Hory/leto/b.jpg", "Odkaz/c.jpg"}));
+    plat::overrideOsVersion(&plat::kWindows98);
+    drop(page, {make("More"), make("MORE")});
+    EXPECT_EQ(Boxes.size(), 2u) << "no notices nor errors";
+    EXPECT_EQ(Boxes[0].text + lastBox(), u"Přidáno 3 souborů.Přidáno 1 souborů.");
+    // Removing the test folder would follow them.
+    EXPECT_TRUE(unixShell(folder, "rm " + links, folder / "Odkaz", false));
 }
 
 } // namespace
