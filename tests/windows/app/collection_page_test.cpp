@@ -3,6 +3,8 @@
 // commands, adding pictures and the preview.
 #include "app_test_support.h"
 
+#include <cderr.h>
+
 #include "app/config_frame.h"
 #include "app/shell.h"
 #include "image/image_test_util.h"
@@ -26,6 +28,13 @@ BOOL WINAPI answerOpen(OPENFILENAMEW* o) {
     o->nFileExtension = g_openAnswer.find(u'\0') == std::u16string::npos ? 1 : 0;
     return TRUE;
 }
+// A choice too large even for the dialog's largest buffer.
+DWORD g_openRoom = 0;
+BOOL WINAPI refuseOpen(OPENFILENAMEW* o) {
+    g_openRoom = o->nMaxFile;
+    return FALSE;
+}
+DWORD WINAPI bufferTooSmall() { return FNERR_BUFFERTOOSMALL; }
 BOOL WINAPI answerColour(CHOOSECOLORW* c) {
     c->rgbResult = g_colourAnswer;
     return g_colourAnswer != 0;
@@ -277,6 +286,21 @@ TEST_F(CollectionPageTest, AddingThroughTheOpenDialogAsksOnceAboutDuplicates) {
     const std::vector<uint8_t> stored = readValue(kKey212, L"LastDir");
     EXPECT_EQ(std::u16string(reinterpret_cast<const char16_t*>(stored.data())), dir);
     EXPECT_EQ(SendMessageW(page, kAddFileMessage, 0, 0), FALSE); // no path: not handled
+}
+
+// The dialog can ask for at most 65,535 units; a choice it still cannot
+// hand over is told, not dropped without a word.
+TEST_F(CollectionPageTest, AChoiceTooLargeForTheOpenDialogIsTold) {
+    openWindow();
+    const CollectionPageHooks refusing{refuseOpen, nullptr, nullptr, bufferTooSmall};
+    setCollectionPageHooks(&refusing);
+    click(IDC_COLL_ADD);
+    EXPECT_GE(g_openRoom, 65535u);
+    ASSERT_EQ(Boxes.size(), 1u);
+    EXPECT_EQ(Boxes[0].text, u"Vybrali jste najednou příliš mnoho tapet, žádná proto nebyla přidána. Vyberte jich "
+                             u"prosím méně, nebo přetáhněte celý adresář s tapetami do seznamu.");
+    EXPECT_EQ(Boxes[0].flags, uint32_t(plat::kMbIconWarning));
+    EXPECT_EQ(Boxes[0].owner, page);
 }
 
 TEST_F(CollectionPageTest, PreviewTextsStretchAndPalette) {
