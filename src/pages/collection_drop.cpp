@@ -293,6 +293,7 @@ void onDropFiles(HWND page, HDROP drop) {
         if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
             if (!folders) {
                 folders = true;
+                SearchingDroppedFolders = true;
                 ShowWindow(window, SW_HIDE);
                 waitThread = startWaitWindow(&DropProgress);
             }
@@ -309,6 +310,7 @@ void onDropFiles(HWND page, HDROP drop) {
         requestAddStop(&DropProgress);
         waitForWaitWindow(waitThread);
         ShowWindow(window, SW_SHOW);
+        SearchingDroppedFolders = false;
         SetForegroundWindow(window);
     }
     SetCursor(previous);

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "app/config_frame.h"
+#include "app/shell.h"
 #include "resource_ids.h"
 
 namespace apptest {
@@ -24,6 +25,8 @@ std::vector<Moment> Moments;
 bool PressStopAtDuplicate = false;
 bool Dropping = false; // boxes before the drop (at start-up) wait for nothing
 int32_t EntriesAtStop = -1;
+// Asked of the main window from inside the search, at its first box.
+bool PokeWindowAtBox = false;
 
 int answerAndWatch(void* owner, const char16_t* text, const char16_t* caption, uint32_t flags) {
     const wchar_t* title = L"Plochar - prosím čekejte...";
@@ -38,6 +41,12 @@ int answerAndWatch(void* owner, const char16_t* text, const char16_t* caption, u
     for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, nullptr, title)) != nullptr;)
         ++m.waitWindows;
     Moments.push_back(m);
+    if (PokeWindowAtBox && Dropping) {
+        PokeWindowAtBox = false;
+        for (int i = 0; i < 3; ++i)
+            SendMessageW(MainWindow, WM_TIMER, kTimerChange, 0);
+        SendMessageW(MainWindow, WM_COMMAND, ID_SETTINGS, 0); // the tray's "Nastavení"
+    }
     if (PressStopAtDuplicate && (flags & 0xF) == plat::kMbYesNoCancel && m.wait) {
         EntriesAtStop = ActiveCollection.entryCount();
         SendMessageW(GetDlgItem(m.wait, IDC_WAIT_STOP), BM_CLICK, 0, 0);
@@ -51,6 +60,7 @@ class CollectionDropTest : public AppWindowTest {
         AppWindowTest::SetUp();
         plat::setMessageBoxHook(answerAndWatch);
         PressStopAtDuplicate = false;
+        PokeWindowAtBox = false;
     }
     // A path in the test folder; with a file name, an empty file is made
     // (adding only asks whether the file exists), else a folder.
@@ -177,6 +187,23 @@ TEST_F(CollectionDropTest, NamesTooLongForAnEntryAreNeverCutIntoAnotherFile) {
     ASSERT_EQ(Boxes.size(), 3u);
     EXPECT_EQ(Boxes[1].text, u"Chyba programu při přidávání plochar \"" + cutFound + u"\" do seznamu.");
     EXPECT_EQ(Boxes[0].text + lastBox(), u"Přidáno 0 souborů.Přidáno 0 souborů.");
+}
+
+// The search hides the window for the wait window, yet the window is open:
+// the countdown waits and "Nastavení" leaves the page the search works on.
+TEST_F(CollectionDropTest, TheWindowStaysOpenWhileFoldersAreSearched) {
+    const std::u16string known = make("Slozka/a.jpg");
+    make("Slozka/b.jpg"), make("Slozka/c.jpg");
+    HWND page = openPage({known, make("jina.jpg")});
+    const int32_t countdown = ChangeCountdown;
+    PokeWindowAtBox = true;
+    drop(page, {make("Slozka")});
+    EXPECT_FALSE(PokeWindowAtBox) << "no box came during the search";
+    EXPECT_EQ(ChangeCountdown, countdown);
+    EXPECT_EQ(currentConfigPage(), page);
+    EXPECT_EQ(lastBox(), u"Přidáno 2 souborů.");
+    EXPECT_EQ(SendDlgItemMessageW(page, IDC_COLL_LIST, LB_GETCOUNT, 0, 0), 4);
+    EXPECT_TRUE(IsWindowVisible(window));
 }
 
 // Runs commands in folder through a Unix shell, as a Wine user can (Wine
