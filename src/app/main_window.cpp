@@ -167,6 +167,10 @@ void onTimer(HWND window, UINT_PTR id) {
 // --- commands --------------------------------------------------------------
 
 void showConfigWindow(HWND window) {
+    // The window is open, only hidden behind the wait window; new snapshots
+    // and a new page would pull the page from under the search.
+    if (SearchingDroppedFolders)
+        return;
     if (IsWindowVisible(window)) {
         SetForegroundWindow(window);
         BringWindowToTop(window);

@@ -7,7 +7,9 @@ HWND MainWindow = nullptr;
 HINSTANCE AppInstance = nullptr;
 UINT TaskbarCreatedMessage = RegisterWindowMessageW(L"TaskbarCreated");
 
-bool isMainWindowVisible() { return MainWindow && IsWindowVisible(MainWindow); }
+bool SearchingDroppedFolders = false;
+
+bool isMainWindowVisible() { return MainWindow && (IsWindowVisible(MainWindow) || SearchingDroppedFolders); }
 
 UINT trackPopupAtCursor(HWND owner, HMENU popup) {
     SetForegroundWindow(owner);

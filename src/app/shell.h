@@ -27,6 +27,12 @@ enum MainTimer : UINT_PTR {
     kTimerAutoPause = 4,  // 2.5 s: automatic pause
 };
 
+// True while a drop's folders are searched: the configuration window is
+// hidden then so that the wait window is seen alone, but it stays open (its
+// page is in use). Written by the collection page on the GUI thread.
+extern bool SearchingDroppedFolders;
+
+// The configuration window is open: visible, or hidden for a folder search.
 bool isMainWindowVisible();
 
 // Shows popup at the cursor for owner and returns the chosen command (0 for

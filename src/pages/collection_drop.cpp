@@ -11,6 +11,7 @@
 #include "pages/page_texts.h"
 #include "pages/pages.h"
 #include "platform/message_box.h"
+#include "platform/system_info.h"
 #include "platform/text.h"
 #include "resource_ids.h"
 
@@ -155,7 +156,31 @@ void requestAddStop(AddProgress* progress) {
     progress->stop = 1;
 }
 
-int SearchFolder(HWND page, const char16_t* path, int32_t* counter, AddProgress* progress) {
+namespace {
+
+// The folder as the file system knows it; its path where it gives no
+// identity (Windows 9x, or a folder that cannot be opened).
+drop::FolderId folderId(const char16_t* folderWithBackslash) {
+    drop::FolderId id = {false, 0, 0, folderWithBackslash};
+    if (plat::isWindows9x())
+        return id;
+    HANDLE handle = CreateFileW(reinterpret_cast<LPCWSTR>(folderWithBackslash), 0,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return id;
+    BY_HANDLE_FILE_INFORMATION info;
+    if (GetFileInformationByHandle(handle, &info)) {
+        id.byIndex = true;
+        id.volume = info.dwVolumeSerialNumber;
+        id.index = (uint64_t(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    }
+    CloseHandle(handle);
+    return id;
+}
+
+int searchFolder(HWND page, const char16_t* path, int32_t* counter, AddProgress* progress,
+                 drop::SearchedFolders& searched) {
     if (publishAdded(progress, *counter))
         return kSearchStopped;
     char16_t folder[drop::kFolderUnits];
@@ -163,6 +188,8 @@ int SearchFolder(HWND page, const char16_t* path, int32_t* counter, AddProgress*
         reportFolder(path);
         return kSearchDone;
     }
+    if (!searched.firstVisit(folderId(folder)))
+        return kSearchDone;
     const size_t folderLength = plat::textLength(folder);
     plat::appendText(folder, drop::kFolderUnits, u"*.*");
     WIN32_FIND_DATAW found;
@@ -177,8 +204,12 @@ int SearchFolder(HWND page, const char16_t* path, int32_t* counter, AddProgress*
         char16_t full[drop::kFolderUnits];
         switch (drop::classifyFoundItem(name, (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)) {
         case drop::FoundItem::SearchFolder: {
+            // Junctions and links to folders lead elsewhere, often back up the
+            // tree: only folders that are really inside are searched.
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
+                break;
             const int result = drop::joinFoundPath(full, drop::kFolderUnits, folder, name)
-                                   ? SearchFolder(page, full, counter, progress)
+                                   ? searchFolder(page, full, counter, progress, searched)
                                    : (reportFolder(full), kSearchDone);
             if (result > 0) {
                 FindClose(search);
@@ -216,6 +247,13 @@ int SearchFolder(HWND page, const char16_t* path, int32_t* counter, AddProgress*
     return kSearchDone;
 }
 
+} // namespace
+
+int SearchFolder(HWND page, const char16_t* folder, int32_t* counter, AddProgress* progress) {
+    drop::SearchedFolders searched;
+    return searchFolder(page, folder, counter, progress, searched);
+}
+
 void showAddedPictures(HWND page) {
     HWND list = GetDlgItem(page, IDC_COLL_LIST);
     if (SendMessageW(list, LB_GETSELCOUNT, 0, 0) == 0) {
@@ -245,6 +283,7 @@ void onDropFiles(HWND page, HDROP drop) {
     const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
     HCURSOR previous = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
     bool folders = false;
+    drop::SearchedFolders searched; // across the drop's folders
     for (UINT i = 0; i < count && !stopped; ++i) {
         char16_t name[plat::kPathUnits];
         const DWORD attributes = droppedName(drop, i, name) ? GetFileAttributesW(reinterpret_cast<LPCWSTR>(name))
@@ -254,10 +293,11 @@ void onDropFiles(HWND page, HDROP drop) {
         if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
             if (!folders) {
                 folders = true;
+                SearchingDroppedFolders = true;
                 ShowWindow(window, SW_HIDE);
                 waitThread = startWaitWindow(&DropProgress);
             }
-            stopped = SearchFolder(page, name, &counter, &DropProgress) > 0;
+            stopped = searchFolder(page, name, &counter, &DropProgress, searched) > 0;
         } else if (drop::classifyFoundItem(namePart(name), false) == drop::FoundItem::AddPicture) {
             const int result = addFile(page, name);
             counter += result == kPictureAdded ? 1 : 0;
@@ -270,6 +310,7 @@ void onDropFiles(HWND page, HDROP drop) {
         requestAddStop(&DropProgress);
         waitForWaitWindow(waitThread);
         ShowWindow(window, SW_SHOW);
+        SearchingDroppedFolders = false;
         SetForegroundWindow(window);
     }
     SetCursor(previous);

@@ -6,6 +6,7 @@
 // Every edit is written straight into the selected entries.
 #include <windows.h>
 #include <commctrl.h>
+#include <cderr.h>
 #include <commdlg.h>
 
 #include <memory>
@@ -33,8 +34,10 @@
 namespace {
 
 constexpr int kStyleItems = 4;
-// The open dialog's buffer: a folder and the names chosen in it.
-constexpr DWORD kOpenBufferUnits = 5260;
+// The open dialog's buffer: a folder and the names chosen in it. The dialog
+// reports at most 65,535 units as needed, so a choice that fails for want
+// of room here cannot be made at all.
+constexpr DWORD kOpenBufferUnits = 65537;
 constexpr size_t kLastDirTaken = 268;
 
 CollectionPageHooks g_hooks;
@@ -876,8 +879,12 @@ void onAdd(HWND page) {
     const plat::OpenDialog dialog;
     const BOOL chosen = (g_hooks.openFiles ? g_hooks.openFiles : GetOpenFileNameW)(&s->open);
     s->open.lpstrFile = nullptr;
-    if (!chosen)
+    if (!chosen) {
+        const DWORD error = (g_hooks.dialogError ? g_hooks.dialogError : CommDlgExtendedError)();
+        if (error == FNERR_BUFFERTOOSMALL)
+            ask(page, page_text::kTooManyChosen, plat::kMbIconWarning);
         return;
+    }
     const bool single = s->open.nFileExtension != 0;
     if (LastDir) {
         plat::copyText(LastDir, kLastDirTaken + 1, buffer.get());

@@ -40,6 +40,9 @@ inline constexpr char16_t kRemoveSeveral[] = u"Opravdu chcete vybrané plochar o
 inline constexpr char16_t kOpenFilter[] =
     u"Obrázky\0*.bmp;*.dib;*.jpg;*.jpeg\0Rastrové obrázky\0*.bmp;*.dib\0JPEG obrázky\0*.jpg;*.jpeg\0";
 inline constexpr char16_t kOpenTitle[] = u"Vyberte si prosím tapetu/y:";
+inline constexpr char16_t kTooManyChosen[] =
+    u"Vybrali jste najednou příliš mnoho tapet, žádná proto nebyla přidána. Vyberte jich prosím méně, nebo "
+    u"přetáhněte celý adresář s tapetami do seznamu.";
 inline constexpr char16_t kOpenExtension[] = u"bmp";
 struct ControlTip {
     int id;

@@ -30,5 +30,6 @@ struct CollectionPageHooks {
     BOOL(WINAPI* openFiles)(OPENFILENAMEW*) = nullptr;             // GetOpenFileNameW
     BOOL(WINAPI* chooseColour)(CHOOSECOLORW*) = nullptr;           // ChooseColorW
     int (*apply)(const WallpaperEntry&, int allowAbort) = nullptr; // ApplyWallpaper
+    DWORD(WINAPI* dialogError)() = nullptr;                        // CommDlgExtendedError
 };
 void setCollectionPageHooks(const CollectionPageHooks* hooks);

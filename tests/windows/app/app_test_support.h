@@ -28,13 +28,14 @@ inline constexpr wchar_t kKey212[] = L"Software\\Vorsan\\Plochar 2.12";
 struct ShownBox {
     std::u16string text, caption;
     uint32_t flags;
+    void* owner;
 };
 // Every message box; questions take answers from the queue (No when empty).
 inline std::vector<ShownBox> Boxes;
 inline std::deque<int> Answers;
 
-inline int answerBox(void*, const char16_t* text, const char16_t* caption, uint32_t flags) {
-    Boxes.push_back({text, caption, flags});
+inline int answerBox(void* owner, const char16_t* text, const char16_t* caption, uint32_t flags) {
+    Boxes.push_back({text, caption, flags, owner});
     const bool question = (flags & 0xF) == plat::kMbYesNo || (flags & 0xF) == plat::kMbYesNoCancel;
     const int answer = !question ? plat::kIdOk : Answers.empty() ? plat::kIdNo : Answers.front();
     if (question && !Answers.empty())

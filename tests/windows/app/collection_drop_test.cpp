@@ -4,6 +4,7 @@
 #include "drop_support.h"
 
 #include "app/config_frame.h"
+#include "app/shell.h"
 #include "resource_ids.h"
 
 namespace apptest {
@@ -22,6 +23,8 @@ std::vector<Moment> Moments;
 bool PressStopAtDuplicate = false;
 bool Dropping = false; // boxes before the drop (at start-up) wait for nothing
 int32_t EntriesAtStop = -1;
+// Asked of the main window from inside the search, at its first box.
+bool PokeWindowAtBox = false;
 
 int answerAndWatch(void* owner, const char16_t* text, const char16_t* caption, uint32_t flags) {
     const wchar_t* title = L"Plochar - prosím čekejte...";
@@ -36,6 +39,11 @@ int answerAndWatch(void* owner, const char16_t* text, const char16_t* caption, u
     for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, nullptr, title)) != nullptr;)
         ++m.waitWindows;
     Moments.push_back(m);
+    if (PokeWindowAtBox && Dropping) {
+        PokeWindowAtBox = false;
+        SendMessageW(MainWindow, WM_TIMER, kTimerChange, 0);
+        SendMessageW(MainWindow, WM_COMMAND, ID_SETTINGS, 0); // the tray's "Nastavení"
+    }
     if (PressStopAtDuplicate && (flags & 0xF) == plat::kMbYesNoCancel && m.wait) {
         EntriesAtStop = ActiveCollection.entryCount();
         SendMessageW(GetDlgItem(m.wait, IDC_WAIT_STOP), BM_CLICK, 0, 0);
@@ -133,11 +141,16 @@ TEST_F(CollectionDropTest, SeveralFoldersShareOneWaitWindowAndCancelEndsTheDrop)
     make("A/3.jpg");
     HWND page = openPage({first, second});
     Answers = {plat::kIdYes, plat::kIdYes};
+    const int32_t countdown = ChangeCountdown;
+    PokeWindowAtBox = true;
     drop(page, {make("A"), make("B")});
     ASSERT_EQ(Moments.size(), 3u) << "a notice in each folder and the count";
     EXPECT_EQ(Moments[0].waitWindows + Moments[1].waitWindows, 2);
     EXPECT_EQ(Moments[1].wait, Moments[0].wait);
+    // Hidden for the wait window, yet open: no countdown, no new page.
     EXPECT_FALSE(Moments[0].configVisible);
+    EXPECT_EQ(ChangeCountdown, countdown);
+    EXPECT_EQ(currentConfigPage(), page);
     EXPECT_EQ(lastBox(), u"Přidáno 1 souborů.");
     make("A/4.jpg");
     Answers = {plat::kIdCancel};
@@ -175,6 +188,43 @@ TEST_F(CollectionDropTest, NamesTooLongForAnEntryAreNeverCutIntoAnotherFile) {
     ASSERT_EQ(Boxes.size(), 3u);
     EXPECT_EQ(Boxes[1].text, u"Chyba programu při přidávání plochar \"" + cutFound + u"\" do seznamu.");
     EXPECT_EQ(Boxes[0].text + lastBox(), u"Přidáno 0 souborů.Přidáno 0 souborů.");
+}
+
+// Runs commands in folder through a Unix shell, as Wine can; the process
+// cannot be waited for, so watched is. False where there is no Wine.
+bool unixShell(const fs::path& folder, const std::string& commands, const fs::path& watched, bool appears) {
+    STARTUPINFOA start = {sizeof(start)};
+    PROCESS_INFORMATION process = {};
+    std::string line = "/bin/sh -c \"" + commands + "\"";
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.string().c_str(),
+                        &start, &process))
+        return false;
+    CloseHandle(process.hProcess), CloseHandle(process.hThread);
+    const std::wstring at = watched.wstring();
+    for (int i = 0; i < 500 && (GetFileAttributesW(at.c_str()) != INVALID_FILE_ATTRIBUTES) != appears; ++i)
+        Sleep(20);
+    return (GetFileAttributesW(at.c_str()) != INVALID_FILE_ATTRIBUTES) == appears;
+}
+
+// Each folder is searched once: through a link up the tree, a dropped folder
+// inside another, a link dropped beside its target, or (9x) another case.
+TEST_F(CollectionDropTest, EachFolderIsSearchedOnceWhateverTheRoad) {
+    for (const char* f : {"Hory/a.jpg", "Hory/leto/b.jpg", "More/c.jpg"})
+        make(f);
+    if (!unixShell(folder, "ln -s .. Hory/leto/nahoru && ln -s ../More Hory/more && ln -s More Odkaz",
+                   folder / "Odkaz", true))
+        GTEST_SKIP() << "no Unix links here";
+    HWND page = openPage();
+    drop(page, {make("Hory"), make("Hory/leto"), make("Odkaz"), make("More")});
+    std::vector<std::string> added = entries();
+    std::sort(added.begin(), added.end());
+    EXPECT_EQ(added, (std::vector<std::string>{"Hory/a.jpg", "Hory/leto/b.jpg", "Odkaz/c.jpg"}));
+    plat::overrideOsVersion(&plat::kWindows98);
+    drop(page, {make("More"), make("MORE")});
+    EXPECT_EQ(Boxes.size(), 2u) << "no notices nor errors";
+    EXPECT_EQ(Boxes[0].text + lastBox(), u"Přidáno 3 souborů.Přidáno 1 souborů.");
+    // Removing the test folder would follow them.
+    EXPECT_TRUE(unixShell(folder, "rm Hory/leto/nahoru Hory/more Odkaz", folder / "Odkaz", false));
 }
 
 } // namespace

@@ -3,6 +3,8 @@
 // commands, adding pictures and the preview.
 #include "app_test_support.h"
 
+#include <cderr.h>
+
 #include "app/config_frame.h"
 #include "app/shell.h"
 #include "image/image_test_util.h"
@@ -14,10 +16,13 @@ namespace {
 
 // What the page's dialogs and the desktop answer in these tests.
 std::u16string g_openAnswer; // folder "\0" names "\0", or one full path
+DWORD g_openRoom = 0, g_openError = 0;
+DWORD WINAPI openError() { return g_openError; }
 COLORREF g_colourAnswer = 0;
 int g_applyResult = 1;
 std::vector<std::u16string> g_applied;
 BOOL WINAPI answerOpen(OPENFILENAMEW* o) {
+    g_openRoom = o->nMaxFile;
     if (g_openAnswer.empty())
         return FALSE;
     std::copy(g_openAnswer.begin(), g_openAnswer.end(), reinterpret_cast<char16_t*>(o->lpstrFile));
@@ -40,9 +45,9 @@ class CollectionPageTest : public AppWindowTest {
   protected:
     void SetUp() override {
         AppWindowTest::SetUp();
-        static const CollectionPageHooks hooks{answerOpen, answerColour, recordTest};
+        static const CollectionPageHooks hooks{answerOpen, answerColour, recordTest, openError};
         setCollectionPageHooks(&hooks);
-        g_openAnswer.clear(), g_applied.clear(), g_colourAnswer = 0, g_applyResult = 1;
+        g_openAnswer.clear(), g_applied.clear(), g_colourAnswer = 0, g_applyResult = 1, g_openError = 0;
     }
     void TearDown() override {
         setCollectionPageHooks(nullptr);
@@ -277,6 +282,13 @@ TEST_F(CollectionPageTest, AddingThroughTheOpenDialogAsksOnceAboutDuplicates) {
     const std::vector<uint8_t> stored = readValue(kKey212, L"LastDir");
     EXPECT_EQ(std::u16string(reinterpret_cast<const char16_t*>(stored.data())), dir);
     EXPECT_EQ(SendMessageW(page, kAddFileMessage, 0, 0), FALSE); // no path: not handled
+    // The buffer takes the most the dialog can ask for; should it still be
+    // too small, nothing is added and the user hears why.
+    g_openAnswer.clear(), g_openError = FNERR_BUFFERTOOSMALL;
+    click(IDC_COLL_ADD);
+    EXPECT_GE(g_openRoom, 65535u);
+    EXPECT_EQ(Boxes.back().text.rfind(u"Vybrali jste najednou příliš mnoho tapet, žádná", 0), 0u);
+    EXPECT_EQ(Boxes.back().owner, page);
 }
 
 TEST_F(CollectionPageTest, PreviewTextsStretchAndPalette) {
