@@ -11,6 +11,7 @@
 #include "app/shell.h"
 #include "app_core/config_rules.h"
 #include "app_core/app_texts.h"
+#include "pages/page_controls.h"
 #include "pages/pages.h"
 #include "platform/system_info.h"
 #include "resource_ids.h"
@@ -172,16 +173,6 @@ void onSelectionChange() {
     ShowWindow(g_frame.page, SW_SHOW);
 }
 
-void addButtonTip(HWND tooltip, HWND owner, int id, const char16_t* text) {
-    TOOLINFOW tool = {};
-    tool.cbSize = sizeof tool;
-    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-    tool.hwnd = owner;
-    tool.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(owner, id));
-    tool.lpszText = const_cast<LPWSTR>(reinterpret_cast<LPCWSTR>(text));
-    SendMessageW(tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-}
-
 bool buildFrame(HWND mainWindow) {
     g_frame.window = mainWindow;
     if (g_failForTests)
@@ -263,7 +254,7 @@ void createButtonTooltips(HWND mainWindow) {
                                    CW_USEDEFAULT, CW_USEDEFAULT, mainWindow, nullptr, AppInstance, nullptr);
     if (!tooltip)
         return; // the buttons work without their tips
-    addButtonTip(tooltip, mainWindow, IDC_BTN_COLLECTION, app_texts::kTipCollection);
-    addButtonTip(tooltip, mainWindow, IDC_BTN_OK, app_texts::kTipOk);
-    addButtonTip(tooltip, mainWindow, IDC_BTN_CANCEL, app_texts::kTipCancel);
+    addControlTip(tooltip, mainWindow, GetDlgItem(mainWindow, IDC_BTN_COLLECTION), app_texts::kTipCollection);
+    addControlTip(tooltip, mainWindow, GetDlgItem(mainWindow, IDC_BTN_OK), app_texts::kTipOk);
+    addControlTip(tooltip, mainWindow, GetDlgItem(mainWindow, IDC_BTN_CANCEL), app_texts::kTipCancel);
 }

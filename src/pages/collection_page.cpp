@@ -1004,15 +1004,8 @@ void createTooltips(HWND page, CollectionPage* s) {
                                  CW_USEDEFAULT, page, nullptr, nullptr, nullptr);
     if (!s->tooltip)
         return;
-    for (const page_text::ControlTip& t : page_text::kCollectionTips) {
-        TOOLINFOW tool = {};
-        tool.cbSize = TTTOOLINFOW_V1_SIZE;
-        tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-        tool.hwnd = page;
-        tool.uId = reinterpret_cast<UINT_PTR>(item(page, t.id));
-        tool.lpszText = const_cast<LPWSTR>(reinterpret_cast<LPCWSTR>(t.text));
-        SendMessageW(s->tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-    }
+    for (const page_text::ControlTip& t : page_text::kCollectionTips)
+        addControlTip(s->tooltip, page, item(page, t.id), t.text);
 }
 
 BOOL onInit(HWND page) {

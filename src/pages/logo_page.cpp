@@ -49,13 +49,7 @@ HWND makeDelayTooltip(HWND page) {
                                    CW_USEDEFAULT, CW_USEDEFAULT, page, nullptr, nullptr, nullptr);
     if (!tooltip)
         return nullptr;
-    TOOLINFOW tool = {};
-    tool.cbSize = sizeof tool;
-    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-    tool.hwnd = page;
-    tool.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(page, IDC_LOGO_DELAY));
-    tool.lpszText = const_cast<LPWSTR>(reinterpret_cast<LPCWSTR>(page_text::kLogoDelayTip));
-    SendMessageW(tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    addControlTip(tooltip, page, GetDlgItem(page, IDC_LOGO_DELAY), page_text::kLogoDelayTip);
     return tooltip;
 }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdint>
 
@@ -12,6 +13,19 @@ inline void enableControl(HWND page, int id, bool on) { EnableWindow(GetDlgItem(
 inline void showControl(HWND page, int id, bool on) { ShowWindow(GetDlgItem(page, id), on ? SW_SHOW : SW_HIDE); }
 inline void setControlText(HWND page, int id, const char16_t* text) {
     SetDlgItemTextW(page, id, reinterpret_cast<LPCWSTR>(text));
+}
+
+// Gives control of owner a tip in tooltip. The record says it is of the first
+// version: common controls before version 6 refuse the size of today's
+// headers, and the tip would never show there.
+inline void addControlTip(HWND tooltip, HWND owner, HWND control, const char16_t* text) {
+    TOOLINFOW tool = {};
+    tool.cbSize = TTTOOLINFOW_V1_SIZE;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = owner;
+    tool.uId = reinterpret_cast<UINT_PTR>(control);
+    tool.lpszText = const_cast<LPWSTR>(reinterpret_cast<LPCWSTR>(text));
+    SendMessageW(tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 // The page's state struct, kept in the window's user data.
