@@ -3,6 +3,8 @@
 #include "app_test_support.h"
 #include "drop_support.h"
 
+#include <commctrl.h>
+
 #include "app/config_frame.h"
 #include "app/shell.h"
 #include "resource_ids.h"
@@ -25,6 +27,9 @@ bool Dropping = false; // boxes before the drop (at start-up) wait for nothing
 int32_t EntriesAtStop = -1;
 // Asked of the main window from inside the search, at its first box.
 bool PokeWindowAtBox = false;
+// Another tab clicked under the duplicate notice: it lands only when the
+// notice leaves the window usable, as one owned by nothing in it does.
+bool ClickTabAtDuplicate = false;
 
 int answerAndWatch(void* owner, const char16_t* text, const char16_t* caption, uint32_t flags) {
     const wchar_t* title = L"Plochar - prosím čekejte...";
@@ -44,6 +49,13 @@ int answerAndWatch(void* owner, const char16_t* text, const char16_t* caption, u
         SendMessageW(MainWindow, WM_TIMER, kTimerChange, 0);
         SendMessageW(MainWindow, WM_COMMAND, ID_SETTINGS, 0); // the tray's "Nastavení"
     }
+    if (ClickTabAtDuplicate && (flags & 0xF) == plat::kMbYesNoCancel &&
+        (!owner || GetAncestor(static_cast<HWND>(owner), GA_ROOT) != MainWindow)) {
+        HWND tabs = FindWindowExW(MainWindow, nullptr, WC_TABCONTROLW, nullptr);
+        SendMessageW(tabs, TCM_SETCURSEL, 1, 0);
+        NMHDR header = {tabs, static_cast<UINT_PTR>(GetDlgCtrlID(tabs)), static_cast<UINT>(TCN_SELCHANGE)};
+        SendMessageW(MainWindow, WM_NOTIFY, header.idFrom, reinterpret_cast<LPARAM>(&header));
+    }
     if (PressStopAtDuplicate && (flags & 0xF) == plat::kMbYesNoCancel && m.wait) {
         EntriesAtStop = ActiveCollection.entryCount();
         SendMessageW(GetDlgItem(m.wait, IDC_WAIT_STOP), BM_CLICK, 0, 0);
@@ -57,6 +69,7 @@ class CollectionDropTest : public AppWindowTest {
         AppWindowTest::SetUp();
         plat::setMessageBoxHook(answerAndWatch);
         PressStopAtDuplicate = false;
+        ClickTabAtDuplicate = false;
     }
     // A path in the test folder; with a file name, an empty file is made
     // (adding only asks whether the file exists), else a folder.
@@ -99,7 +112,9 @@ TEST_F(CollectionDropTest, FilesAloneAreAddedWithoutAWaitWindow) {
     const std::vector<std::u16string> files = {make("stara.jpg"), make("a.jpg"),     make("b.txt"),
                                                make("c.JPEG"),    make("d.bmp.txt"), u"C:\\chybi.jpg"};
     HWND page = openPage({files[0]});
+    ClickTabAtDuplicate = true;
     drop(page, files);
+    EXPECT_EQ(currentConfigPage(), page);
     EXPECT_EQ(entries(), (std::vector<std::string>{"stara.jpg", "a.jpg", "c.JPEG"}));
     ASSERT_EQ(Boxes.size(), 2u) << "the duplicate notice and the count";
     EXPECT_EQ(Boxes[1].text, u"Přidáno 2 souborů.");

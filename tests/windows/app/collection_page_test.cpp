@@ -5,6 +5,8 @@
 
 #include <cderr.h>
 
+#include <utility>
+
 #include "app/config_frame.h"
 #include "app/shell.h"
 #include "image/image_test_util.h"
@@ -18,11 +20,17 @@ namespace {
 std::u16string g_openAnswer; // folder "\0" names "\0", or one full path
 DWORD g_openRoom = 0, g_openError = 0;
 DWORD WINAPI openError() { return g_openError; }
+// "&Konec" from the tray while the dialog is open; its loop hands it on.
+bool g_quitUnderOpenDialog = false;
 COLORREF g_colourAnswer = 0;
 int g_applyResult = 1;
 std::vector<std::u16string> g_applied;
 BOOL WINAPI answerOpen(OPENFILENAMEW* o) {
     g_openRoom = o->nMaxFile;
+    if (std::exchange(g_quitUnderOpenDialog, false)) {
+        SendMessageW(MainWindow, WM_COMMAND, ID_QUIT, 0);
+        pumpUntil([] { return false; }, 100);
+    }
     if (g_openAnswer.empty())
         return FALSE;
     std::copy(g_openAnswer.begin(), g_openAnswer.end(), reinterpret_cast<char16_t*>(o->lpstrFile));
@@ -275,9 +283,12 @@ TEST_F(CollectionPageTest, AddingThroughTheOpenDialogAsksOnceAboutDuplicates) {
     EXPECT_EQ(Boxes.size(), 3u);
     EXPECT_EQ(itemCount(), 5);
     expectListMatchesCollection();
-    // One file: the folder is cut from its path and stored.
+    // One file, with Konec chosen in the tray while the dialog is open: the
+    // program waits for the dialog. The folder is cut from the path and stored.
     g_openAnswer = z;
+    g_quitUnderOpenDialog = true;
     click(IDC_COLL_ADD);
+    ASSERT_EQ(currentConfigPage(), page);
     EXPECT_EQ(itemCount(), 6);
     const std::vector<uint8_t> stored = readValue(kKey212, L"LastDir");
     EXPECT_EQ(std::u16string(reinterpret_cast<const char16_t*>(stored.data())), dir);
