@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <utility>
 
@@ -301,19 +302,30 @@ bool WallpaperCollection::swapEntries(WallpaperEntry* a, WallpaperEntry* b) {
 
 namespace {
 
+// An entry with its file name, cut out once: the sort compares each entry
+// some 2 log n times, and cutting the names anew for every comparison made a
+// sort of 30,000 pictures take seconds. Empty slots have no entry; a name
+// left null (no memory for the names) is cut when compared.
+struct NamedEntry {
+    WallpaperEntry* entry;
+    const char16_t* name;
+};
+
 // Empty slots order after any entry; entries by file name only.
-int compareByName(const WallpaperEntry* a, const WallpaperEntry* b) {
-    if (!a || !b)
-        return (a ? 0 : 1) - (b ? 0 : 1);
+int compareByName(const NamedEntry& a, const NamedEntry& b) {
+    if (!a.entry || !b.entry)
+        return (a.entry ? 0 : 1) - (b.entry ? 0 : 1);
+    if (a.name && b.name)
+        return plat::compareTextNoCase(a.name, b.name);
     char16_t nameA[plat::kPathUnits], nameB[plat::kPathUnits];
-    plat::fileNamePart(nameA, plat::kPathUnits, a->path);
-    plat::fileNamePart(nameB, plat::kPathUnits, b->path);
+    plat::fileNamePart(nameA, plat::kPathUnits, a.entry->path);
+    plat::fileNamePart(nameB, plat::kPathUnits, b.entry->path);
     return plat::compareTextNoCase(nameA, nameB);
 }
 
-void quickSort(WallpaperEntry** v, int32_t lo, int32_t hi) {
+void quickSort(NamedEntry* v, int32_t lo, int32_t hi) {
     while (lo < hi) {
-        WallpaperEntry* pivot = v[lo + (hi - lo) / 2];
+        const NamedEntry pivot = v[lo + (hi - lo) / 2];
         int32_t i = lo, j = hi;
         while (i <= j) {
             while (compareByName(v[i], pivot) < 0)
@@ -334,11 +346,38 @@ void quickSort(WallpaperEntry** v, int32_t lo, int32_t hi) {
     }
 }
 
+size_t nameUnits(const WallpaperEntry& e) {
+    char16_t name[plat::kPathUnits];
+    plat::fileNamePart(name, plat::kPathUnits, e.path);
+    return plat::textLength(name) + 1;
+}
+
 } // namespace
 
 void WallpaperCollection::sortByName() {
-    if (slots && slotCount > 1)
-        quickSort(slots, 0, slotCount - 1);
+    if (!slots || slotCount <= 1)
+        return;
+    const size_t n = static_cast<size_t>(slotCount);
+    std::unique_ptr<NamedEntry[]> named(new (std::nothrow) NamedEntry[n]);
+    if (!named)
+        return;
+    size_t units = 0;
+    for (size_t i = 0; i < n; ++i)
+        units += slots[i] ? nameUnits(*slots[i]) : 0;
+    std::unique_ptr<char16_t[]> names(new (std::nothrow) char16_t[units + 1]);
+    char16_t* at = names.get();
+    for (size_t i = 0; i < n; ++i) {
+        named[i] = NamedEntry{slots[i], nullptr};
+        if (!slots[i] || !at)
+            continue;
+        const size_t length = nameUnits(*slots[i]);
+        plat::fileNamePart(at, length, slots[i]->path);
+        named[i].name = at;
+        at += length;
+    }
+    quickSort(named.get(), 0, slotCount - 1);
+    for (size_t i = 0; i < n; ++i)
+        slots[i] = named[i].entry;
 }
 
 int32_t WallpaperCollection::entryCount() const {

@@ -36,6 +36,8 @@ constexpr int kStyleItems = 4;
 // The open dialog's buffer: a folder and the names chosen in it.
 constexpr DWORD kOpenBufferUnits = 5260;
 constexpr size_t kLastDirTaken = 268;
+// What the list reserves per item for its text: a typical picture name.
+constexpr LPARAM kListedNameBytes = 32 * sizeof(char16_t);
 
 CollectionPageHooks g_hooks;
 
@@ -1178,9 +1180,23 @@ void FillCollectionList(HWND page) {
     if (CollectionPage* s = state(page))
         s->previewEntry = nullptr;
     HWND box = list(page);
-    for (WallpaperEntry* e = ActiveCollection.first(); e; e = ActiveCollection.nextOf(e))
-        if (appendItem(box, e) < 0)
-            askAboutPath(nullptr, page_text::kListAddFailed, e->path, plat::kMbIconError);
+    // Filled with redraw off and its storage reserved: item by item into the
+    // visible list, a collection of 30,000 pictures took minutes. The walk
+    // goes by slot; nextOf would look every entry up from the start.
+    const int32_t count = ActiveCollection.entryCount();
+    SendMessageW(box, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(box, LB_INITSTORAGE, static_cast<WPARAM>(count),
+                 static_cast<LPARAM>(count) * kListedNameBytes);
+    for (int32_t i = 0; i < ActiveCollection.slotCount; ++i) {
+        WallpaperEntry* e = ActiveCollection.slots[i];
+        if (!e || appendItem(box, e) >= 0)
+            continue;
+        SendMessageW(box, WM_SETREDRAW, TRUE, 0);
+        askAboutPath(nullptr, page_text::kListAddFailed, e->path, plat::kMbIconError);
+        SendMessageW(box, WM_SETREDRAW, FALSE, 0);
+    }
+    SendMessageW(box, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(box, nullptr, TRUE);
     SendMessageW(box, LB_SETSEL, FALSE, -1);
     SendMessageW(box, LB_SETSEL, TRUE, 0);
     sendSelectionChange(page);
