@@ -292,6 +292,36 @@ WallpaperEntry* WallpaperCollection::removeEntry(WallpaperEntry* e) {
     return i > 0 ? slots[i - 1] : nullptr;
 }
 
+int32_t WallpaperCollection::removeEntries(bool (*doomed)(const WallpaperEntry& e, void* context), void* context) {
+    if (!doomed || !slots)
+        return 0;
+    WallpaperEntry* keptBefore = nullptr;
+    bool skipGone = false;
+    int32_t kept = 0;
+    for (int32_t i = 0; i < slotCount; ++i) {
+        WallpaperEntry* e = slots[i];
+        if (e && doomed(*e, context)) {
+            if (e == current)
+                current = keptBefore;
+            skipGone = skipGone || e == skipped || e == skippedFrom;
+            delete e;
+            continue;
+        }
+        if (e)
+            keptBefore = e;
+        slots[kept++] = e;
+    }
+    const int32_t removed = slotCount - kept;
+    if (removed == 0)
+        return 0;
+    for (int32_t i = kept; i < slotCount; ++i)
+        slots[i] = nullptr;
+    if (skipGone)
+        skipped = skippedFrom = nullptr;
+    dropPathIndex(); // the next look-up builds it from the entries kept
+    return removed;
+}
+
 bool WallpaperCollection::swapEntries(WallpaperEntry* a, WallpaperEntry* b) {
     const int32_t i = indexOf(a), j = indexOf(b);
     if (i < 0 || j < 0)

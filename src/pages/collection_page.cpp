@@ -8,6 +8,8 @@
 #include <commctrl.h>
 #include <commdlg.h>
 
+#include <algorithm>
+#include <functional>
 #include <memory>
 #include <new>
 
@@ -759,17 +761,34 @@ void onFullPath(HWND page) {
 
 // ---- commands on the list
 
-// Takes the entry at the list position out of the collection and the list.
-void removeAt(HWND page, int index) {
-    WallpaperEntry* e = entryAt(page, index);
-    if (!e)
-        return;
+// The selection's entries sorted by address, for a binary search.
+struct SortedEntries {
+    WallpaperEntry** begin;
+    WallpaperEntry** end;
+};
+bool isAmong(const WallpaperEntry& e, void* sorted) {
+    const auto* s = static_cast<const SortedEntries*>(sorted);
+    return std::binary_search(s->begin, s->end, &e, std::less<const WallpaperEntry*>());
+}
+
+// Takes the selected entries out of the list and the collection, with the
+// list's redraw off and in one pass through the collection: one by one,
+// removing thousands of pictures took minutes. The selection's entries are
+// left sorted by address, no longer in step with its positions.
+void removeSelected(HWND page, const Selection& selection) {
+    SortedEntries sorted{selection.entries.get(), selection.entries.get() + selection.count};
+    std::sort(sorted.begin, sorted.end, std::less<const WallpaperEntry*>());
     CollectionPage* s = state(page);
-    if (s && s->previewEntry == e)
+    if (s && s->previewEntry && isAmong(*s->previewEntry, &sorted))
         releasePreview(page);
-    // The item goes before the entry, so no item ever holds a freed entry.
-    SendMessageW(list(page), LB_DELETESTRING, static_cast<WPARAM>(index), 0);
-    ActiveCollection.removeEntry(e);
+    HWND box = list(page);
+    SendMessageW(box, WM_SETREDRAW, FALSE, 0);
+    // The items go before the entries, so no item ever holds a freed entry.
+    for (int i = selection.count - 1; i >= 0; --i)
+        SendMessageW(box, LB_DELETESTRING, static_cast<WPARAM>(selection.positions[i]), 0);
+    ActiveCollection.removeEntries(isAmong, &sorted);
+    SendMessageW(box, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(box, nullptr, TRUE);
 }
 
 void onRemove(HWND page) {
@@ -784,8 +803,7 @@ void onRemove(HWND page) {
         if (answer != plat::kIdYes)
             return;
     }
-    for (int i = selection.count - 1; i >= 0; --i)
-        removeAt(page, selection.positions[i]);
+    removeSelected(page, selection);
     SendMessageW(list(page), LB_SETSEL, FALSE, -1);
     const int next = selection.count == 1 && selection.positions[0] > 0 ? selection.positions[0] - 1 : 0;
     SendMessageW(list(page), LB_SETSEL, TRUE, next);
