@@ -101,9 +101,10 @@ size_t sortKeyNoCase(const char16_t* text, uint8_t* key, size_t keyBytes) {
     if (!text)
         text = u"";
 #ifdef _WIN32
-    const int got = LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY | NORM_IGNORECASE, reinterpret_cast<LPCWSTR>(text),
-                                 -1, key ? reinterpret_cast<LPWSTR>(key) : nullptr,
-                                 key ? static_cast<int>(keyBytes < 0x7FFFFFFF ? keyBytes : 0x7FFFFFFF) : 0);
+    const int got =
+        LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY | NORM_IGNORECASE, reinterpret_cast<LPCWSTR>(text),
+                     -1, key ? reinterpret_cast<LPWSTR>(key) : nullptr,
+                     key ? static_cast<int>(keyBytes < 0x7FFFFFFF ? keyBytes : 0x7FFFFFFF) : 0);
     return got > 0 ? static_cast<size_t>(got) : 0;
 #else
     // The terminator too, as in Windows' keys: a key is never empty.

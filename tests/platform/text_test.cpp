@@ -18,9 +18,9 @@ std::vector<uint8_t> keyOf(const char16_t* text) {
 }
 
 TEST(SortKeys, OrderTextsAsTheCaseInsensitiveComparison) {
-    const char16_t* texts[] = {u"",      u"a",     u"A",    u"ab",     u"aB",   u"abc",     u"b",    u"c",
-                               u"č",     u"Č",     u"cz",   u"h",      u"ch",   u"Š",       u"z",    u"Ž",
-                               u"1",     u"10",    u"2",    u"Foto 7", u"foto 70", u"Léto", u"leto", u"Ďábel"};
+    const char16_t* texts[] = {u"",  u"a",  u"A",  u"ab",     u"aB",      u"abc",  u"b",    u"c",
+                               u"č", u"Č",  u"cz", u"h",      u"ch",      u"Š",    u"z",    u"Ž",
+                               u"1", u"10", u"2",  u"Foto 7", u"foto 70", u"Léto", u"leto", u"Ďábel"};
     for (const char16_t* a : texts) {
         const std::vector<uint8_t> ka = keyOf(a);
         for (const char16_t* b : texts) {
