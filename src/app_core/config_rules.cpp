@@ -81,16 +81,7 @@ void logoDelayText(int32_t minutes, char16_t* out, size_t units) {
 }
 
 int32_t removeMissingEntries(WallpaperCollection& collection) {
-    int32_t removed = 0;
-    WallpaperEntry* e = collection.first();
-    while (e) {
-        if (e->fileExists()) {
-            e = collection.nextOf(e);
-            continue;
-        }
-        // Go on after the entry before the removed one (the first when none).
-        e = collection.nextOf(collection.removeEntry(e));
-        ++removed;
-    }
-    return removed;
+    // One pass: entry by entry, each removal moved every later slot and
+    // looked the entry up from the start.
+    return collection.removeEntries([](const WallpaperEntry& e, void*) { return !e.fileExists(); }, nullptr);
 }

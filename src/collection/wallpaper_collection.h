@@ -40,6 +40,12 @@ class WallpaperCollection {
 
     // Returns the entry now before the removed one, or null.
     WallpaperEntry* removeEntry(WallpaperEntry* e);
+    // Removes, in one pass, every entry for which doomed answers true (asked
+    // once for each entry, in slot order); returns how many went. The result
+    // is that of removeEntry for each of them: the rest keep their order, and
+    // a removed current entry passes current to the nearest entry kept
+    // before it.
+    int32_t removeEntries(bool (*doomed)(const WallpaperEntry& e, void* context), void* context);
     bool swapEntries(WallpaperEntry* a, WallpaperEntry* b);
     // By file name without folder and extension, case-insensitively; empty
     // slots last. Not stable.

@@ -9,6 +9,8 @@
 #include <cderr.h>
 #include <commdlg.h>
 
+#include <algorithm>
+#include <functional>
 #include <memory>
 #include <new>
 
@@ -39,6 +41,8 @@ constexpr int kStyleItems = 4;
 // of room here cannot be made at all.
 constexpr DWORD kOpenBufferUnits = 65537;
 constexpr size_t kLastDirTaken = 268;
+// What the list reserves per item for its text: a typical picture name.
+constexpr LPARAM kListedNameBytes = 32 * sizeof(char16_t);
 
 CollectionPageHooks g_hooks;
 
@@ -761,17 +765,34 @@ void onFullPath(HWND page) {
 
 // ---- commands on the list
 
-// Takes the entry at the list position out of the collection and the list.
-void removeAt(HWND page, int index) {
-    WallpaperEntry* e = entryAt(page, index);
-    if (!e)
-        return;
+// The selection's entries sorted by address, for a binary search.
+struct SortedEntries {
+    WallpaperEntry** begin;
+    WallpaperEntry** end;
+};
+bool isAmong(const WallpaperEntry& e, void* sorted) {
+    const auto* s = static_cast<const SortedEntries*>(sorted);
+    return std::binary_search(s->begin, s->end, &e, std::less<const WallpaperEntry*>());
+}
+
+// Takes the selected entries out of the list and the collection, with the
+// list's redraw off and in one pass through the collection: one by one,
+// removing thousands of pictures took minutes. The selection's entries are
+// left sorted by address, no longer in step with its positions.
+void removeSelected(HWND page, const Selection& selection) {
+    SortedEntries sorted{selection.entries.get(), selection.entries.get() + selection.count};
+    std::sort(sorted.begin, sorted.end, std::less<const WallpaperEntry*>());
     CollectionPage* s = state(page);
-    if (s && s->previewEntry == e)
+    if (s && s->previewEntry && isAmong(*s->previewEntry, &sorted))
         releasePreview(page);
-    // The item goes before the entry, so no item ever holds a freed entry.
-    SendMessageW(list(page), LB_DELETESTRING, static_cast<WPARAM>(index), 0);
-    ActiveCollection.removeEntry(e);
+    HWND box = list(page);
+    SendMessageW(box, WM_SETREDRAW, FALSE, 0);
+    // The items go before the entries, so no item ever holds a freed entry.
+    for (int i = selection.count - 1; i >= 0; --i)
+        SendMessageW(box, LB_DELETESTRING, static_cast<WPARAM>(selection.positions[i]), 0);
+    ActiveCollection.removeEntries(isAmong, &sorted);
+    SendMessageW(box, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(box, nullptr, TRUE);
 }
 
 void onRemove(HWND page) {
@@ -786,11 +807,12 @@ void onRemove(HWND page) {
         if (answer != plat::kIdYes || !IsWindow(page))
             return;
     }
-    // Only the pictures the question named go: a position that no longer
-    // holds its entry is left alone.
-    for (int i = selection.count - 1; i >= 0; --i)
-        if (entryAt(page, selection.positions[i]) == selection.entries[i])
-            removeAt(page, selection.positions[i]);
+    // Only the pictures the question named go: a list changed under the
+    // question loses nothing.
+    for (int i = 0; i < selection.count; ++i)
+        if (entryAt(page, selection.positions[i]) != selection.entries[i])
+            return;
+    removeSelected(page, selection);
     SendMessageW(list(page), LB_SETSEL, FALSE, -1);
     const int next = selection.count == 1 && selection.positions[0] > 0 ? selection.positions[0] - 1 : 0;
     SendMessageW(list(page), LB_SETSEL, TRUE, next);
@@ -1183,9 +1205,23 @@ void FillCollectionList(HWND page) {
     if (CollectionPage* s = state(page))
         s->previewEntry = nullptr;
     HWND box = list(page);
-    for (WallpaperEntry* e = ActiveCollection.first(); e; e = ActiveCollection.nextOf(e))
-        if (appendItem(box, e) < 0)
-            askAboutPath(page, page_text::kListAddFailed, e->path, plat::kMbIconError);
+    // Filled with redraw off and its storage reserved: item by item into the
+    // visible list, a collection of 30,000 pictures took minutes. The walk
+    // goes by slot; nextOf would look every entry up from the start.
+    const int32_t count = ActiveCollection.entryCount();
+    SendMessageW(box, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(box, LB_INITSTORAGE, static_cast<WPARAM>(count),
+                 static_cast<LPARAM>(count) * kListedNameBytes);
+    for (int32_t i = 0; i < ActiveCollection.slotCount; ++i) {
+        WallpaperEntry* e = ActiveCollection.slots[i];
+        if (!e || appendItem(box, e) >= 0)
+            continue;
+        SendMessageW(box, WM_SETREDRAW, TRUE, 0);
+        askAboutPath(page, page_text::kListAddFailed, e->path, plat::kMbIconError);
+        SendMessageW(box, WM_SETREDRAW, FALSE, 0);
+    }
+    SendMessageW(box, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(box, nullptr, TRUE);
     SendMessageW(box, LB_SETSEL, FALSE, -1);
     SendMessageW(box, LB_SETSEL, TRUE, 0);
     sendSelectionChange(page);

@@ -97,6 +97,39 @@ int compareTextNoCase(const char16_t* a, const char16_t* b) {
 #endif
 }
 
+size_t sortKeyNoCase(const char16_t* text, uint8_t* key, size_t keyBytes) {
+    if (!text)
+        text = u"";
+#ifdef _WIN32
+    const int got =
+        LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY | NORM_IGNORECASE, reinterpret_cast<LPCWSTR>(text),
+                     -1, key ? reinterpret_cast<LPWSTR>(key) : nullptr,
+                     key ? static_cast<int>(keyBytes < 0x7FFFFFFF ? keyBytes : 0x7FFFFFFF) : 0);
+    return got > 0 ? static_cast<size_t>(got) : 0;
+#else
+    // The terminator too, as in Windows' keys: a key is never empty.
+    const size_t need = 2 * (textLength(text) + 1);
+    if (!key)
+        return need;
+    if (keyBytes < need)
+        return 0;
+    for (size_t i = 0; i * 2 < need; ++i) {
+        const char16_t c = foldCase(text[i]);
+        key[2 * i] = static_cast<uint8_t>(c >> 8);
+        key[2 * i + 1] = static_cast<uint8_t>(c & 0xFF);
+    }
+    return need;
+#endif
+}
+
+int compareSortKeys(const uint8_t* a, size_t aBytes, const uint8_t* b, size_t bBytes) {
+    const size_t n = aBytes < bBytes ? aBytes : bBytes;
+    for (size_t i = 0; i < n; ++i)
+        if (a[i] != b[i])
+            return a[i] < b[i] ? -1 : 1;
+    return aBytes < bBytes ? -1 : (aBytes > bBytes ? 1 : 0);
+}
+
 void fileNamePart(char16_t* dst, size_t dstUnits, const char16_t* path) {
     if (!dst || dstUnits == 0)
         return;

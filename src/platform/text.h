@@ -29,6 +29,15 @@ int compareText(const char16_t* a, const char16_t* b);
 // equality and orders texts by code unit rather than by dictionary rules.
 int compareTextNoCase(const char16_t* a, const char16_t* b);
 
+// A key for the text whose bytes, compared with compareSortKeys, order texts
+// as compareTextNoCase does (LCMapStringW's sort key on Windows, the folded
+// units high byte first and a terminator elsewhere). Writes at most keyBytes bytes and returns
+// how many it wrote, or with a null key how many it needs; 0 when the system
+// makes no keys (Windows 9x). Callers check the order they get from keys
+// against compareTextNoCase before they rely on it.
+size_t sortKeyNoCase(const char16_t* text, uint8_t* key, size_t keyBytes);
+int compareSortKeys(const uint8_t* a, size_t aBytes, const uint8_t* b, size_t bBytes);
+
 // Lower-case fold used off Windows: A-Z, Latin-1 letters and the Latin
 // Extended-A letters (which hold all Czech accented letters).
 char16_t foldCase(char16_t c);

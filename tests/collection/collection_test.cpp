@@ -190,8 +190,8 @@ TEST(WallpaperCollection, SortsByFileNameIgnoringCaseFolderAndExtensionEmptySlot
 }
 
 // Duplicate checks answer as a walk of the slots with the case-insensitive
-// comparison does, through adding, removing, sorting, swapping, copying and
-// loading, starting from a damaged file that holds one path twice.
+// comparison does, through adding, removing (one or many), sorting, swapping,
+// copying and loading, starting from a damaged file that holds one path twice.
 TEST(WallpaperCollection, FindByPathAnswersAsAWalkOfTheSlotsThroughEveryChange) {
     PictureFolder pictures;
     std::vector<std::u16string> names, folded;
@@ -214,8 +214,15 @@ TEST(WallpaperCollection, FindByPathAnswersAsAWalkOfTheSlotsThroughEveryChange) 
         const uint32_t what = next(10), k = next(40);
         if (what < 5)
             c.addPath(names[k].c_str());
-        else if (what < 7 && !c.isEmpty())
+        else if (what < 7 && !c.isEmpty() && k % 4)
             c.removeEntry(c.nthEntry(int32_t(k) % c.entryCount() + 1));
+        else if (what < 7) // many at once: the paths whose last letter k picks
+            c.removeEntries(
+                [](const WallpaperEntry& e, void* letter) {
+                    const size_t n = plat::textLength(e.path);
+                    return n > 5 && e.path[n - 5] == *static_cast<char16_t*>(letter);
+                },
+                &names[k][names[k].size() - 5]);
         else if (what == 7)
             c.sortByName();
         else if (what == 8 && !c.isEmpty())
