@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "wine_bench_support.h"
 #include "app/config_frame.h"
 #include "app/main_window.h"
 #include "app/tray.h"
@@ -33,12 +34,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-double secondsSince(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
-
-const unsigned char kTinyBmp[] = {'B', 'M', 58, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0,
-                                  1, 0, 24, 0, 0, 0, 0, 0, 4, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-                                  0, 0, 255, 0};
+using winebench::Clock;
+using winebench::kTinyBmp;
+using winebench::secondsSince;
 
 // 1,000 pictures a folder, named out of order so that sorting moves them.
 std::vector<fs::path> makePictures(const fs::path& root, int pictures) {

@@ -19,6 +19,7 @@
 #include <thread>
 #include <vector>
 
+#include "wine_bench_support.h"
 #include "app/config_frame.h"
 #include "app/main_window.h"
 #include "app/tray.h"
@@ -31,12 +32,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-double secondsSince(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
-
-const unsigned char kTinyBmp[] = {'B', 'M', 58, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0,
-                                  1, 0, 24, 0, 0, 0, 0, 0, 4, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-                                  0, 0, 255, 0};
+using winebench::Clock;
+using winebench::kTinyBmp;
+using winebench::secondsSince;
 
 // root/aN/bN/cN with the pictures in the third level, a text file and a
 // dot folder beside them; returns the pictures in creation order.
