@@ -78,7 +78,7 @@ void setPauseState(int32_t state) {
     AppSettings.PauseState = state;
     // An automatic pause can end while the configuration window is open (its
     // list emptied there): the tray keeps telling that the window is open.
-    updateTray(ChangeCountdown, isMainWindowVisible() ? 1 : 0, ActiveCollection.entryCount());
+    refreshTray();
 }
 
 } // namespace

@@ -34,11 +34,9 @@ unsigned __stdcall cancelPopupThread(void* operation) {
                                   CW_USEDEFAULT, nullptr, nullptr, AppInstance, nullptr);
     if (!window)
         return 0;
-    HMENU bar = LoadMenuW(AppInstance, MAKEINTRESOURCEW(IDM_CANCEL_WORK));
-    HMENU menu = bar ? GetSubMenu(bar, 0) : nullptr;
-    UINT command = 0;
-    if (menu)
-        command = trackPopupAtCursor(window, menu);
+    HMENU menu = nullptr;
+    HMENU bar = loadMenuBar(IDM_CANCEL_WORK, &menu);
+    const UINT command = bar ? trackPopupAtCursor(window, menu) : 0;
     DestroyWindow(window);
     if (bar)
         DestroyMenu(bar);
@@ -82,7 +80,7 @@ WallpaperEntry* busyChange(int32_t mode, ApplyFunction apply, void* applyContext
         &work);
     if (work.chosen)
         saveSettings(kSaveLastTapeta);
-    updateTray(ChangeCountdown, isMainWindowVisible() ? 1 : 0, ActiveCollection.entryCount());
+    refreshTray();
     return work.chosen;
 }
 

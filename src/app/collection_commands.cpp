@@ -14,7 +14,7 @@
 #include "platform/text.h"
 #include "settings/settings_store.h"
 
-int32_t CollectionLoaded = 0;
+bool CollectionLoaded = false;
 
 namespace {
 
@@ -74,7 +74,7 @@ void newCollection(HWND window) {
     releaseCollectionPage();
     ActiveCollection.clear();
     SavedCollection.clear();
-    CollectionLoaded = 1;
+    CollectionLoaded = true;
     refreshCollectionPage();
     nameCollection(window, u"");
 }
@@ -103,7 +103,7 @@ void openCollection(HWND window, const char16_t* path) {
         return;
     }
     SavedCollection = ActiveCollection;
-    CollectionLoaded = 1;
+    CollectionLoaded = true;
     refreshCollectionPage();
     nameCollection(window, chosen);
 }
@@ -130,7 +130,7 @@ bool saveCollectionAs(HWND window) {
         return false;
     }
     SavedCollection = ActiveCollection;
-    CollectionLoaded = 1;
+    CollectionLoaded = true;
     nameCollection(window, chosen);
     return true;
 }

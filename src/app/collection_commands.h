@@ -6,9 +6,9 @@
 
 #include <cstdint>
 
-// 1: an exit may write the collection back to CollectionFileName. Only a
+// An exit may write the collection back to CollectionFileName. Only a
 // collection that was really loaded (or made) by the program is written.
-extern int32_t CollectionLoaded;
+extern bool CollectionLoaded;
 
 void newCollection(HWND window);
 // path null: the open dialog asks for it.

@@ -1,4 +1,5 @@
 #include "app/main_window.h"
+#include "settings/app_settings.h"
 
 #include <shellapi.h>
 
@@ -49,11 +50,11 @@ void setProcessPriority(DWORD priorityClass) {
 // Loads the last collection; false when it could not be read.
 bool loadLastCollection() {
     if (!CollectionFileName[0]) {
-        CollectionLoaded = 1;
+        CollectionLoaded = true;
         return true;
     }
     bool loaded = SavedCollection.loadFromFile(CollectionFileName);
-    CollectionLoaded = loaded ? 1 : 0;
+    CollectionLoaded = loaded;
     if (!loaded) {
         char16_t text[400];
         formatText(text, 400, app_texts::kCannotOpenLast, FormatArg(CollectionFileName));
@@ -87,7 +88,7 @@ void startTimers(HWND window) {
 
 BOOL onInitDialog(HWND window, const InitParameter* init) {
     MainWindow = window;
-    CollectionLoaded = 0;
+    CollectionLoaded = false;
     bool show = init && init->showAtStart;
     ActiveCollection.clear();
     SavedCollection.clear();
@@ -110,13 +111,13 @@ BOOL onInitDialog(HWND window, const InitParameter* init) {
     backupStartupLogoOnce();
     startTimers(window);
     addTrayIcon(window);
-    updateTray(ChangeCountdown, show ? 1 : 0, entries());
+    updateTray(ChangeCountdown, show, entries());
     if (!show)
         setProcessPriority(IDLE_PRIORITY_CLASS);
     createButtonTooltips(window);
-    if (AppSettings.changeAtStart && AppSettings.PauseState == 0 && entries() > 0) {
+    if (AppSettings.changeAtStart && AppSettings.PauseState == kRunning && entries() > 0) {
         busyChange(automaticChangeMode(AppSettings.changeOrder), g_apply, g_applyContext);
-        updateTray(ChangeCountdown, show ? 1 : 0, entries());
+        updateTray(ChangeCountdown, show, entries());
     }
     if (show)
         ShowWindow(window, SW_SHOW);
@@ -127,7 +128,7 @@ BOOL onInitDialog(HWND window, const InitParameter* init) {
 
 void onChangeTimer() {
     const ChangeTickInput in{AppSettings.PauseState, isMainWindowVisible(), AppSettings.periodicChange, entries(),
-                             TrayMenuOpen != 0, AppSettings.intervalMinutes, isBusy()};
+                             TrayMenuOpen, AppSettings.intervalMinutes, isBusy()};
     const TickOutcome outcome = changeCycleTick(ChangeCountdown, in, isScreenSaverRunning);
     if (outcome == TickOutcome::Idle)
         return;
@@ -135,14 +136,14 @@ void onChangeTimer() {
         busyChange(automaticChangeMode(AppSettings.changeOrder), g_apply, g_applyContext);
     else if (isBusy())
         return; // the busy status stays until the running operation ends
-    updateTray(ChangeCountdown, 0, entries());
+    updateTray(ChangeCountdown, false, entries());
 }
 
 void onLogoTimer(HWND window) {
     if (!g_logoTimerRunning)
         return;
     const LogoTickInput in{AppSettings.PauseState, AppSettings.logoWaitsForUnpause, isMainWindowVisible(), entries(),
-                           TrayMenuOpen != 0, isBusy()};
+                           TrayMenuOpen, isBusy()};
     if (logoTick(LogoCountdown, in) != LogoOutcome::BuildNow)
         return;
     KillTimer(window, kTimerLogo);
@@ -151,7 +152,7 @@ void onLogoTimer(HWND window) {
         true, [](void*) -> int32_t { return BuildStartupLogo(ActiveCollection) != nullptr; }, nullptr);
     if (!built)
         showMessage(nullptr, app_texts::kLogoFailed, plat::kMbIconWarning);
-    updateTray(ChangeCountdown, isMainWindowVisible() ? 1 : 0, entries());
+    refreshTray();
 }
 
 void onTimer(HWND window, UINT_PTR id) {
@@ -176,7 +177,7 @@ void showConfigWindow(HWND window) {
         BringWindowToTop(window);
         return;
     }
-    updateTray(ChangeCountdown, 1, entries());
+    updateTray(ChangeCountdown, true, entries());
     setProcessPriority(NORMAL_PRIORITY_CLASS);
     takeSnapshots();
     showCollectionTab();
@@ -184,7 +185,7 @@ void showConfigWindow(HWND window) {
 }
 
 void hideConfigWindow(HWND window) {
-    updateTray(ChangeCountdown, 0, entries());
+    updateTray(ChangeCountdown, false, entries());
     setProcessPriority(IDLE_PRIORITY_CLASS);
     ShowWindow(window, SW_HIDE);
 }
@@ -196,7 +197,7 @@ void manualChange(int32_t command) {
     // A manual change restarts the interval.
     ChangeCountdown = AppSettings.intervalMinutes;
     busyChange(AppSettings.lastManualCommand, g_apply, g_applyContext);
-    updateTray(ChangeCountdown, isMainWindowVisible() ? 1 : 0, entries());
+    refreshTray();
 }
 
 void reapplyCurrent() {
@@ -204,14 +205,14 @@ void reapplyCurrent() {
         return;
     runBusy(
         false, [](void*) -> int32_t { return g_apply(CurrentWallpaper, g_applyContext); }, nullptr);
-    updateTray(ChangeCountdown, isMainWindowVisible() ? 1 : 0, entries());
+    refreshTray();
 }
 
 void togglePause() {
-    if (AppSettings.PauseState == 2)
+    if (AppSettings.PauseState == kAutoPaused)
         recordIgnoredWindows();
     AppSettings.PauseState = toggledPauseState(AppSettings.PauseState);
-    updateTray(ChangeCountdown, isMainWindowVisible() ? 1 : 0, entries());
+    refreshTray();
 }
 
 void openHelp(HWND window) {
@@ -341,7 +342,7 @@ void shutDown(HWND window, bool destroying) {
     g_logoTimerRunning = false;
     removeTrayIcon();
     destroyConfigFrame();
-    SaveAsIfUnnamed = 0;
+    SaveAsIfUnnamed = false;
     // A collection that never came in (the frame failed before the load)
     // must not overwrite its file.
     if (CollectionLoaded)

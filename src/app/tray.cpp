@@ -137,12 +137,15 @@ void readdTrayIcon() {
     if (!g_record.hWnd)
         return;
     g_added = notifyShell(NIM_ADD) != FALSE;
-    updateTray(ChangeCountdown, isMainWindowVisible() ? 1 : 0, ActiveCollection.entryCount());
+    refreshTray();
 }
 
-void updateTray(int32_t minutes, int32_t windowOpen, int32_t entries) {
-    showTrayStatus(trayStatus(minutes, windowOpen, entries, AppSettings.PauseState, AppSettings.periodicChange));
+void updateTray(int32_t minutes, bool windowOpen, int32_t entries) {
+    showTrayStatus(
+        trayStatus(minutes, windowOpen ? 1 : 0, entries, AppSettings.PauseState, AppSettings.periodicChange));
 }
+
+void refreshTray() { updateTray(ChangeCountdown, isMainWindowVisible(), ActiveCollection.entryCount()); }
 
 void showTrayStatus(const TrayStatus& status) {
     setIcon(status.icon);
@@ -154,20 +157,18 @@ void showTrayMenu(HWND window) {
     HMENU bar = buildTrayMenu();
     if (!bar)
         return;
-    TrayMenuOpen = 1;
+    TrayMenuOpen = true;
     const UINT command = trackPopupAtCursor(window, GetSubMenu(bar, 0));
     // The command runs while the menu still counts as open: a change that
     // falls due meanwhile waits.
     if (command)
         SendMessageW(window, WM_COMMAND, command, 0);
-    TrayMenuOpen = 0;
+    TrayMenuOpen = false;
     DestroyMenu(bar);
 }
 
 int32_t trayDoubleClickCommand() { return doubleClickCommand(menuState()); }
 
-// Loads a menu resource and hands out its first popup; the bar is what the
-// caller destroys. Null when either is missing.
 HMENU loadMenuBar(UINT id, HMENU* popup) {
     HMENU bar = LoadMenuW(AppInstance, MAKEINTRESOURCEW(id));
     *popup = bar ? GetSubMenu(bar, 0) : nullptr;

@@ -15,7 +15,12 @@ void removeTrayIcon();
 void readdTrayIcon();
 
 // Icon and tooltip from the countdown, the window state and the entry count.
-void updateTray(int32_t minutes, int32_t windowOpen, int32_t entries);
+void updateTray(int32_t minutes, bool windowOpen, int32_t entries);
+// The same for the present countdown, window and collection.
+void refreshTray();
+// Loads a menu resource and hands out its first popup; the bar is what the
+// caller destroys. Null when either is missing.
+HMENU loadMenuBar(UINT id, HMENU* popup);
 // Shows a prepared status (the busy one) as it is.
 void showTrayStatus(const TrayStatus& status);
 

@@ -11,8 +11,8 @@ char16_t CollectionFileName[plat::kPathUnits] = {};
 int32_t ChangeCountdown = 0;
 int32_t LogoCountdown = 0;
 std::atomic<int32_t> BusyFlag{0};
-int32_t TrayMenuOpen = 0;
-int32_t SaveAsIfUnnamed = 1;
+bool TrayMenuOpen = false;
+bool SaveAsIfUnnamed = true;
 
 AppSettingsRecord SettingsSnapshot = defaultSettings();
 std::unique_ptr<char16_t[]> AutoPauseSnapshot;

@@ -20,9 +20,9 @@ extern int32_t ChangeCountdown; // minutes until the next automatic change
 extern int32_t LogoCountdown;   // minutes until the Windows 9x start-up logo is built
 // 1 while a long operation runs; read by the cancel popup's thread.
 extern std::atomic<int32_t> BusyFlag;
-extern int32_t TrayMenuOpen;
-// 1: saving an unnamed collection asks for a name; 0 during shutdown.
-extern int32_t SaveAsIfUnnamed;
+extern bool TrayMenuOpen;
+// Saving an unnamed collection asks for a name; not during shutdown.
+extern bool SaveAsIfUnnamed;
 
 // What the configuration window was opened with.
 extern AppSettingsRecord SettingsSnapshot;

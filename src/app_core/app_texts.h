@@ -2,8 +2,10 @@
 // Placeholders are those of wsprintfW (%s, %i, %02i).
 #pragma once
 
+#include "product.h"
+
 namespace app_texts {
-inline constexpr char16_t kCaption[] = u"Plochar 2.12";
+using product::kCaption;
 inline constexpr char16_t kCaptionError[] = u"Chyba";
 
 // Start-up and exit.

@@ -1,6 +1,7 @@
 #include "app_core/auto_pause_match.h"
 
 #include "platform/text.h"
+#include "settings/app_settings.h"
 
 char16_t IgnoredTitles[kIgnoredTitlesUnits] = {};
 
@@ -25,7 +26,11 @@ bool containsText(const char16_t* haystack, const char16_t* needle) {
     return false;
 }
 
-bool forEachItem(const char16_t* list, ItemVisitor visit, void* context) {
+namespace {
+
+// Calls visit(start, length) for every piece of the list that ends with
+// "\n" and holds two units or more; false when visit stopped the walk.
+template <class Visit> bool forEachLine(const char16_t* list, Visit visit) {
     if (!list)
         return true;
     const char16_t* start = list;
@@ -33,19 +38,30 @@ bool forEachItem(const char16_t* list, ItemVisitor visit, void* context) {
         if (*p != u'\n')
             continue;
         const size_t length = static_cast<size_t>(p - start);
-        if (length >= 2) {
-            char16_t item[kItemUnits + 1];
-            const size_t n = length < kItemUnits ? length : kItemUnits;
-            for (size_t i = 0; i < n; ++i)
-                item[i] = start[i];
-            item[n] = 0;
-            lowerAsciiLetters(item);
-            if (!visit(item, context))
-                return false;
-        }
+        if (length >= 2 && !visit(start, length))
+            return false;
         start = p + 1;
     }
     return true;
+}
+
+// The piece as a text of at most units - 1 units.
+void copyPiece(char16_t* out, size_t units, const char16_t* start, size_t length) {
+    const size_t n = length < units - 1 ? length : units - 1;
+    for (size_t i = 0; i < n; ++i)
+        out[i] = start[i];
+    out[n] = 0;
+}
+
+} // namespace
+
+bool forEachItem(const char16_t* list, ItemVisitor visit, void* context) {
+    return forEachLine(list, [&](const char16_t* start, size_t length) {
+        char16_t item[kItemUnits + 1];
+        copyPiece(item, kItemUnits + 1, start, length);
+        lowerAsciiLetters(item);
+        return visit(item, context);
+    });
 }
 
 namespace {
@@ -102,38 +118,26 @@ void pruneIgnoredTitles(char16_t* ignored, size_t units, WindowSearch windowExis
         return;
     char16_t kept[kIgnoredTitlesUnits] = {};
     const size_t keptUnits = units < kIgnoredTitlesUnits ? units : kIgnoredTitlesUnits;
-    const char16_t* start = ignored;
-    for (const char16_t* p = ignored; *p; ++p) {
-        if (*p != u'\n')
-            continue;
-        const size_t length = static_cast<size_t>(p - start);
-        if (length >= 2) {
-            char16_t title[kItemUnits + 1];
-            const size_t n = length < kItemUnits ? length : kItemUnits;
-            for (size_t i = 0; i < n; ++i)
-                title[i] = start[i];
-            title[n] = 0;
-            if (windowExists(title, context)) {
-                // The whole recorded title stays, even beyond kItemUnits.
-                char16_t whole[kIgnoredTitlesUnits];
-                const size_t w = length < kIgnoredTitlesUnits - 1 ? length : kIgnoredTitlesUnits - 1;
-                for (size_t i = 0; i < w; ++i)
-                    whole[i] = start[i];
-                whole[w] = 0;
-                recordIgnoredTitle(kept, keptUnits, whole);
-            }
+    forEachLine(ignored, [&](const char16_t* start, size_t length) {
+        char16_t title[kItemUnits + 1];
+        copyPiece(title, kItemUnits + 1, start, length);
+        if (windowExists(title, context)) {
+            // The whole recorded title stays, even beyond kItemUnits.
+            char16_t whole[kIgnoredTitlesUnits];
+            copyPiece(whole, kIgnoredTitlesUnits, start, length);
+            recordIgnoredTitle(kept, keptUnits, whole);
         }
-        start = p + 1;
-    }
+        return true;
+    });
     plat::copyText(ignored, units, kept);
 }
 
 AutoPauseStep autoPauseStep(int32_t pauseState, bool windowVisible, const char16_t* list,
                             bool (*screenSaverRunning)()) {
     const bool listNonEmpty = list && list[0];
-    if (pauseState != 1 && !windowVisible && listNonEmpty && !(screenSaverRunning && screenSaverRunning()))
+    if (pauseState != kPausedByUser && !windowVisible && listNonEmpty && !(screenSaverRunning && screenSaverRunning()))
         return AutoPauseStep::Search;
-    if (pauseState == 2 && !listNonEmpty)
+    if (pauseState == kAutoPaused && !listNonEmpty)
         return AutoPauseStep::ClearStale;
     return AutoPauseStep::Nothing;
 }

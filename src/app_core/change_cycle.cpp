@@ -1,10 +1,12 @@
 #include "app_core/change_cycle.h"
+
 #include "collection/wallpaper_collection.h"
+#include "settings/app_settings.h"
 
 TickOutcome changeCycleTick(int32_t& countdown, const ChangeTickInput& in, ScreenSaverTest screenSaverRunning) {
     // The countdown stands still while paused, while the window is open and
     // while there is nothing to change to.
-    if (in.pauseState != 0 || in.windowVisible || !in.periodicChange || in.entryCount <= 0)
+    if (in.pauseState != kRunning || in.windowVisible || !in.periodicChange || in.entryCount <= 0)
         return TickOutcome::Idle;
     --countdown;
     // A change that falls due while the user works in the tray menu, while
@@ -20,7 +22,7 @@ TickOutcome changeCycleTick(int32_t& countdown, const ChangeTickInput& in, Scree
 }
 
 LogoOutcome logoTick(int32_t& countdown, const LogoTickInput& in) {
-    if (in.pauseState == 2 || (in.logoWaitsForUnpause && in.pauseState != 0) || in.windowVisible ||
+    if (in.pauseState == kAutoPaused || (in.logoWaitsForUnpause && in.pauseState != kRunning) || in.windowVisible ||
         in.entryCount <= 0)
         return LogoOutcome::Idle;
     --countdown;
@@ -42,4 +44,4 @@ int32_t manualChangeMode(int32_t command) {
     }
 }
 
-int32_t toggledPauseState(int32_t pauseState) { return pauseState == 0 ? 1 : 0; }
+int32_t toggledPauseState(int32_t pauseState) { return pauseState == kRunning ? kPausedByUser : kRunning; }

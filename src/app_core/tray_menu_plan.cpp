@@ -1,6 +1,7 @@
 #include "app_core/tray_menu_plan.h"
 
 #include "app_core/change_cycle.h"
+#include "settings/app_settings.h"
 
 namespace {
 
@@ -19,12 +20,12 @@ TrayMenuPlan planTrayMenu(const TrayMenuState& s) {
     const int32_t entries = s.collection ? s.collection->entryCount() : 0;
     p.defaultCommand = entries == 0 ? kCmdSettings : commandForMode(s.lastManualCommand);
     p.settingsGreyed = s.windowVisible;
-    p.pauseChecked = s.pauseState == 1;
-    p.pauseIsCancelAuto = s.pauseState == 2;
+    p.pauseChecked = s.pauseState == kPausedByUser;
+    p.pauseIsCancelAuto = s.pauseState == kAutoPaused;
     p.pauseGreyed = s.windowVisible;
     p.reapplyGreyed = !(s.currentWallpaper && s.currentWallpaper->hasPath());
     nameOf(s.currentWallpaper, p.reapplyName);
-    p.changesGreyed = !(s.pauseState == 0 && !s.windowVisible && entries > 0);
+    p.changesGreyed = !(s.pauseState == kRunning && !s.windowVisible && entries > 0);
     if (entries > 0) {
         // The entries a next or previous change would pick.
         nameOf(s.collection->following(kChangeNext), p.nextName);
@@ -40,7 +41,7 @@ int32_t doubleClickCommand(const TrayMenuState& s) {
     const int32_t entries = s.collection ? s.collection->entryCount() : 0;
     if (entries == 0)
         return kCmdSettings;
-    if (s.pauseState != 0 || s.windowVisible)
+    if (s.pauseState != kRunning || s.windowVisible)
         return 0;
     return commandForMode(s.lastManualCommand);
 }

@@ -3,14 +3,15 @@
 #include "app_core/app_texts.h"
 #include "app_core/format_text.h"
 #include "platform/text.h"
+#include "settings/app_settings.h"
 
 TrayStatus trayStatus(int32_t m, int32_t windowOpen, int32_t entries, int32_t pauseState, int32_t periodicChange) {
     TrayStatus s{};
-    if (pauseState != 0 || windowOpen != 0 || entries == 0) {
+    if (pauseState != kRunning || windowOpen != 0 || entries == 0) {
         s.icon = kIconPaused;
         const char16_t* text = windowOpen != 0 ? app_texts::kTipWindowOpen
                                : entries == 0  ? app_texts::kTipEmpty
-                               : pauseState == 1 ? app_texts::kTipPaused
+                               : pauseState == kPausedByUser ? app_texts::kTipPaused
                                                  : app_texts::kTipAutoPaused;
         plat::copyText(s.tip, kTipUnits, text);
         return s;

@@ -1,7 +1,9 @@
 // User texts of the collection.
 #pragma once
 
+#include "product.h"
+
 namespace texts {
-inline constexpr char16_t kCaption[] = u"Plochar 2.12";
+using product::kCaption;
 inline constexpr char16_t kBadFileFormat[] = u"Špatný formát souboru, nemohu rozluštit jeho formát.";
 } // namespace texts

@@ -499,12 +499,12 @@ WallpaperEntry* WallpaperCollection::pickAndShow(int32_t mode, ApplyFunction app
         mode == kChangeRandom ? nthEntry(randomEntryNumber(entryCount())) : following(mode);
     if (!chosen)
         return nullptr;
-    const int result = apply ? apply(*chosen, context) : 0;
-    if (result == 1) {
+    const int result = apply ? apply(*chosen, context) : kApplyFailed;
+    if (result == kApplied) {
         CurrentWallpaper = *chosen;
         current = chosen;
         skipped = skippedFrom = nullptr;
-    } else if (result == 0 && mode != kChangeRandom) {
+    } else if (result == kApplyFailed && mode != kChangeRandom) {
         // A picture that cannot be shown must not hold up the slideshow.
         skipped = chosen;
         skippedFrom = current;

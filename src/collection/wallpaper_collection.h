@@ -14,7 +14,13 @@ enum ChangeMode : int32_t { kChangeRandom = 0, kChangeNext = 1, kChangePrevious 
 
 enum class AddOutcome { Added, Failed, AlreadyPresent };
 
-// Puts one entry on the desktop; returns 1 on success.
+// What putting a picture on the desktop came to.
+enum ApplyResult : int {
+    kApplyFailed = 0,    // the user has already been told
+    kApplied = 1,        //
+    kApplyCancelled = 2, // by the user
+};
+// Puts one entry on the desktop; returns an ApplyResult.
 using ApplyFunction = int (*)(const WallpaperEntry& entry, void* context);
 
 class WallpaperCollection {

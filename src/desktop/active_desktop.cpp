@@ -8,7 +8,7 @@
 #include "desktop/desktop_shell.h"
 #include "desktop_core/desktop_rules.h"
 
-int32_t ComInitialized = 0;
+bool ComInitialized = false;
 
 namespace {
 // CLSID_ActiveDesktop and IID_IActiveDesktop, spelled out so that no
@@ -22,7 +22,7 @@ bool EnsureComInitialized() {
         return true;
     if (FAILED(CoInitialize(nullptr)))
         return false;
-    ComInitialized = 1;
+    ComInitialized = true;
     return true;
 }
 

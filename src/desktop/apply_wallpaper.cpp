@@ -25,8 +25,6 @@
 
 namespace {
 
-enum ApplyResult : int { kFailed = 0, kApplied = 1, kCancelled = 2 };
-
 const wchar_t* W(const char16_t* s) { return reinterpret_cast<const wchar_t*>(s); }
 
 // Shows one of this component's messages about a picture, file or folder.
@@ -88,11 +86,11 @@ int makeIntermediate(const WallpaperEntry& entry, const desk::PictureFacts& fact
         int r = scaleToFile(entry, temp, &width, &height, decision.keepAspect, allowAbort);
         if (r == 1) {
             tell(desk::text::kStretchFailed, entry.path, MB_ICONERROR);
-            return kFailed;
+            return kApplyFailed;
         }
         if (r == 2) {
             plat::deleteFile(temp);
-            return kCancelled;
+            return kApplyCancelled;
         }
         decision.style = desk::kCentred; // our own stretch is shown centred
         return kApplied;
@@ -101,11 +99,11 @@ int makeIntermediate(const WallpaperEntry& entry, const desk::PictureFacts& fact
         int32_t abortFlag = allowAbort;
         if (!convertJpeg(nullptr, entry.path, temp, &abortFlag, nullptr)) {
             tell(desk::text::kJpegFailed, entry.path, MB_ICONERROR);
-            return kFailed;
+            return kApplyFailed;
         }
         if (abortFlag) {
             plat::deleteFile(temp);
-            return kCancelled;
+            return kApplyCancelled;
         }
         return kApplied;
     }
@@ -113,7 +111,7 @@ int makeIntermediate(const WallpaperEntry& entry, const desk::PictureFacts& fact
     if (!plat::copyFile(entry.path, temp, false)) {
         plat::deleteFile(temp);
         tell(desk::text::kFileNotWritten, temp, MB_ICONERROR);
-        return kFailed;
+        return kApplyFailed;
     }
     // A read-only picture must not leave a read-only copy we cannot replace.
     plat::setNormalAttributes(temp);
@@ -177,13 +175,13 @@ int ApplyWallpaper(const WallpaperEntry& entry, int allowAbort) {
     plat::FileHandle file = plat::openForRead(entry.path, true);
     if (!file) {
         tell(desk::text::kPictureNotFound, entry.path, MB_ICONWARNING);
-        return kFailed;
+        return kApplyFailed;
     }
     desk::PictureFacts facts = readPictureFacts(file);
     plat::closeFile(file);
     if (desk::nothingKnown(facts)) {
         tell(desk::text::kPictureUnreadable, entry.path, MB_ICONWARNING);
-        return kFailed;
+        return kApplyFailed;
     }
 
     desk::StyleDecision decision = desk::effectiveStyle(entry.style, AppSettings.autoStretch, plat::screenSize(),
@@ -192,7 +190,7 @@ int ApplyWallpaper(const WallpaperEntry& entry, int allowAbort) {
     char16_t shown[plat::kPathUnits];
     if (!plat::workingFolder(temp, plat::kPathUnits)) {
         tell(desk::text::kFolderNotWritable, temp, MB_ICONERROR);
-        return kFailed;
+        return kApplyFailed;
     }
     plat::copyText(shown, plat::kPathUnits, temp);
     plat::appendText(temp, plat::kPathUnits, u"~krok1.bmp");
@@ -208,22 +206,22 @@ int ApplyWallpaper(const WallpaperEntry& entry, int allowAbort) {
         plat::deleteFile(temp);
         if (r == 0) {
             tell(desk::text::kReduceFailed, entry.path, MB_ICONERROR);
-            return kFailed;
+            return kApplyFailed;
         }
         if (r == 2)
-            return kCancelled;
+            return kApplyCancelled;
     } else {
         plat::deleteFile(shown);
         if (!plat::moveFile(temp, shown)) {
             plat::deleteFile(temp);
             tell(desk::text::kFileNotWritten, shown, MB_ICONERROR);
-            return kFailed;
+            return kApplyFailed;
         }
     }
 
     if (CheckUserAbort(allowAbort)) {
         plat::deleteFile(shown);
-        return kCancelled;
+        return kApplyCancelled;
     }
 
     if (entry.changeColours)
@@ -234,7 +232,7 @@ int ApplyWallpaper(const WallpaperEntry& entry, int allowAbort) {
         !SetWallpaperThroughActiveDesktop(shown, decision.style, AppSettings.activeDesktopFix)) {
         if (!setWallpaperThroughRegistry(shown, decision.style)) {
             plat::deleteFile(shown);
-            return kFailed;
+            return kApplyFailed;
         }
     }
 

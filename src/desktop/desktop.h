@@ -7,13 +7,13 @@
 
 #include "collection/wallpaper_collection.h"
 
-// 1 once the desktop integration has started COM (Active Desktop); the
+// Set once the desktop integration has started COM (Active Desktop); the
 // process entry ends COM before it returns.
-extern int32_t ComInitialized;
+extern bool ComInitialized;
 
-// Puts entry on the desktop. Returns 0 when it failed (the user has already
-// been told), 1 when applied, 2 when the user cancelled. allowAbort lets
-// keyboard and mouse input cancel as well as the cancel popup.
+// Puts entry on the desktop; returns an ApplyResult (collection/
+// wallpaper_collection.h). allowAbort lets keyboard and mouse input cancel as
+// well as the cancel popup.
 int ApplyWallpaper(const WallpaperEntry& entry, int allowAbort);
 
 // Re-asserts the desktop icon label colours of entry; called once a second.

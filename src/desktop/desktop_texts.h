@@ -1,10 +1,12 @@
-// Every text the desktop integration shows, in one place. Boxes of this
-// component have no owner window and the program's caption.
+// Every text the desktop integration shows, in one place. Its boxes carry
+// the program's caption; those shown for a page are owned by the page.
 #pragma once
+
+#include "product.h"
 
 namespace desk::text {
 
-inline constexpr const char16_t* kCaption = u"Plochar 2.12";
+using product::kCaption;
 
 // Applying a wallpaper; %s is the picture's full path.
 inline constexpr const char16_t* kPictureNotFound = u"Nemohu najít tapetu \"%s\".";

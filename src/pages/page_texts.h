@@ -1,8 +1,10 @@
 // Every text the settings pages show beyond their templates.
 #pragma once
 
+#include "product.h"
+
 namespace page_text {
-inline constexpr char16_t kCaption[] = u"Plochar 2.12";
+using product::kCaption;
 
 // "Nastavení".
 inline constexpr char16_t kAboutCaption[] = u"O aplikaci";

@@ -1,8 +1,10 @@
 // User texts of the settings store.
 #pragma once
 
+#include "product.h"
+
 namespace settings_texts {
-inline constexpr char16_t kCaption[] = u"Plochar 2.12";
+using product::kCaption;
 inline constexpr char16_t kImported[] =
     u"Program Plochar importoval své nastavení z minulé verze, která byla naposledy nainstalována na tomto "
     u"počítači.\r\nNastavení, která jsou v této verzi nová, byla nastavena na výchozí hodnotu.";

@@ -112,7 +112,7 @@ class AppWindowTest : public testing::Test {
         std::memset(IgnoredTitles, 0, sizeof(IgnoredTitles));
         std::memset(MruList, 0, sizeof(MruList));
         LastDir = new char16_t[kLastDirUnits]();
-        SaveAsIfUnnamed = 1;
+        SaveAsIfUnnamed = true;
         folder = std::filesystem::temp_directory_path() /
                  ("plochar-app-" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
         std::filesystem::remove_all(folder, ec);

@@ -132,7 +132,7 @@ TEST_F(IconLabelsTest, ApplyingAPictureSetsTheDesktopColourAndColoursTheLabelsAt
     e.style = kStyleStretched;
     ASSERT_EQ(ApplyWallpaper(e, 0), 1);
     EXPECT_TRUE(boxes.boxes().empty());
-    EXPECT_EQ(ComInitialized, 1);
+    EXPECT_TRUE(ComInitialized);
     EXPECT_EQ(userString(kDesktopKey, L"WallpaperStyle"), u"2");
     EXPECT_EQ(std::get<0>(labels()), RGB(0, 0, 0));
     DestroyWindow(browser);
