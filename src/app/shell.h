@@ -7,17 +7,13 @@
 
 #include <cstdint>
 
+#include "pages/page_messages.h" // the private window messages
+
 // The main window (dialog 106); null until it is created and after it is gone.
 extern HWND MainWindow;
 extern HINSTANCE AppInstance;
 // Registered "TaskbarCreated": Explorer has (re)started its taskbar.
 extern UINT TaskbarCreatedMessage;
-
-// Private window messages.
-inline constexpr UINT kTrayCallbackMessage = WM_USER + 100;   // shell -> main window
-inline constexpr UINT kReleasePreviewMessage = WM_USER + 101; // frame -> collection page
-inline constexpr UINT kDropFilesMessage = WM_USER + 102;      // collection list -> its page
-inline constexpr UINT kAddFileMessage = WM_USER + 103;        // to the collection page
 
 // Timers of the main window.
 enum MainTimer : UINT_PTR {

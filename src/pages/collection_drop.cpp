@@ -8,12 +8,12 @@
 #include "app/shell.h"
 #include "app_core/collection_drop_rules.h"
 #include "app_core/format_text.h"
+#include "pages/page_messages.h"
 #include "pages/page_texts.h"
 #include "pages/pages.h"
 #include "platform/message_box.h"
 #include "platform/system_info.h"
 #include "platform/text.h"
-#include "resource_ids.h"
 
 namespace {
 
@@ -73,14 +73,10 @@ void reportPicture(const char16_t* path) {
                      plat::kMbIconWarning | plat::kMbSetForeground | plat::kMbTopmost);
 }
 
-// The page's answers to kAddFileMessage: 1 not added, 2 added, 3 stop.
-constexpr int kPictureAdded = 2;
-constexpr int kStopAdding = 3;
-
-int addFile(HWND page, const char16_t* path) {
+AddFileResult addFile(HWND page, const char16_t* path) {
     if (!IsWindow(page)) // the window was closed from a message box
-        return kStopAdding;
-    return static_cast<int>(SendMessageW(page, kAddFileMessage, reinterpret_cast<WPARAM>(path), 0));
+        return AddFileResult::Stop;
+    return static_cast<AddFileResult>(SendMessageW(page, kAddFileMessage, reinterpret_cast<WPARAM>(path), 0));
 }
 
 // A dropped item's name; false for one that cannot be read whole (a cut
@@ -179,17 +175,17 @@ drop::FolderId folderId(const char16_t* folderWithBackslash) {
     return id;
 }
 
-int searchFolder(HWND page, const char16_t* path, int32_t* counter, AddProgress* progress,
-                 drop::SearchedFolders& searched) {
+SearchResult searchFolder(HWND page, const char16_t* path, int32_t* counter, AddProgress* progress,
+                          drop::SearchedFolders& searched) {
     if (publishAdded(progress, *counter))
-        return kSearchStopped;
+        return SearchResult::Stopped;
     char16_t folder[drop::kFolderUnits];
     if (!drop::folderForSearch(folder, path)) {
         reportFolder(path);
-        return kSearchDone;
+        return SearchResult::Done;
     }
     if (!searched.firstVisit(folderId(folder)))
-        return kSearchDone;
+        return SearchResult::Done;
     const size_t folderLength = plat::textLength(folder);
     plat::appendText(folder, drop::kFolderUnits, u"*.*");
     WIN32_FIND_DATAW found;
@@ -197,7 +193,7 @@ int searchFolder(HWND page, const char16_t* path, int32_t* counter, AddProgress*
     folder[folderLength] = 0;
     if (search == INVALID_HANDLE_VALUE) {
         reportFolder(folder);
-        return kSearchDone;
+        return SearchResult::Done;
     }
     for (int listed = 0;;) {
         const char16_t* name = reinterpret_cast<const char16_t*>(found.cFileName);
@@ -208,10 +204,10 @@ int searchFolder(HWND page, const char16_t* path, int32_t* counter, AddProgress*
             // tree: only folders that are really inside are searched.
             if (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
                 break;
-            const int result = drop::joinFoundPath(full, drop::kFolderUnits, folder, name)
-                                   ? searchFolder(page, full, counter, progress, searched)
-                                   : (reportFolder(full), kSearchDone);
-            if (result > 0) {
+            const SearchResult result = drop::joinFoundPath(full, drop::kFolderUnits, folder, name)
+                                            ? searchFolder(page, full, counter, progress, searched)
+                                            : (reportFolder(full), SearchResult::Done);
+            if (result != SearchResult::Done) {
                 FindClose(search);
                 return result;
             }
@@ -220,14 +216,14 @@ int searchFolder(HWND page, const char16_t* path, int32_t* counter, AddProgress*
         case drop::FoundItem::AddPicture: {
             // A path too long for an entry is not cut: the cut one may name
             // another file.
-            const int result = drop::joinFoundPath(full, plat::kPathUnits, folder, name)
-                                   ? addFile(page, full)
-                                   : (reportPicture(full), 1);
-            if (result == kPictureAdded)
+            const AddFileResult result = drop::joinFoundPath(full, plat::kPathUnits, folder, name)
+                                             ? addFile(page, full)
+                                             : (reportPicture(full), AddFileResult::NotAdded);
+            if (result == AddFileResult::Added)
                 ++*counter;
-            if (result == kStopAdding) {
+            if (result == AddFileResult::Stop) {
                 FindClose(search);
-                return kSearchCancelled;
+                return SearchResult::Cancelled;
             }
             break;
         }
@@ -237,38 +233,21 @@ int searchFolder(HWND page, const char16_t* path, int32_t* counter, AddProgress*
             break;
         if (++listed % 20 == 0 && publishAdded(progress, *counter)) {
             FindClose(search);
-            return kSearchStopped;
+            return SearchResult::Stopped;
         }
     }
     const DWORD error = GetLastError();
     FindClose(search);
     if (error != ERROR_NO_MORE_FILES)
         reportFolder(folder);
-    return kSearchDone;
+    return SearchResult::Done;
 }
 
 } // namespace
 
-int SearchFolder(HWND page, const char16_t* folder, int32_t* counter, AddProgress* progress) {
+SearchResult SearchFolder(HWND page, const char16_t* folder, int32_t* counter, AddProgress* progress) {
     drop::SearchedFolders searched;
     return searchFolder(page, folder, counter, progress, searched);
-}
-
-void showAddedPictures(HWND page) {
-    HWND list = GetDlgItem(page, IDC_COLL_LIST);
-    if (SendMessageW(list, LB_GETSELCOUNT, 0, 0) == 0) {
-        SendMessageW(list, LB_SETSEL, TRUE, 0);
-        SendMessageW(page, WM_COMMAND, MAKEWPARAM(IDC_COLL_LIST, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
-    }
-    SetFocus(list);
-    char16_t position[40] = {};
-    int selected = 0;
-    if (SendMessageW(list, LB_GETSELCOUNT, 0, 0) == 1 &&
-        SendMessageW(list, LB_GETSELITEMS, 1, reinterpret_cast<LPARAM>(&selected)) == 1) {
-        const int32_t count = static_cast<int32_t>(SendMessageW(list, LB_GETCOUNT, 0, 0));
-        formatText(position, std::size(position), page_text::kListPosition, selected + 1, count);
-    }
-    SetDlgItemTextW(page, IDC_COLL_POSITION, reinterpret_cast<LPCWSTR>(position));
 }
 
 void onDropFiles(HWND page, HDROP drop) {
@@ -297,11 +276,11 @@ void onDropFiles(HWND page, HDROP drop) {
                 ShowWindow(window, SW_HIDE);
                 waitThread = startWaitWindow(&DropProgress);
             }
-            stopped = searchFolder(page, name, &counter, &DropProgress, searched) > 0;
+            stopped = searchFolder(page, name, &counter, &DropProgress, searched) != SearchResult::Done;
         } else if (drop::classifyFoundItem(namePart(name), false) == drop::FoundItem::AddPicture) {
-            const int result = addFile(page, name);
-            counter += result == kPictureAdded ? 1 : 0;
-            stopped = result == kStopAdding;
+            const AddFileResult result = addFile(page, name);
+            counter += result == AddFileResult::Added ? 1 : 0;
+            stopped = result == AddFileResult::Stop;
         }
     }
     DragFinish(drop);

@@ -16,24 +16,20 @@ struct AddProgress {
     int32_t added; // pictures added so far in this drop, published by the search
 };
 
-// SearchFolder's results.
-enum SearchResult : int { kSearchDone = 0, kSearchStopped = 1, kSearchCancelled = 3 };
+// How a folder search ended: every folder searched, stopped by the wait
+// window's button, or cancelled at the duplicate notice.
+enum class SearchResult { Done, Stopped, Cancelled };
 
 // The list's drop filter lives from the page's creation to its destruction.
 void installDropFilter(HWND list);
 void removeDropFilter(HWND list);
-
-// After an adding run: with nothing selected the first item is selected
-// (and the page hears of it), the list gets the focus and the position field
-// shows where the one selected item is.
-void showAddedPictures(HWND page);
 
 // kDropFilesMessage of the collection page: wParam is the HDROP.
 void onDropFiles(HWND page, HDROP drop);
 
 // Searches folder and its sub-folders for pictures and hands each to the
 // page; *counter grows by the pictures added.
-int SearchFolder(HWND page, const char16_t* folder, int32_t* counter, AddProgress* progress);
+SearchResult SearchFolder(HWND page, const char16_t* folder, int32_t* counter, AddProgress* progress);
 
 // Under the adding lock.
 AddProgress readAddProgress(const AddProgress* progress);

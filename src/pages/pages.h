@@ -18,11 +18,16 @@ INT_PTR CALLBACK settings3PageProc(HWND page, UINT message, WPARAM wParam, LPARA
 // selects the first item.
 void FillCollectionList(HWND page);
 
-// The page's answer to kAddFileMessage (wParam: the full path of one picture)
-// is its DWLP_MSGRESULT: 1 not added, 2 added, 3 stop adding. An adding run
-// (the open dialog, a drop) ends with endAddingRun, which makes the duplicate
-// notice show again.
+// The page's answer to kAddFileMessage (wParam: the full path of one picture),
+// its DWLP_MSGRESULT. Stop: the user cancelled the duplicate notice.
+enum class AddFileResult : LRESULT { NotAdded = 1, Added = 2, Stop = 3 };
+
+// An adding run (the open dialog, a drop) ends with endAddingRun, which makes
+// the duplicate notice show again, and then showAddedPictures: with nothing
+// selected the first item is selected (and the page hears of it), the list
+// gets the focus and the position field shows where the one selected item is.
 void endAddingRun(HWND page);
+void showAddedPictures(HWND page);
 
 // What the collection page asks of the user and the desktop; tests hand in
 // their own answers (null members, or null hooks: the real ones).
