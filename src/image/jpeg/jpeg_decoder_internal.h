@@ -10,9 +10,11 @@
 //   jpeg_output.cpp    reconstruction: coefficients to samples (transforms),
 //                      colour conversion and row delivery
 //
-// Members are declared here and defined in the file of their concern. Those
-// declared inline are defined either here (small input helpers every file
-// uses) or in the one file that calls them.
+// Members are declared here and defined in the file of their concern; the
+// small input helpers every file uses are defined here, in the class. The hot
+// path is marked JPEG_ALWAYS_INLINE and defined in the one file that calls
+// it. Other members get no `inline`: that hint makes the compiler copy
+// refillBits into every bit read, which bloats the block loops.
 #pragma once
 
 #include <cstddef>
@@ -203,8 +205,25 @@ struct JpegDecoder::State {
     // ---- input, markers, tables, set-up: jpeg_markers.cpp -----------------
 
     void refillInput();
-    inline uint8_t fetch(bool& padding);
-    inline void pushBack(uint8_t b);
+    uint8_t fetch(bool& padding) {
+        if (inLeft == 0) {
+            refillInput();
+            if (inLeft == 0) {
+                padding = true;
+                const uint8_t b = padNextD9 ? 0xD9 : 0xFF;
+                padNextD9 = !padNextD9;
+                return b;
+            }
+        }
+        padding = false;
+        --inLeft;
+        return in[inPos++];
+    }
+    void pushBack(uint8_t b) {
+        if (inPos == 0) fail(kJpegLimitExceeded); // more pushed back than the reserve holds: cannot happen
+        in[--inPos] = b;
+        ++inLeft;
+    }
     uint8_t headerByte() {
         bool padding;
         return fetch(padding);
@@ -230,19 +249,19 @@ struct JpegDecoder::State {
         window = 0;
         bits = 0;
     }
-    inline uint8_t entropyByte();
-    inline void refillBits();
-    inline void processRestart();
+    uint8_t entropyByte();
+    void refillBits();
+    void processRestart();
     JPEG_ALWAYS_INLINE int32_t decodeDcDifference(Bits& br, const HuffDecode& table);
     template <bool kDequantise>
     JPEG_ALWAYS_INLINE void decodeSequentialBlock(Bits& caller, int16_t* block, uint8_t& end, int32_t b);
     template <bool kDequantise>
-    inline void decodeMcuRowSequential();
+    void decodeMcuRowSequential();
     void decodeMcuRow(); // the next MCU row of a streamed sequential scan into the block slots
-    inline void decodeDcFirst(Bits& br, int16_t& dc, int32_t b);
-    inline void decodeDcRefine(Bits& br, int16_t& dc);
+    void decodeDcFirst(Bits& br, int16_t& dc, int32_t b);
+    JPEG_ALWAYS_INLINE void decodeDcRefine(Bits& br, int16_t& dc);
     JPEG_ALWAYS_INLINE void storeFirst(int16_t* block, uint64_t& nonzero, int32_t k, int32_t value);
-    inline void decodeAcFirst(Bits& caller, int16_t* block, uint64_t& nonzero, int32_t b);
+    void decodeAcFirst(Bits& caller, int16_t* block, uint64_t& nonzero, int32_t b);
     template <bool kBmi2 = false>
     JPEG_ALWAYS_INLINE void refineNonZero(Bits& br, int16_t* block, uint64_t positions, int32_t p1);
     template <bool kBmi2>
@@ -253,12 +272,12 @@ struct JpegDecoder::State {
         if (bx < 0 || by < 0 || bx >= buf.blocksAcross || by >= buf.blocksDown) fail(kJpegLimitExceeded);
         return size_t(by) * size_t(buf.blocksAcross) + size_t(bx);
     }
-    inline void allocateCoefficientBuffers();
+    void allocateCoefficientBuffers();
     enum class ScanKind { Sequential, DcFirst, DcRefine, AcFirst, AcRefine };
-    inline void decodeBandScan(bool refine);
-    inline void decodeScanIntoBuffers(ScanKind kind);
-    inline void decodeProgressiveScan();
-    inline void decodeAllScansIntoBuffers(bool firstScanReady);
+    void decodeBandScan(bool refine);
+    void decodeScanIntoBuffers(ScanKind kind);
+    void decodeProgressiveScan();
+    void decodeAllScansIntoBuffers(bool firstScanReady);
     void beginDecoding();
 
     // ---- reconstruction and output: jpeg_output.cpp -----------------------
@@ -270,26 +289,3 @@ struct JpegDecoder::State {
     void produceMcuRow();
     const uint8_t* nextRow(); // the next row of the MCU row produced last
 };
-
-// ---- input helpers every file uses -------------------------------------------
-
-inline uint8_t JpegDecoder::State::fetch(bool& padding) {
-    if (inLeft == 0) {
-        refillInput();
-        if (inLeft == 0) {
-            padding = true;
-            const uint8_t b = padNextD9 ? 0xD9 : 0xFF;
-            padNextD9 = !padNextD9;
-            return b;
-        }
-    }
-    padding = false;
-    --inLeft;
-    return in[inPos++];
-}
-
-inline void JpegDecoder::State::pushBack(uint8_t b) {
-    if (inPos == 0) fail(kJpegLimitExceeded); // more pushed back than the reserve holds: cannot happen
-    in[--inPos] = b;
-    ++inLeft;
-}

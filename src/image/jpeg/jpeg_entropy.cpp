@@ -352,7 +352,7 @@ void JpegDecoder::State::decodeDcFirst(Bits& br, int16_t& dc, int32_t b) {
     dc = static_cast<int16_t>(c.predictor * (1 << approxLow));
 }
 
-void JpegDecoder::State::decodeDcRefine(Bits& br, int16_t& dc) {
+JPEG_ALWAYS_INLINE void JpegDecoder::State::decodeDcRefine(Bits& br, int16_t& dc) {
     if (br.get(1)) dc = static_cast<int16_t>(dc | (1 << approxLow));
 }
 
