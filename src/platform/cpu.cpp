@@ -15,3 +15,20 @@ int32_t detectMmx() {
     return 0;
 #endif
 }
+
+bool cpuHasAvx2() {
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+    return __builtin_cpu_supports("avx2");
+#else
+    return false;
+#endif
+}
+
+bool cpuHasFastBmi2() {
+#if defined(__GNUC__) && defined(__x86_64__)
+    return __builtin_cpu_supports("bmi2") && __builtin_cpu_supports("popcnt") && !__builtin_cpu_is("znver1") &&
+           !__builtin_cpu_is("znver2");
+#else
+    return false;
+#endif
+}

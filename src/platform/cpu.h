@@ -1,4 +1,5 @@
-// Processor features the picture pipeline adapts to.
+// Processor features the picture pipeline adapts to. Every question the
+// program asks the processor is answered here.
 #pragma once
 
 #include <cstdint>
@@ -10,3 +11,12 @@ extern int32_t HasMmx;
 // IsProcessorFeaturePresent(PF_MMX_INSTRUCTIONS_AVAILABLE) on Windows; on
 // other systems whether the build targets x86 with SSE2.
 int32_t detectMmx();
+
+// AVX2: the JPEG transform takes two blocks at once and colour conversion
+// 16 pixels. False where the compiler cannot ask (MSVC, other processors).
+bool cpuHasAvx2();
+
+// BMI2 and POPCNT, each one fast instruction: the progressive decoder's bit
+// counting and rank search. False on the older AMD processors that run pdep
+// as a slow microcode loop, and where the compiler cannot ask.
+bool cpuHasFastBmi2();

@@ -1,5 +1,7 @@
 #include "image/jpeg/jpeg_colour.h"
 
+#include "platform/cpu.h"
+
 #if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
 #define PLOCHAR_JPEG_SSE2 1
 #include <emmintrin.h>
@@ -201,7 +203,7 @@ JPEG_AVX2 void yccRowAvx2(const ColourTables& t, const uint8_t* y0, const uint8_
     }
 }
 
-bool yccHasAvx2() { return __builtin_cpu_supports("avx2"); }
+bool yccHasAvx2() { return cpuHasAvx2(); }
 
 #else
 

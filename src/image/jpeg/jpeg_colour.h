@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "image/jpeg/jpeg_sample.h"
+
 namespace jpeg {
 
 // The four tables, index = Cb or Cr sample, x = index - 128:
@@ -18,12 +20,10 @@ struct ColourTables {
     void build();
 };
 
-inline uint8_t clampToByte(int32_t v) { return static_cast<uint8_t>(v < 0 ? 0 : (v > 255 ? 255 : v)); }
-
 inline void yccPixel(const ColourTables& t, int32_t y, int32_t cb, int32_t cr, uint8_t* out) {
-    out[0] = clampToByte(y + t.rFromCr[cr]);
-    out[1] = clampToByte(y + ((t.gFromCb[cb] + t.gFromCr[cr]) >> 16));
-    out[2] = clampToByte(y + t.bFromCb[cb]);
+    out[0] = clampSample(y + t.rFromCr[cr]);
+    out[1] = clampSample(y + ((t.gFromCb[cb] + t.gFromCr[cr]) >> 16));
+    out[2] = clampSample(y + t.bFromCb[cb]);
 }
 
 // A row of `pixels` pixels (a multiple of 8, or of 16 with chroma

@@ -1,5 +1,8 @@
 #include "image/jpeg/jpeg_idct.h"
 
+#include "image/jpeg/jpeg_sample.h"
+#include "platform/cpu.h"
+
 #if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
 #define PLOCHAR_JPEG_SSE2 1
 #include <emmintrin.h>
@@ -13,10 +16,6 @@
 namespace jpeg {
 
 namespace {
-
-inline uint8_t clampSample(int32_t v) {
-    return static_cast<uint8_t>(v < 0 ? 0 : (v > 255 ? 255 : v));
-}
 
 // The last stage of the accurate flow, shared by the scalar and SIMD
 // versions.
@@ -313,7 +312,7 @@ JPEG_AVX2 void idctFastPairAvx2(const int16_t* in0, const int16_t* q0, uint8_t* 
     }
 }
 
-bool idctHasPair() { return __builtin_cpu_supports("avx2"); }
+bool idctHasPair() { return cpuHasAvx2(); }
 
 #else
 
