@@ -295,15 +295,15 @@ void onTest(HWND page) {
     WallpaperEntry* e = singleSelected(page);
     if (!e)
         return;
-    int result = 0;
+    int result = kApplyFailed;
     {
         CursorWait wait;
         result = (g_hooks.apply ? g_hooks.apply : ApplyWallpaper)(*e, 1);
     }
-    if (result == 1) {
+    if (result == kApplied) {
         CurrentWallpaper = *e;
         saveSettings(kSaveLastTapeta);
-    } else if (result == 2) {
+    } else if (result == kApplyCancelled) {
         ask(page, page_text::kCancelled, plat::kMbIconInformation);
     }
 }
