@@ -1,16 +1,7 @@
 #include "image/jpeg/jpeg_colour.h"
 
+#include "image/jpeg/jpeg_simd.h"
 #include "platform/cpu.h"
-
-#if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
-#define PLOCHAR_JPEG_SSE2 1
-#include <emmintrin.h>
-// AVX2 is chosen at run time; MSVC has no per-function target.
-#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
-#define PLOCHAR_JPEG_AVX2 1
-#include <immintrin.h>
-#endif
-#endif
 
 namespace jpeg {
 
