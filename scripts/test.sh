@@ -52,7 +52,7 @@ step "tests windows-x64 under Wine" xvfb-run -a ctest --preset windows-x64
 # upgraded and uninstalled in a prefix of its own.
 step "package" scripts/package.sh
 step "install, upgrade and uninstall under Wine" bash tests/e2e/install_e2e.sh build/dist \
-  build/windows-x86/tests/windows/app/e2e/plochar_driver.exe build/windows-x86/tools/plochar-plk.exe
+  build/windows-x86/tests/e2e/plochar_driver.exe build/windows-x86/tools/plochar-plk.exe
 
 echo
 echo "=================== summary"

@@ -17,7 +17,7 @@ const CLSID kClsidActiveDesktop = {0x75048700, 0xEF1F, 0x11D0, {0x98, 0x88, 0x00
 const IID kIidActiveDesktop = {0xF490EB00, 0x1240, 0x11D1, {0x98, 0x88, 0x00, 0x60, 0x97, 0xDE, 0xAC, 0xF9}};
 } // namespace
 
-bool EnsureComInitialized() {
+bool ensureComInitialized() {
     if (ComInitialized)
         return true;
     if (FAILED(CoInitialize(nullptr)))
@@ -26,8 +26,8 @@ bool EnsureComInitialized() {
     return true;
 }
 
-bool SetWallpaperThroughActiveDesktop(const char16_t* bmpPath, int32_t style, int32_t activeDesktopFix) {
-    if (!EnsureComInitialized())
+bool setWallpaperThroughActiveDesktop(const char16_t* bmpPath, int32_t style, int32_t activeDesktopFix) {
+    if (!ensureComInitialized())
         return false;
     IActiveDesktop* desktop = nullptr;
     if (FAILED(CoCreateInstance(kClsidActiveDesktop, nullptr, CLSCTX_INPROC_SERVER, kIidActiveDesktop,

@@ -17,7 +17,7 @@ const IID kIidActiveDesktop = {0xF490EB00, 0x1240, 0x11D1, {0x98, 0x88, 0x00, 0x
 ActiveDesktopFactory g_factory = nullptr;
 
 IActiveDesktop* createActiveDesktop() {
-    if (!EnsureComInitialized())
+    if (!ensureComInitialized())
         return nullptr;
     if (g_factory)
         return g_factory();

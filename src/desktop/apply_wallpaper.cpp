@@ -25,7 +25,7 @@
 
 namespace {
 
-const wchar_t* W(const char16_t* s) { return reinterpret_cast<const wchar_t*>(s); }
+const wchar_t* wide(const char16_t* s) { return reinterpret_cast<const wchar_t*>(s); }
 
 // Shows one of this component's messages about a picture, file or folder.
 void tell(const char16_t* format, const char16_t* path, uint32_t icon) {
@@ -144,7 +144,7 @@ void setDesktopColour(uint32_t colour) {
         RegFlushKey(key);
         RegCloseKey(key);
     }
-    WriteProfileStringW(L"colors", L"Background", W(text));
+    WriteProfileStringW(L"colors", L"Background", wide(text));
 }
 
 // "TileWallpaper", "WallpaperStyle" and the system call that shows the file
@@ -165,7 +165,7 @@ bool setWallpaperThroughRegistry(const char16_t* bmpPath, int32_t style) {
     RegCloseKey(key);
     // No change broadcast: the shell repaints the desktop on its own. A
     // refusal leaves the old picture up; the next change tries again.
-    SystemParametersInfoW(SPI_SETDESKWALLPAPER, 0, const_cast<wchar_t*>(W(bmpPath)), SPIF_UPDATEINIFILE);
+    SystemParametersInfoW(SPI_SETDESKWALLPAPER, 0, const_cast<wchar_t*>(wide(bmpPath)), SPIF_UPDATEINIFILE);
     return true;
 }
 
@@ -229,7 +229,7 @@ int ApplyWallpaper(const WallpaperEntry& entry, int allowAbort) {
 
     bool activeDesktop = IsActiveDesktopOn();
     if (!activeDesktop ||
-        !SetWallpaperThroughActiveDesktop(shown, decision.style, AppSettings.activeDesktopFix)) {
+        !setWallpaperThroughActiveDesktop(shown, decision.style, AppSettings.activeDesktopFix)) {
         if (!setWallpaperThroughRegistry(shown, decision.style)) {
             plat::deleteFile(shown);
             return kApplyFailed;

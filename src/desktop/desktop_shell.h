@@ -11,7 +11,7 @@
 
 // CoInitialize once per process (sets ComInitialized); false when COM
 // cannot be used. GUI thread only.
-bool EnsureComInitialized();
+bool ensureComInitialized();
 
 // "Progman" "Program Manager" -> "SHELLDLL_DefView" -> "SysListView32", or
 // null when any window of the chain is missing.
@@ -30,7 +30,7 @@ bool SetListviewShadow(HWND owner, bool on);
 
 // Hands the wallpaper to Active Desktop with the style (0 centred, 1 tiled,
 // 2 stretched). False on any failure: the caller then uses the registry.
-bool SetWallpaperThroughActiveDesktop(const char16_t* bmpPath, int32_t style, int32_t activeDesktopFix);
+bool setWallpaperThroughActiveDesktop(const char16_t* bmpPath, int32_t style, int32_t activeDesktopFix);
 
 // Active Desktop as the settings page shows it.
 struct IActiveDesktop;
@@ -49,4 +49,4 @@ void setActiveDesktopFactory(ActiveDesktopFactory factory);
 void RestoreStartupLogo(HWND owner);
 
 // The logo and its backup in the root folder of the Windows drive.
-bool StartupLogoPaths(char16_t* logo, char16_t* backup, size_t units);
+bool startupLogoPaths(char16_t* logo, char16_t* backup, size_t units);

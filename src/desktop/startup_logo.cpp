@@ -47,7 +47,7 @@ bool backupWasMade() {
 
 } // namespace
 
-bool StartupLogoPaths(char16_t* logo, char16_t* backup, size_t units) {
+bool startupLogoPaths(char16_t* logo, char16_t* backup, size_t units) {
     wchar_t windows[plat::kPathUnits] = {};
     UINT n = GetWindowsDirectoryW(windows, plat::kPathUnits);
     if (n == 0 || n >= plat::kPathUnits)
@@ -65,7 +65,7 @@ WallpaperEntry* BuildStartupLogo(WallpaperCollection& collection) {
     if (!entry)
         return nullptr;
     char16_t logo[plat::kPathUnits], backup[plat::kPathUnits];
-    if (!StartupLogoPaths(logo, backup, plat::kPathUnits))
+    if (!startupLogoPaths(logo, backup, plat::kPathUnits))
         return nullptr;
     return buildLogoBitmap(*entry, logo, AppSettings.fastLogo) ? entry : nullptr;
 }
@@ -76,7 +76,7 @@ void RestoreStartupLogo(HWND owner) {
     if (!plat::isWindows9x())
         return;
     char16_t logo[plat::kPathUnits], backup[plat::kPathUnits];
-    if (!StartupLogoPaths(logo, backup, plat::kPathUnits))
+    if (!startupLogoPaths(logo, backup, plat::kPathUnits))
         return;
     if (backupWasMade()) {
         if (plat::pathExists(backup)) {

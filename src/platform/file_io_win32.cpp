@@ -5,7 +5,7 @@
 namespace plat {
 namespace {
 
-LPCWSTR W(const char16_t* s) { return reinterpret_cast<LPCWSTR>(s); }
+LPCWSTR wide(const char16_t* s) { return reinterpret_cast<LPCWSTR>(s); }
 
 FileHandle fromWin32(HANDLE h) { return h == INVALID_HANDLE_VALUE ? nullptr : h; }
 
@@ -14,14 +14,14 @@ FileHandle fromWin32(HANDLE h) { return h == INVALID_HANDLE_VALUE ? nullptr : h;
 FileHandle openForRead(const char16_t* path, bool sequential) {
     if (!path || !*path)
         return nullptr;
-    return fromWin32(CreateFileW(W(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    return fromWin32(CreateFileW(wide(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                  sequential ? FILE_FLAG_SEQUENTIAL_SCAN : FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
 FileHandle createForWrite(const char16_t* path) {
     if (!path || !*path)
         return nullptr;
-    return fromWin32(CreateFileW(W(path), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+    return fromWin32(CreateFileW(wide(path), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
                                  FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
@@ -75,33 +75,36 @@ bool fileSize(FileHandle file, uint32_t* size) {
 
 bool flushFile(FileHandle file) { return file && FlushFileBuffers(file); }
 
-bool deleteFile(const char16_t* path) { return path && DeleteFileW(W(path)); }
+bool deleteFile(const char16_t* path) { return path && DeleteFileW(wide(path)); }
 
 bool moveReplace(const char16_t* from, const char16_t* to) {
-    return from && to && MoveFileExW(W(from), W(to), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    return from && to &&
+           MoveFileExW(wide(from), wide(to), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
 }
 
-bool moveFile(const char16_t* from, const char16_t* to) { return from && to && MoveFileW(W(from), W(to)); }
+bool moveFile(const char16_t* from, const char16_t* to) {
+    return from && to && MoveFileW(wide(from), wide(to));
+}
 
 bool copyFile(const char16_t* from, const char16_t* to, bool failIfExists) {
-    return from && to && CopyFileW(W(from), W(to), failIfExists);
+    return from && to && CopyFileW(wide(from), wide(to), failIfExists);
 }
 
 bool pathExists(const char16_t* path) {
-    return path && *path && GetFileAttributesW(W(path)) != INVALID_FILE_ATTRIBUTES;
+    return path && *path && GetFileAttributesW(wide(path)) != INVALID_FILE_ATTRIBUTES;
 }
 
 bool createFolder(const char16_t* path) {
     if (!path || !*path)
         return false;
-    if (CreateDirectoryW(W(path), nullptr))
+    if (CreateDirectoryW(wide(path), nullptr))
         return true;
-    DWORD attributes = GetFileAttributesW(W(path));
+    DWORD attributes = GetFileAttributesW(wide(path));
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 bool setNormalAttributes(const char16_t* path) {
-    return path && SetFileAttributesW(W(path), FILE_ATTRIBUTE_NORMAL);
+    return path && SetFileAttributesW(wide(path), FILE_ATTRIBUTE_NORMAL);
 }
 
 } // namespace plat

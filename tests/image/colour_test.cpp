@@ -1,5 +1,5 @@
-// Colours: the background estimate of every pixel form and the native
-// cancel poll; the reduction to 256 colours, its palettes and output.
+// Colours: the background estimate of every pixel form; the reduction to 256
+// colours, its palettes and output.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -97,22 +97,6 @@ TEST(Background, RefusesWhatItCannotReadOrIsCancelledAndLeavesTheColour) {
     EXPECT_EQ(estimatePictureColour(solid24(1, 5, 0x808080).packed(), 0, &c), 2);
     AbortRequest = 0;
     EXPECT_EQ(c, 77u);
-}
-
-TEST(CheckUserAbort, RequestFromTheCancelMenuCountsOnceAndOnlyUnattended) {
-    AbortRequest = 1;
-    EXPECT_EQ(CheckUserAbort(1), 0); // with input allowed it is neither read nor cleared
-    EXPECT_EQ(AbortRequest.load(), 1);
-    EXPECT_EQ(CheckUserAbort(0), 1);
-    EXPECT_EQ(AbortRequest.load(), 0);
-    EXPECT_EQ(CheckUserAbort(0), 0);
-#ifndef _WIN32
-    PollGuard guard(1); // a pending close (the poll) wins before the request is looked at
-    AbortRequest = 1;
-    EXPECT_EQ(CheckUserAbort(0), 1);
-    EXPECT_EQ(AbortRequest.load(), 1);
-    EXPECT_EQ(CheckUserAbort(1), 1);
-#endif
 }
 
 // Equal distances go to the lowest index, as in the exhaustive search the

@@ -160,7 +160,7 @@ class StartupLogoTest : public ::testing::Test {
     void SetUp() override {
         plat::overrideOsVersion(&plat::kWindows98);
         char16_t logoBuffer[270], backupBuffer[270];
-        ASSERT_TRUE(StartupLogoPaths(logoBuffer, backupBuffer, 270));
+        ASSERT_TRUE(startupLogoPaths(logoBuffer, backupBuffer, 270));
         logo = logoBuffer, backup = backupBuffer;
         remove(logo), remove(backup);
     }
