@@ -1,6 +1,7 @@
 #include "app/logo_backup.h"
 
 #include <windows.h>
+#include "platform/win_system.h"
 
 #include "platform/registry.h"
 #include "platform/system_info.h"
@@ -11,7 +12,7 @@ void backupStartupLogoOnce() {
     if (LogoBackupNeeded != 1 || !plat::isWindows9x())
         return;
     char16_t windows[plat::kPathUnits] = {};
-    const UINT n = GetWindowsDirectoryW(reinterpret_cast<LPWSTR>(windows), plat::kPathUnits);
+    const UINT n = win::GetWindowsDirectoryW(reinterpret_cast<LPWSTR>(windows), plat::kPathUnits);
     if (n < 3 || n >= plat::kPathUnits)
         return;
     // The root of the Windows drive: "C:\".
@@ -23,7 +24,8 @@ void backupStartupLogoOnce() {
     plat::copyText(backup, plat::kPathUnits, windows);
     plat::appendText(backup, plat::kPathUnits, u"logo_sys.ori");
 
-    const bool copied = CopyFileW(reinterpret_cast<LPCWSTR>(logo), reinterpret_cast<LPCWSTR>(backup), FALSE) != 0;
+    const bool copied =
+        win::CopyFileW(reinterpret_cast<LPCWSTR>(logo), reinterpret_cast<LPCWSTR>(backup), FALSE) != 0;
     // Nothing to back up counts as done; any other failure is tried again at
     // the next start.
     if (!copied && GetLastError() != ERROR_FILE_NOT_FOUND)

@@ -15,6 +15,7 @@
 #include "desktop/desktop.h"
 #include "platform/cpu.h"
 #include "platform/message_box.h"
+#include "platform/win_system.h"
 #include "settings/settings_store.h"
 
 namespace {
@@ -27,9 +28,9 @@ void tell(const char16_t* text, uint32_t flags) { plat::messageBox(nullptr, text
 // The marker event, or null when another instance runs (or the event could
 // not be made; both are reported here).
 HANDLE claimSingleInstance() {
-    HANDLE marker = OpenEventW(EVENT_ALL_ACCESS, FALSE, kInstanceMarker);
+    HANDLE marker = win::OpenEventW(EVENT_ALL_ACCESS, FALSE, kInstanceMarker);
     if (!marker) {
-        marker = CreateEventW(nullptr, FALSE, FALSE, kInstanceMarker);
+        marker = win::CreateEventW(nullptr, FALSE, FALSE, kInstanceMarker);
         if (!marker)
             tell(app_texts::kEventFailed, plat::kMbIconError);
         return marker;
@@ -62,7 +63,9 @@ WPARAM runMessageLoop() {
 
 } // namespace
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR commandLine, int) {
+// The ANSI entry: the C runtime's wide start-up is not known to work on
+// Windows 9x. The command line is taken whole from the system, in UTF-16.
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     HasMmx = detectMmx();
     HANDLE marker = claimSingleInstance();
     if (!marker)
@@ -77,7 +80,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR commandLine, int) {
     seedRandom(static_cast<uint32_t>(std::time(nullptr)));
     InitCommonControls();
 
-    const bool showAtStart = showWindowAtStart(reinterpret_cast<const char16_t*>(commandLine));
+    const bool showAtStart =
+        showWindowAtStart(commandLineTail(reinterpret_cast<const char16_t*>(win::GetCommandLineW())));
     bool tabsFailed = false;
     HWND window = createMainWindow(instance, showAtStart, &tabsFailed);
     WPARAM result = 0;

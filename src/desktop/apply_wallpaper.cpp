@@ -3,6 +3,7 @@
 // write), whatever its format and whatever the Windows version, so that
 // every system can show it.
 #include <windows.h>
+#include "platform/win_system.h"
 
 #include "app_core/format_text.h"
 #include "desktop/desktop.h"
@@ -138,20 +139,22 @@ void setDesktopColour(uint32_t colour) {
     char16_t text[16];
     desk::colourText(colour, text, 16);
     HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Colors", 0, KEY_WRITE, &key) == ERROR_SUCCESS) {
+    if (win::RegOpenKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Colors", 0, KEY_WRITE, &key) ==
+        ERROR_SUCCESS) {
         DWORD bytes = static_cast<DWORD>((plat::textLength(text) + 1) * sizeof(char16_t));
-        RegSetValueExW(key, L"Background", 0, REG_SZ, reinterpret_cast<const BYTE*>(text), bytes);
+        win::RegSetValueExW(key, L"Background", 0, REG_SZ, reinterpret_cast<const BYTE*>(text), bytes);
         RegFlushKey(key);
         RegCloseKey(key);
     }
-    WriteProfileStringW(L"colors", L"Background", wide(text));
+    win::WriteProfileStringW(L"colors", L"Background", wide(text));
 }
 
 // "TileWallpaper", "WallpaperStyle" and the system call that shows the file
 // and stores its path as "Wallpaper".
 bool setWallpaperThroughRegistry(const char16_t* bmpPath, int32_t style) {
     HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, KEY_WRITE, &key) != ERROR_SUCCESS) {
+    if (win::RegOpenKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, KEY_WRITE, &key) !=
+        ERROR_SUCCESS) {
         plat::messageBox(nullptr, desk::text::kRegistryFailed, desk::text::kCaption, MB_ICONERROR);
         return false;
     }
@@ -159,8 +162,10 @@ bool setWallpaperThroughRegistry(const char16_t* bmpPath, int32_t style) {
     // leaves the system's previous arrangement, which is all we could do.
     desk::WallpaperRegistryValues values = desk::registryValuesForStyle(style);
     const DWORD oneCharacter = 2 * sizeof(char16_t);
-    RegSetValueExW(key, L"TileWallpaper", 0, REG_SZ, reinterpret_cast<const BYTE*>(values.tile), oneCharacter);
-    RegSetValueExW(key, L"WallpaperStyle", 0, REG_SZ, reinterpret_cast<const BYTE*>(values.style), oneCharacter);
+    win::RegSetValueExW(key, L"TileWallpaper", 0, REG_SZ, reinterpret_cast<const BYTE*>(values.tile),
+                        oneCharacter);
+    win::RegSetValueExW(key, L"WallpaperStyle", 0, REG_SZ, reinterpret_cast<const BYTE*>(values.style),
+                        oneCharacter);
     RegFlushKey(key);
     RegCloseKey(key);
     // No change broadcast: the shell repaints the desktop on its own. A

@@ -12,6 +12,7 @@
 #include "platform/message_box.h"
 #include "platform/system_info.h"
 #include "platform/text.h"
+#include "platform/win_system.h"
 #include "platform/working_folder.h"
 
 namespace {
@@ -29,13 +30,14 @@ HWND findDesktopView() {
 // keeps its labels as they are.
 bool desktopShowsOurPicture() {
     HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, KEY_READ, &key) != ERROR_SUCCESS)
+    if (win::RegOpenKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, KEY_READ, &key) != ERROR_SUCCESS)
         return false;
     // 140 units: a longer path counts as unreadable.
     wchar_t wallpaper[141] = {};
     DWORD bytes = 140 * sizeof(wchar_t);
     DWORD type = 0;
-    LONG read = RegQueryValueExW(key, L"Wallpaper", nullptr, &type, reinterpret_cast<BYTE*>(wallpaper), &bytes);
+    LONG read =
+        win::RegQueryValueExW(key, L"Wallpaper", nullptr, &type, reinterpret_cast<BYTE*>(wallpaper), &bytes);
     RegCloseKey(key);
     if (read != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ))
         return false;
@@ -43,7 +45,7 @@ bool desktopShowsOurPicture() {
     char16_t ours[plat::kPathUnits];
     if (!plat::workingFolderFile(u"desktop.bmp", ours, plat::kPathUnits))
         return false;
-    return lstrcmpiW(wallpaper, reinterpret_cast<const wchar_t*>(ours)) == 0;
+    return win::lstrcmpiW(wallpaper, reinterpret_cast<const wchar_t*>(ours)) == 0;
 }
 
 } // namespace
@@ -66,12 +68,13 @@ int ReadListviewShadow() {
     if (IsActiveDesktopOn())
         return -2;
     HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, kAdvancedKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
+    if (win::RegOpenKeyExW(HKEY_CURRENT_USER, kAdvancedKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
         return 0;
     DWORD value = 0;
     DWORD bytes = sizeof value;
     DWORD type = 0;
-    LONG read = RegQueryValueExW(key, L"ListviewShadow", nullptr, &type, reinterpret_cast<BYTE*>(&value), &bytes);
+    LONG read = win::RegQueryValueExW(key, L"ListviewShadow", nullptr, &type, reinterpret_cast<BYTE*>(&value),
+                                      &bytes);
     RegCloseKey(key);
     if (read != ERROR_SUCCESS || bytes != sizeof value)
         return 0;
@@ -81,11 +84,11 @@ int ReadListviewShadow() {
 bool SetListviewShadow(HWND owner, bool on) {
     HKEY key = nullptr;
     bool written = false;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, kAdvancedKey, 0, KEY_READ | KEY_SET_VALUE | KEY_CREATE_SUB_KEY, &key) ==
-        ERROR_SUCCESS) {
+    if (win::RegOpenKeyExW(HKEY_CURRENT_USER, kAdvancedKey, 0, KEY_READ | KEY_SET_VALUE | KEY_CREATE_SUB_KEY,
+                           &key) == ERROR_SUCCESS) {
         DWORD value = on ? 1 : 0;
-        written = RegSetValueExW(key, L"ListviewShadow", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
-                                 sizeof value) == ERROR_SUCCESS;
+        written = win::RegSetValueExW(key, L"ListviewShadow", 0, REG_DWORD,
+                                      reinterpret_cast<const BYTE*>(&value), sizeof value) == ERROR_SUCCESS;
         RegCloseKey(key);
     }
     if (!written) {

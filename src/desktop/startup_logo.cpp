@@ -2,6 +2,7 @@
 // built some minutes after the program starts from a random picture of the
 // collection, so that each start of Windows shows another one.
 #include <windows.h>
+#include "platform/win_system.h"
 
 #include "collection/random.h"
 #include "desktop/desktop.h"
@@ -30,13 +31,13 @@ bool backupWasMade() {
     const REGSAM access = KEY_READ | KEY_SET_VALUE | KEY_CREATE_SUB_KEY;
     bool read = false;
     DWORD value = 0;
-    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Vorsan", 0, nullptr, 0, access, nullptr, &vorsan, nullptr) ==
-        ERROR_SUCCESS) {
-        if (RegCreateKeyExW(vorsan, L"Plochar 2.01", 0, nullptr, 0, access, nullptr, &plochar, nullptr) ==
-            ERROR_SUCCESS) {
+    if (win::RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Vorsan", 0, nullptr, 0, access, nullptr, &vorsan,
+                             nullptr) == ERROR_SUCCESS) {
+        if (win::RegCreateKeyExW(vorsan, L"Plochar 2.01", 0, nullptr, 0, access, nullptr, &plochar,
+                                 nullptr) == ERROR_SUCCESS) {
             DWORD bytes = sizeof value;
-            read = RegQueryValueExW(plochar, L"LogoSaved", nullptr, nullptr, reinterpret_cast<BYTE*>(&value),
-                                    &bytes) == ERROR_SUCCESS &&
+            read = win::RegQueryValueExW(plochar, L"LogoSaved", nullptr, nullptr,
+                                         reinterpret_cast<BYTE*>(&value), &bytes) == ERROR_SUCCESS &&
                    bytes == sizeof value;
             RegCloseKey(plochar);
         }
@@ -49,7 +50,7 @@ bool backupWasMade() {
 
 bool startupLogoPaths(char16_t* logo, char16_t* backup, size_t units) {
     wchar_t windows[plat::kPathUnits] = {};
-    UINT n = GetWindowsDirectoryW(windows, plat::kPathUnits);
+    UINT n = win::GetWindowsDirectoryW(windows, plat::kPathUnits);
     if (n == 0 || n >= plat::kPathUnits)
         return false;
     const char16_t* dir = reinterpret_cast<const char16_t*>(windows);

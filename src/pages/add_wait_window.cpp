@@ -4,6 +4,7 @@
 #include "app_core/format_text.h"
 #include "pages/collection_drop.h"
 #include "pages/page_texts.h"
+#include "platform/win_system.h"
 #include "resource_ids.h"
 
 namespace {
@@ -77,7 +78,7 @@ INT_PTR CALLBACK waitWindowProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
 DWORD WINAPI addWaitThread(void* progress) {
     if (!progress)
         return 0;
-    DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_ADD_WAIT), nullptr, waitWindowProc,
+    DialogBoxParamW(win::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_ADD_WAIT), nullptr, waitWindowProc,
                     reinterpret_cast<LPARAM>(progress));
     return 0;
 }

@@ -10,6 +10,7 @@
 #include "app_core/format_text.h"
 #include "pages/page_messages.h"
 #include "pages/page_texts.h"
+#include "platform/win_system.h"
 #include "pages/pages.h"
 #include "platform/message_box.h"
 #include "platform/system_info.h"
@@ -160,9 +161,9 @@ drop::FolderId folderId(const char16_t* folderWithBackslash) {
     drop::FolderId id = {false, 0, 0, folderWithBackslash};
     if (plat::isWindows9x())
         return id;
-    HANDLE handle = CreateFileW(reinterpret_cast<LPCWSTR>(folderWithBackslash), 0,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    HANDLE handle = win::CreateFileW(reinterpret_cast<LPCWSTR>(folderWithBackslash), 0,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                     OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         return id;
     BY_HANDLE_FILE_INFORMATION info;
@@ -189,7 +190,7 @@ SearchResult searchFolder(HWND page, const char16_t* path, int32_t* counter, Add
     const size_t folderLength = plat::textLength(folder);
     plat::appendText(folder, drop::kFolderUnits, u"*.*");
     WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW(reinterpret_cast<LPCWSTR>(folder), &found);
+    HANDLE search = win::FindFirstFileW(reinterpret_cast<LPCWSTR>(folder), &found);
     folder[folderLength] = 0;
     if (search == INVALID_HANDLE_VALUE) {
         reportFolder(folder);
@@ -229,7 +230,7 @@ SearchResult searchFolder(HWND page, const char16_t* path, int32_t* counter, Add
         }
         case drop::FoundItem::Skip: break;
         }
-        if (!FindNextFileW(search, &found))
+        if (!win::FindNextFileW(search, &found))
             break;
         if (++listed % 20 == 0 && publishAdded(progress, *counter)) {
             FindClose(search);
@@ -265,8 +266,9 @@ void onDropFiles(HWND page, HDROP drop) {
     drop::SearchedFolders searched; // across the drop's folders
     for (UINT i = 0; i < count && !stopped; ++i) {
         char16_t name[plat::kPathUnits];
-        const DWORD attributes = droppedName(drop, i, name) ? GetFileAttributesW(reinterpret_cast<LPCWSTR>(name))
-                                                            : INVALID_FILE_ATTRIBUTES;
+        const DWORD attributes = droppedName(drop, i, name)
+                                     ? win::GetFileAttributesW(reinterpret_cast<LPCWSTR>(name))
+                                     : INVALID_FILE_ATTRIBUTES;
         if (attributes == INVALID_FILE_ATTRIBUTES)
             continue;
         if (attributes & FILE_ATTRIBUTE_DIRECTORY) {

@@ -1,6 +1,7 @@
 #include "platform/file_io.h"
 
 #include <windows.h>
+#include "platform/win_system.h"
 
 namespace plat {
 namespace {
@@ -14,15 +15,16 @@ FileHandle fromWin32(HANDLE h) { return h == INVALID_HANDLE_VALUE ? nullptr : h;
 FileHandle openForRead(const char16_t* path, bool sequential) {
     if (!path || !*path)
         return nullptr;
-    return fromWin32(CreateFileW(wide(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                 sequential ? FILE_FLAG_SEQUENTIAL_SCAN : FILE_ATTRIBUTE_NORMAL, nullptr));
+    return fromWin32(win::CreateFileW(wide(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                      sequential ? FILE_FLAG_SEQUENTIAL_SCAN : FILE_ATTRIBUTE_NORMAL,
+                                      nullptr));
 }
 
 FileHandle createForWrite(const char16_t* path) {
     if (!path || !*path)
         return nullptr;
-    return fromWin32(CreateFileW(wide(path), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+    return fromWin32(win::CreateFileW(wide(path), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
 void closeFile(FileHandle file) {
@@ -75,36 +77,38 @@ bool fileSize(FileHandle file, uint32_t* size) {
 
 bool flushFile(FileHandle file) { return file && FlushFileBuffers(file); }
 
-bool deleteFile(const char16_t* path) { return path && DeleteFileW(wide(path)); }
+bool deleteFile(const char16_t* path) {
+    return path && win::DeleteFileW(wide(path));
+}
 
 bool moveReplace(const char16_t* from, const char16_t* to) {
     return from && to &&
-           MoveFileExW(wide(from), wide(to), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+           win::MoveFileExW(wide(from), wide(to), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
 }
 
 bool moveFile(const char16_t* from, const char16_t* to) {
-    return from && to && MoveFileW(wide(from), wide(to));
+    return from && to && win::MoveFileW(wide(from), wide(to));
 }
 
 bool copyFile(const char16_t* from, const char16_t* to, bool failIfExists) {
-    return from && to && CopyFileW(wide(from), wide(to), failIfExists);
+    return from && to && win::CopyFileW(wide(from), wide(to), failIfExists);
 }
 
 bool pathExists(const char16_t* path) {
-    return path && *path && GetFileAttributesW(wide(path)) != INVALID_FILE_ATTRIBUTES;
+    return path && *path && win::GetFileAttributesW(wide(path)) != INVALID_FILE_ATTRIBUTES;
 }
 
 bool createFolder(const char16_t* path) {
     if (!path || !*path)
         return false;
-    if (CreateDirectoryW(wide(path), nullptr))
+    if (win::CreateDirectoryW(wide(path), nullptr))
         return true;
-    DWORD attributes = GetFileAttributesW(wide(path));
+    DWORD attributes = win::GetFileAttributesW(wide(path));
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 bool setNormalAttributes(const char16_t* path) {
-    return path && SetFileAttributesW(wide(path), FILE_ATTRIBUTE_NORMAL);
+    return path && win::SetFileAttributesW(wide(path), FILE_ATTRIBUTE_NORMAL);
 }
 
 } // namespace plat

@@ -2,6 +2,7 @@
 
 #ifdef _WIN32
 #include <windows.h>
+#include "platform/win_system.h"
 #endif
 
 namespace plat {
@@ -39,16 +40,7 @@ OsVersion osVersion() {
     info.dwOSVersionInfoSize = sizeof(info);
     // The version the system reports is the one wanted here, compatibility
     // shims included: that is how Wine (and Windows) present an old system.
-#if defined(__GNUC__)
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-#elif defined(_MSC_VER)
-#pragma warning(suppress : 4996)
-#endif
-    if (GetVersionExW(&info)) {
-#if defined(__GNUC__)
-#pragma GCC diagnostic pop
-#endif
+    if (win::GetVersionExW(&info)) {
         v.platformId = info.dwPlatformId;
         v.major = info.dwMajorVersion;
         v.minor = info.dwMinorVersion;
@@ -99,7 +91,7 @@ bool programFolderFile(const char16_t* fileName, char16_t* out, size_t units) {
     out[0] = 0;
     char16_t module[kPathUnits] = {};
 #ifdef _WIN32
-    DWORD n = GetModuleFileNameW(nullptr, reinterpret_cast<LPWSTR>(module), kPathUnits);
+    DWORD n = win::GetModuleFileNameW(nullptr, reinterpret_cast<LPWSTR>(module), kPathUnits);
     if (n == 0 || n >= kPathUnits)
         return false;
 #else

@@ -2,6 +2,7 @@
 
 #ifdef _WIN32
 #include <windows.h>
+#include "platform/win_system.h"
 #endif
 
 namespace plat {
@@ -65,7 +66,7 @@ char16_t foldCase(char16_t c) {
 
 int compareText(const char16_t* a, const char16_t* b) {
 #ifdef _WIN32
-    return lstrcmpW(reinterpret_cast<LPCWSTR>(a ? a : u""), reinterpret_cast<LPCWSTR>(b ? b : u""));
+    return win::lstrcmpW(reinterpret_cast<LPCWSTR>(a ? a : u""), reinterpret_cast<LPCWSTR>(b ? b : u""));
 #else
     if (!a)
         a = u"";
@@ -81,7 +82,7 @@ int compareText(const char16_t* a, const char16_t* b) {
 
 int compareTextNoCase(const char16_t* a, const char16_t* b) {
 #ifdef _WIN32
-    return lstrcmpiW(reinterpret_cast<LPCWSTR>(a ? a : u""), reinterpret_cast<LPCWSTR>(b ? b : u""));
+    return win::lstrcmpiW(reinterpret_cast<LPCWSTR>(a ? a : u""), reinterpret_cast<LPCWSTR>(b ? b : u""));
 #else
     if (!a)
         a = u"";
@@ -102,9 +103,9 @@ size_t sortKeyNoCase(const char16_t* text, uint8_t* key, size_t keyBytes) {
         text = u"";
 #ifdef _WIN32
     const int got =
-        LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY | NORM_IGNORECASE, reinterpret_cast<LPCWSTR>(text),
-                     -1, key ? reinterpret_cast<LPWSTR>(key) : nullptr,
-                     key ? static_cast<int>(keyBytes < 0x7FFFFFFF ? keyBytes : 0x7FFFFFFF) : 0);
+        win::LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY | NORM_IGNORECASE,
+                          reinterpret_cast<LPCWSTR>(text), -1, key ? reinterpret_cast<LPWSTR>(key) : nullptr,
+                          key ? static_cast<int>(keyBytes < 0x7FFFFFFF ? keyBytes : 0x7FFFFFFF) : 0);
     return got > 0 ? static_cast<size_t>(got) : 0;
 #else
     // The terminator too, as in Windows' keys: a key is never empty.

@@ -8,6 +8,7 @@
 
 #ifdef _WIN32
 #include <windows.h>
+#include "platform/win_system.h"
 #endif
 
 namespace plat {
@@ -34,7 +35,8 @@ bool environmentFolder(const char* name, char16_t* out, size_t units) {
     for (size_t i = 0; i < 32; ++i)
         if (!(wideName[i] = static_cast<wchar_t>(name[i])))
             break;
-    DWORD n = GetEnvironmentVariableW(wideName, reinterpret_cast<LPWSTR>(out), static_cast<DWORD>(units));
+    DWORD n =
+        win::GetEnvironmentVariableW(wideName, reinterpret_cast<LPWSTR>(out), static_cast<DWORD>(units));
     if (n == 0 || n >= units)
         out[0] = 0;
 #else
