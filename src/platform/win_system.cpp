@@ -279,12 +279,12 @@ DWORD GetEnvironmentVariableW(LPCWSTR name, LPWSTR value, DWORD units) {
     const AnsiText a(name);
     if (missing(a, ERROR_ENVVAR_NOT_FOUND))
         return 0;
-    char small[2 * MAX_PATH + 2];
-    DWORD bytes = GetEnvironmentVariableA(a.get(), small, sizeof small);
+    char ansiValue[2 * MAX_PATH + 2];
+    DWORD bytes = GetEnvironmentVariableA(a.get(), ansiValue, sizeof ansiValue);
     if (bytes == 0)
         return 0;
-    if (bytes < sizeof small)
-        return giveOrAskForMore(small, static_cast<int>(bytes), value, units);
+    if (bytes < sizeof ansiValue)
+        return giveOrAskForMore(ansiValue, static_cast<int>(bytes), value, units);
     char* big = static_cast<char*>(std::malloc(bytes));
     if (!big) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
