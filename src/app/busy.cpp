@@ -31,8 +31,8 @@ unsigned __stdcall cancelPopupThread(void* operation) {
     cls.lpszClassName = kPopupClass;
     // A second popup finds the class already registered; that is fine.
     win::RegisterClassW(&cls);
-    HWND window = win::CreateWindowExW(0, kPopupClass, L"", WS_OVERLAPPED, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                                  CW_USEDEFAULT, nullptr, nullptr, AppInstance, nullptr);
+    HWND window = win::CreateWindowExW(0, kPopupClass, L"", WS_OVERLAPPED, CW_USEDEFAULT, CW_USEDEFAULT,
+                                       CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, AppInstance, nullptr);
     if (!window)
         return 0;
     HMENU menu = nullptr;

@@ -426,7 +426,7 @@ HWND createMainWindow(HINSTANCE instance, bool showAtStart, bool* tabsFailed) {
     g_tabsFailed = false;
     InitParameter init{showAtStart};
     HWND window = win::CreateDialogParamW(instance, MAKEINTRESOURCEW(IDD_MAIN), nullptr, mainDialogProc,
-                                     reinterpret_cast<LPARAM>(&init));
+                                          reinterpret_cast<LPARAM>(&init));
     if (tabsFailed)
         *tabsFailed = g_tabsFailed;
     if (!window || g_tabsFailed)

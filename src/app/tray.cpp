@@ -109,8 +109,8 @@ HICON trayIconHandle(int32_t resource) {
             continue;
         if (!i.icon)
             i.icon = static_cast<HICON>(win::LoadImageW(AppInstance, MAKEINTRESOURCEW(resource), IMAGE_ICON,
-                                                   GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
-                                                   LR_DEFAULTCOLOR));
+                                                        GetSystemMetrics(SM_CXSMICON),
+                                                        GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
         return i.icon;
     }
     return nullptr;

@@ -166,7 +166,8 @@ bool setWallpaperThroughRegistry(const char16_t* bmpPath, int32_t style) {
     RegCloseKey(key);
     // No change broadcast: the shell repaints the desktop on its own. A
     // refusal leaves the old picture up; the next change tries again.
-    win::SystemParametersInfoW(SPI_SETDESKWALLPAPER, 0, const_cast<wchar_t*>(wide(bmpPath)), SPIF_UPDATEINIFILE);
+    win::SystemParametersInfoW(SPI_SETDESKWALLPAPER, 0, const_cast<wchar_t*>(wide(bmpPath)),
+                               SPIF_UPDATEINIFILE);
     return true;
 }
 

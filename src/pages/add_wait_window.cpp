@@ -11,7 +11,9 @@ namespace {
 
 enum WaitTimer : UINT_PTR { kTimerCount = 1, kTimerBlink = 2 };
 
-AddProgress* progressOf(HWND dialog) { return reinterpret_cast<AddProgress*>(win::GetWindowLongPtrW(dialog, DWLP_USER)); }
+AddProgress* progressOf(HWND dialog) {
+    return reinterpret_cast<AddProgress*>(win::GetWindowLongPtrW(dialog, DWLP_USER));
+}
 
 BOOL onInit(HWND dialog, LPARAM progress) {
     win::SetWindowLongPtrW(dialog, DWLP_USER, progress);
@@ -79,6 +81,6 @@ DWORD WINAPI addWaitThread(void* progress) {
     if (!progress)
         return 0;
     win::DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_ADD_WAIT), nullptr, waitWindowProc,
-                    reinterpret_cast<LPARAM>(progress));
+                         reinterpret_cast<LPARAM>(progress));
     return 0;
 }

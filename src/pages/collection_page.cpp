@@ -249,8 +249,8 @@ void setButtonIcons(HWND page) {
 }
 
 void createTooltips(HWND page, CollectionPage* s) {
-    s->tooltip = win::CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, 0, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                                 CW_USEDEFAULT, page, nullptr, nullptr, nullptr);
+    s->tooltip = win::CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, 0, CW_USEDEFAULT, CW_USEDEFAULT,
+                                      CW_USEDEFAULT, CW_USEDEFAULT, page, nullptr, nullptr, nullptr);
     if (!s->tooltip)
         return;
     for (const page_text::ControlTip& t : page_text::kCollectionTips)

@@ -99,7 +99,8 @@ void drawIconSample(HWND control, HDC dc, const IconSample& sample) {
     SetBkMode(dc, sample.opaque ? OPAQUE : TRANSPARENT);
     SetBkColor(dc, sample.background & 0xFFFFFF);
     SetTextColor(dc, sample.text & 0xFFFFFF);
-    win::DrawTextW(dc, reinterpret_cast<LPCWSTR>(page_text::kSampleLabel), -1, &label, DT_SINGLELINE | DT_CENTER);
+    win::DrawTextW(dc, reinterpret_cast<LPCWSTR>(page_text::kSampleLabel), -1, &label,
+                   DT_SINGLELINE | DT_CENTER);
     SelectObject(dc, oldFont);
 }
 

@@ -250,7 +250,7 @@ BOOL onAddFileMessage(HWND page, WPARAM wParam) {
     if (!wParam)
         return FALSE;
     win::SetWindowLongPtrW(page, DWLP_MSGRESULT,
-                      static_cast<LONG_PTR>(addFile(page, reinterpret_cast<const char16_t*>(wParam))));
+                           static_cast<LONG_PTR>(addFile(page, reinterpret_cast<const char16_t*>(wParam))));
     return TRUE;
 }
 

@@ -46,8 +46,9 @@ void showDelay(HWND page, int32_t minutes) {
 }
 
 HWND makeDelayTooltip(HWND page) {
-    HWND tooltip = win::CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
-                                   CW_USEDEFAULT, CW_USEDEFAULT, page, nullptr, nullptr, nullptr);
+    HWND tooltip =
+        win::CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, page, nullptr, nullptr, nullptr);
     if (!tooltip)
         return nullptr;
     addControlTip(tooltip, page, GetDlgItem(page, IDC_LOGO_DELAY), page_text::kLogoDelayTip);

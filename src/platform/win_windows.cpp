@@ -44,7 +44,9 @@ class ByteBuffer {
 constexpr UINT kOldMenuItemInfoSize = offsetof(MENUITEMINFOW, hbmpItem);
 static_assert(offsetof(MENUITEMINFOA, hbmpItem) == offsetof(MENUITEMINFOW, hbmpItem));
 
-UINT menuItemInfoSize(UINT mask) { return (mask & MIIM_BITMAP) ? sizeof(MENUITEMINFOW) : kOldMenuItemInfoSize; }
+UINT menuItemInfoSize(UINT mask) {
+    return (mask & MIIM_BITMAP) ? sizeof(MENUITEMINFOW) : kOldMenuItemInfoSize;
+}
 
 // Whether a MENUITEMINFO's dwTypeData is a text.
 bool menuItemHasText(UINT mask, UINT type) {
@@ -177,15 +179,15 @@ ATOM RegisterClassW(const WNDCLASSW* windowClass) {
     return ::RegisterClassA(&ansi);
 }
 
-HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, int x, int y, int width,
-                     int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID parameter) {
+HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, int x, int y,
+                     int width, int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID parameter) {
     if (unicodeSystem())
         return ::CreateWindowExW(exStyle, className, windowName, style, x, y, width, height, parent, menu,
                                  instance, parameter);
     const AnsiText cls(className);
     const AnsiText name(windowName);
-    return ::CreateWindowExA(exStyle, cls.get(), name.get(), style, x, y, width, height, parent, menu, instance,
-                             parameter);
+    return ::CreateWindowExA(exStyle, cls.get(), name.get(), style, x, y, width, height, parent, menu,
+                             instance, parameter);
 }
 
 LRESULT DefWindowProcW(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -198,7 +200,8 @@ LRESULT CallWindowProcW(WNDPROC procedure, HWND window, UINT message, WPARAM wPa
                            : ::CallWindowProcA(procedure, window, message, wParam, lParam);
 }
 
-HWND CreateDialogParamW(HINSTANCE instance, LPCWSTR templateName, HWND parent, DLGPROC procedure, LPARAM init) {
+HWND CreateDialogParamW(HINSTANCE instance, LPCWSTR templateName, HWND parent, DLGPROC procedure,
+                        LPARAM init) {
     if (unicodeSystem())
         return ::CreateDialogParamW(instance, templateName, parent, procedure, init);
     const AnsiText name(templateName);
@@ -213,7 +216,8 @@ HWND CreateDialogIndirectParamW(HINSTANCE instance, LPCDLGTEMPLATEW dialogTempla
                                         procedure, init);
 }
 
-INT_PTR DialogBoxParamW(HINSTANCE instance, LPCWSTR templateName, HWND parent, DLGPROC procedure, LPARAM init) {
+INT_PTR DialogBoxParamW(HINSTANCE instance, LPCWSTR templateName, HWND parent, DLGPROC procedure,
+                        LPARAM init) {
     if (unicodeSystem())
         return ::DialogBoxParamW(instance, templateName, parent, procedure, init);
     const AnsiText name(templateName);
@@ -221,7 +225,8 @@ INT_PTR DialogBoxParamW(HINSTANCE instance, LPCWSTR templateName, HWND parent, D
 }
 
 BOOL GetMessageW(LPMSG msg, HWND window, UINT first, UINT last) {
-    return unicodeSystem() ? ::GetMessageW(msg, window, first, last) : ::GetMessageA(msg, window, first, last);
+    return unicodeSystem() ? ::GetMessageW(msg, window, first, last)
+                           : ::GetMessageA(msg, window, first, last);
 }
 
 BOOL PeekMessageW(LPMSG msg, HWND window, UINT first, UINT last, UINT remove) {
@@ -255,11 +260,13 @@ LONG_PTR GetWindowLongPtrW(HWND window, int index) {
 }
 
 LONG_PTR SetWindowLongPtrW(HWND window, int index, LONG_PTR value) {
-    return unicodeSystem() ? ::SetWindowLongPtrW(window, index, value) : ::SetWindowLongPtrA(window, index, value);
+    return unicodeSystem() ? ::SetWindowLongPtrW(window, index, value)
+                           : ::SetWindowLongPtrA(window, index, value);
 }
 
 ULONG_PTR SetClassLongPtrW(HWND window, int index, LONG_PTR value) {
-    return unicodeSystem() ? ::SetClassLongPtrW(window, index, value) : ::SetClassLongPtrA(window, index, value);
+    return unicodeSystem() ? ::SetClassLongPtrW(window, index, value)
+                           : ::SetClassLongPtrA(window, index, value);
 }
 #endif
 
@@ -405,7 +412,9 @@ BOOL GetMenuItemInfoW(HMENU menu, UINT item, BOOL byPosition, LPMENUITEMINFOW in
     if (wanted && units > 0)
         info->cch = static_cast<UINT>(wideFromAnsi(bytes.get(), length, wanted, units));
     else
-        info->cch = length > 0 ? static_cast<UINT>(MultiByteToWideChar(CP_ACP, 0, bytes.get(), length, nullptr, 0)) : 0;
+        info->cch = length > 0
+                        ? static_cast<UINT>(MultiByteToWideChar(CP_ACP, 0, bytes.get(), length, nullptr, 0))
+                        : 0;
     return TRUE;
 }
 
@@ -565,7 +574,9 @@ BOOL SystemParametersInfoW(UINT action, UINT uiParam, PVOID pvParam, UINT winIni
     }
 }
 
-HWND FindWindowW(LPCWSTR className, LPCWSTR windowName) { return win::FindWindowExW(nullptr, nullptr, className, windowName); }
+HWND FindWindowW(LPCWSTR className, LPCWSTR windowName) {
+    return win::FindWindowExW(nullptr, nullptr, className, windowName);
+}
 
 HWND FindWindowExW(HWND parent, HWND after, LPCWSTR className, LPCWSTR windowName) {
     if (unicodeSystem())

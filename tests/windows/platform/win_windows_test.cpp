@@ -28,8 +28,8 @@ HWND makeWindow() {
         c.lpszClassName = L"PlocharLayerTestOkno";
         atom = win::RegisterClassW(&c);
     }
-    return win::CreateWindowExW(0, L"PlocharLayerTestOkno", kCzech, WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr,
-                                nullptr, GetModuleHandleW(nullptr), nullptr);
+    return win::CreateWindowExW(0, L"PlocharLayerTestOkno", kCzech, WS_OVERLAPPEDWINDOW, 0, 0, 100, 100,
+                                nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
 }
 
 } // namespace
