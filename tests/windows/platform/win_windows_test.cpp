@@ -19,6 +19,19 @@ LRESULT CALLBACK plainProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     return win::DefWindowProcW(window, message, wParam, lParam);
 }
 
+// On the ANSI road the texts must fit the code page: Czech needs 1250.
+::testing::AssertionResult codePageHolds(const wchar_t* text) {
+    char ansi[200];
+    BOOL replaced = FALSE;
+    if (win::unicodeSystem() || (WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text, -1, ansi,
+                                                     sizeof ansi, nullptr, &replaced) > 0 &&
+                                 !replaced))
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure()
+           << "ANSI code page " << GetACP()
+           << " cannot hold Czech text: run with LANG=cs_CZ.UTF-8, a locale the system has";
+}
+
 HWND makeWindow() {
     static ATOM atom = 0;
     if (!atom) {
@@ -37,6 +50,7 @@ HWND makeWindow() {
 TEST(WinWindows, CzechWindowTextRoundTripsAndIsCutToTheBuffer) {
     // The log says which road the layer took.
     std::printf("text layer: %s\n", win::unicodeSystem() ? "W functions" : "A functions, ANSI windows");
+    ASSERT_TRUE(codePageHolds(kCzech));
     HWND window = makeWindow();
     ASSERT_NE(window, nullptr);
     // On 9x the window is an ANSI window.
@@ -71,6 +85,7 @@ TEST(WinWindows, CzechWindowTextRoundTripsAndIsCutToTheBuffer) {
 }
 
 TEST(WinWindows, MenuItemTextKeepsUnitsAndTheCallersBuffer) {
+    ASSERT_TRUE(codePageHolds(kCzech));
     HMENU menu = CreatePopupMenu();
     ASSERT_NE(menu, nullptr);
     ASSERT_TRUE(AppendMenuA(menu, MF_STRING, 7, "x"));
@@ -108,6 +123,7 @@ TEST(WinWindows, MenuItemTextKeepsUnitsAndTheCallersBuffer) {
 }
 
 TEST(WinWindows, FontsComeBackWithTheirFaceNames) {
+    ASSERT_TRUE(codePageHolds(L"Písmo Žluťoučké"));
     LOGFONTW asked = {};
     asked.lfHeight = -17;
     asked.lfWeight = FW_BOLD;
