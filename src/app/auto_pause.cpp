@@ -7,6 +7,7 @@
 #include "app_core/app_state.h"
 #include "app_core/auto_pause_match.h"
 #include "platform/system_info.h"
+#include "platform/win_windows.h"
 #include "settings/settings_store.h"
 
 namespace {
@@ -14,7 +15,7 @@ namespace {
 // Reads a window's title lower-cased (A-Z only) into a kTitleUnits buffer.
 void lowerTitleOf(HWND window, char16_t* title) {
     title[0] = 0;
-    const int n = GetWindowTextW(window, reinterpret_cast<LPWSTR>(title), static_cast<int>(kTitleUnits));
+    const int n = win::GetWindowTextW(window, reinterpret_cast<LPWSTR>(title), static_cast<int>(kTitleUnits));
     title[n > 0 && n < static_cast<int>(kTitleUnits) ? n : 0] = 0;
     title[kTitleUnits - 1] = 0;
     lowerAsciiLetters(title);
@@ -114,10 +115,10 @@ void recordIgnoredWindows() {
 bool isScreenSaverRunning() {
     const plat::OsVersion v = plat::osVersion();
     if (v.platformId == plat::kPlatformWin9x && v.major == 4 && v.minor < 10)
-        return FindWindowW(L"WindowsScreenSaverClass", nullptr) != nullptr;
+        return win::FindWindowW(L"WindowsScreenSaverClass", nullptr) != nullptr;
     if (v.platformId == plat::kPlatformNt && v.major < 5) {
         // NT 4 runs the screen saver on its own desktop.
-        HDESK desk = OpenDesktopW(L"screen-saver", 0, FALSE, MAXIMUM_ALLOWED);
+        HDESK desk = win::OpenDesktopW(L"screen-saver", 0, FALSE, MAXIMUM_ALLOWED);
         if (desk) {
             CloseDesktop(desk);
             return true;
@@ -125,5 +126,5 @@ bool isScreenSaverRunning() {
         return GetLastError() == ERROR_ACCESS_DENIED;
     }
     BOOL running = FALSE;
-    return SystemParametersInfoW(SPI_GETSCREENSAVERRUNNING, 0, &running, 0) && running;
+    return win::SystemParametersInfoW(SPI_GETSCREENSAVERRUNNING, 0, &running, 0) && running;
 }

@@ -7,6 +7,7 @@
 #include "app/tray.h"
 #include "app_core/app_state.h"
 #include "platform/cancel.h"
+#include "platform/win_windows.h"
 #include "resource_ids.h"
 #include "settings/settings_store.h"
 
@@ -19,7 +20,7 @@ LRESULT CALLBACK popupWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
         PostQuitMessage(0);
         return 0;
     }
-    return DefWindowProcW(window, message, wParam, lParam);
+    return win::DefWindowProcW(window, message, wParam, lParam);
 }
 
 // The popup's thread is handed the number of the operation it cancels.
@@ -29,9 +30,9 @@ unsigned __stdcall cancelPopupThread(void* operation) {
     cls.hInstance = AppInstance;
     cls.lpszClassName = kPopupClass;
     // A second popup finds the class already registered; that is fine.
-    RegisterClassW(&cls);
-    HWND window = CreateWindowExW(0, kPopupClass, L"", WS_OVERLAPPED, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                                  CW_USEDEFAULT, nullptr, nullptr, AppInstance, nullptr);
+    win::RegisterClassW(&cls);
+    HWND window = win::CreateWindowExW(0, kPopupClass, L"", WS_OVERLAPPED, CW_USEDEFAULT, CW_USEDEFAULT,
+                                       CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, AppInstance, nullptr);
     if (!window)
         return 0;
     HMENU menu = nullptr;

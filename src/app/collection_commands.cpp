@@ -12,6 +12,7 @@
 #include "app_core/mru.h"
 #include "platform/message_box.h"
 #include "platform/text.h"
+#include "platform/win_windows.h"
 #include "settings/settings_store.h"
 
 bool CollectionLoaded = false;
@@ -140,7 +141,7 @@ void removeMissingPictures(HWND window) {
         plat::kIdYes)
         return;
     releaseCollectionPage();
-    HCURSOR previous = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+    HCURSOR previous = SetCursor(win::LoadCursorW(nullptr, IDC_WAIT));
     const int32_t removed = removeMissingEntries(ActiveCollection);
     SetCursor(previous);
     refreshCollectionPage();

@@ -14,6 +14,7 @@
 #include "pages/page_controls.h"
 #include "pages/pages.h"
 #include "platform/system_info.h"
+#include "platform/win_windows.h"
 #include "resource_ids.h"
 
 namespace {
@@ -71,7 +72,8 @@ bool makeImageList() {
     if (!g_frame.images)
         return false;
     for (int id : kTabImages) {
-        HICON icon = static_cast<HICON>(LoadImageW(AppInstance, MAKEINTRESOURCEW(id), IMAGE_ICON, cx, cy, 0));
+        HICON icon =
+            static_cast<HICON>(win::LoadImageW(AppInstance, MAKEINTRESOURCEW(id), IMAGE_ICON, cx, cy, 0));
         const int added = icon ? ImageList_AddIcon(g_frame.images, icon) : -1;
         if (icon)
             DestroyIcon(icon);
@@ -160,8 +162,8 @@ void onSelectionChange() {
     const int kind = static_cast<int>(item.lParam);
     if (kind < 0 || kind >= static_cast<int>(std::size(kPages)) || !g_frame.templates[kind])
         return;
-    g_frame.page = CreateDialogIndirectParamW(AppInstance, g_frame.templates[kind], g_frame.window,
-                                              kPages[kind].procedure, 0);
+    g_frame.page = win::CreateDialogIndirectParamW(AppInstance, g_frame.templates[kind], g_frame.window,
+                                                   kPages[kind].procedure, 0);
     if (!g_frame.page)
         return;
     g_frame.pageKind = kind;
@@ -181,8 +183,8 @@ bool buildFrame(HWND mainWindow) {
     InitCommonControlsEx(&controls);
     if (!makeImageList())
         return false;
-    g_frame.tabs = CreateWindowExW(0, WC_TABCONTROLW, nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, 100,
-                                   100, mainWindow, nullptr, AppInstance, nullptr);
+    g_frame.tabs = win::CreateWindowExW(0, WC_TABCONTROLW, nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS,
+                                        0, 0, 100, 100, mainWindow, nullptr, AppInstance, nullptr);
     if (!g_frame.tabs)
         return false;
     for (size_t i = 0; i < std::size(kPages); ++i)
@@ -250,8 +252,9 @@ bool onConfigFrameNotify(const NMHDR* header) {
 }
 
 void createButtonTooltips(HWND mainWindow) {
-    HWND tooltip = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
-                                   CW_USEDEFAULT, CW_USEDEFAULT, mainWindow, nullptr, AppInstance, nullptr);
+    HWND tooltip = win::CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                                        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, mainWindow, nullptr,
+                                        AppInstance, nullptr);
     if (!tooltip)
         return; // the buttons work without their tips
     addControlTip(tooltip, mainWindow, GetDlgItem(mainWindow, IDC_BTN_COLLECTION), app_texts::kTipCollection);

@@ -16,6 +16,7 @@
 #include "desktop/desktop.h"
 #include "platform/message_box.h"
 #include "platform/system_info.h"
+#include "platform/win_windows.h"
 #include "resource_ids.h"
 #include "settings/settings_store.h"
 
@@ -395,7 +396,7 @@ INT_PTR CALLBACK mainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case kTrayCallbackMessage: onTrayCallback(window, lParam); return TRUE;
     case WM_SYSCOMMAND:
         if (onSysCommand(window, wParam)) {
-            SetWindowLongPtrW(window, DWLP_MSGRESULT, 0);
+            win::SetWindowLongPtrW(window, DWLP_MSGRESULT, 0);
             return TRUE;
         }
         return FALSE;
@@ -424,15 +425,15 @@ HWND createMainWindow(HINSTANCE instance, bool showAtStart, bool* tabsFailed) {
     AppInstance = instance;
     g_tabsFailed = false;
     InitParameter init{showAtStart};
-    HWND window = CreateDialogParamW(instance, MAKEINTRESOURCEW(IDD_MAIN), nullptr, mainDialogProc,
-                                     reinterpret_cast<LPARAM>(&init));
+    HWND window = win::CreateDialogParamW(instance, MAKEINTRESOURCEW(IDD_MAIN), nullptr, mainDialogProc,
+                                          reinterpret_cast<LPARAM>(&init));
     if (tabsFailed)
         *tabsFailed = g_tabsFailed;
     if (!window || g_tabsFailed)
         return nullptr;
-    HICON icon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_RUNNING));
+    HICON icon = win::LoadIconW(instance, MAKEINTRESOURCEW(IDI_RUNNING));
     SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
-    SetClassLongPtrW(window, GCLP_HICON, reinterpret_cast<LONG_PTR>(icon));
+    win::SetClassLongPtrW(window, GCLP_HICON, reinterpret_cast<LONG_PTR>(icon));
     return window;
 }
 

@@ -1,11 +1,12 @@
 #include "app/shell.h"
 
 #include "platform/text.h"
+#include "platform/win_windows.h"
 #include "settings/settings_store.h"
 
 HWND MainWindow = nullptr;
 HINSTANCE AppInstance = nullptr;
-UINT TaskbarCreatedMessage = RegisterWindowMessageW(L"TaskbarCreated");
+UINT TaskbarCreatedMessage = win::RegisterWindowMessageW(L"TaskbarCreated");
 
 bool SearchingDroppedFolders = false;
 
@@ -25,5 +26,5 @@ UINT trackPopupAtCursor(HWND owner, HMENU popup) {
 void setWindowTitle(HWND window, const char16_t* collectionName) {
     char16_t title[plat::kPathUnits + 16];
     windowTitleText(collectionName, title, plat::kPathUnits + 16);
-    SetWindowTextW(window, reinterpret_cast<LPCWSTR>(title));
+    win::SetWindowTextW(window, reinterpret_cast<LPCWSTR>(title));
 }

@@ -7,6 +7,7 @@
 #include "app_core/tray_menu_plan.h"
 #include "resource_ids.h"
 #include "settings/settings_store.h"
+#include "platform/win_windows.h"
 
 namespace {
 
@@ -58,7 +59,7 @@ bool readItemText(HMENU menu, UINT id, char16_t* text, int units) {
     info.dwTypeData = reinterpret_cast<LPWSTR>(text);
     info.cch = static_cast<UINT>(units);
     text[0] = 0;
-    if (!GetMenuItemInfoW(menu, id, FALSE, &info))
+    if (!win::GetMenuItemInfoW(menu, id, FALSE, &info))
         return false;
     text[units - 1] = 0;
     return true;
@@ -70,7 +71,7 @@ void writeItemText(HMENU menu, UINT id, const char16_t* text) {
     info.fMask = MIIM_TYPE;
     info.fType = MFT_STRING;
     info.dwTypeData = const_cast<LPWSTR>(reinterpret_cast<LPCWSTR>(text));
-    SetMenuItemInfoW(menu, id, FALSE, &info);
+    win::SetMenuItemInfoW(menu, id, FALSE, &info);
 }
 
 // Appends " (name)" to an item's text.
@@ -107,9 +108,9 @@ HICON trayIconHandle(int32_t resource) {
         if (i.resource != resource)
             continue;
         if (!i.icon)
-            i.icon = static_cast<HICON>(LoadImageW(AppInstance, MAKEINTRESOURCEW(resource), IMAGE_ICON,
-                                                   GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
-                                                   LR_DEFAULTCOLOR));
+            i.icon = static_cast<HICON>(win::LoadImageW(AppInstance, MAKEINTRESOURCEW(resource), IMAGE_ICON,
+                                                        GetSystemMetrics(SM_CXSMICON),
+                                                        GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
         return i.icon;
     }
     return nullptr;
@@ -170,7 +171,7 @@ void showTrayMenu(HWND window) {
 int32_t trayDoubleClickCommand() { return doubleClickCommand(menuState()); }
 
 HMENU loadMenuBar(UINT id, HMENU* popup) {
-    HMENU bar = LoadMenuW(AppInstance, MAKEINTRESOURCEW(id));
+    HMENU bar = win::LoadMenuW(AppInstance, MAKEINTRESOURCEW(id));
     *popup = bar ? GetSubMenu(bar, 0) : nullptr;
     if (bar && !*popup) {
         DestroyMenu(bar);

@@ -16,6 +16,7 @@
 #include "platform/cpu.h"
 #include "platform/message_box.h"
 #include "platform/win_system.h"
+#include "platform/win_windows.h"
 #include "settings/settings_store.h"
 
 namespace {
@@ -47,16 +48,16 @@ HANDLE claimSingleInstance() {
 WPARAM runMessageLoop() {
     MSG msg = {};
     while (MainWindow) {
-        const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+        const BOOL got = win::GetMessageW(&msg, nullptr, 0, 0);
         if (got == 0 || got == -1)
             break;
         HWND page = currentConfigPage();
-        if (page && IsDialogMessageW(page, &msg))
+        if (page && win::IsDialogMessageW(page, &msg))
             continue;
-        if (MainWindow && IsDialogMessageW(MainWindow, &msg))
+        if (MainWindow && win::IsDialogMessageW(MainWindow, &msg))
             continue;
         TranslateMessage(&msg);
-        DispatchMessageW(&msg);
+        win::DispatchMessageW(&msg);
     }
     return msg.message == WM_QUIT ? msg.wParam : 0;
 }

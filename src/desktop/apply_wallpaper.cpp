@@ -21,6 +21,7 @@
 #include "platform/file_io.h"
 #include "platform/message_box.h"
 #include "platform/system_info.h"
+#include "platform/win_windows.h"
 #include "platform/working_folder.h"
 #include "settings/app_settings.h"
 
@@ -170,7 +171,8 @@ bool setWallpaperThroughRegistry(const char16_t* bmpPath, int32_t style) {
     RegCloseKey(key);
     // No change broadcast: the shell repaints the desktop on its own. A
     // refusal leaves the old picture up; the next change tries again.
-    SystemParametersInfoW(SPI_SETDESKWALLPAPER, 0, const_cast<wchar_t*>(wide(bmpPath)), SPIF_UPDATEINIFILE);
+    win::SystemParametersInfoW(SPI_SETDESKWALLPAPER, 0, const_cast<wchar_t*>(wide(bmpPath)),
+                               SPIF_UPDATEINIFILE);
     return true;
 }
 

@@ -13,6 +13,7 @@
 #include "platform/system_info.h"
 #include "platform/text.h"
 #include "platform/win_system.h"
+#include "platform/win_windows.h"
 #include "platform/working_folder.h"
 
 namespace {
@@ -20,10 +21,10 @@ namespace {
 const wchar_t kAdvancedKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Advanced";
 
 HWND findDesktopView() {
-    HWND progman = FindWindowW(L"Progman", L"Program Manager");
+    HWND progman = win::FindWindowW(L"Progman", L"Program Manager");
     if (!progman)
         return nullptr;
-    return FindWindowExW(progman, nullptr, L"SHELLDLL_DefView", nullptr);
+    return win::FindWindowExW(progman, nullptr, L"SHELLDLL_DefView", nullptr);
 }
 
 // Whether "Wallpaper" names our "desktop.bmp": a picture set by someone else
@@ -54,12 +55,12 @@ HWND FindDesktopListView() {
     HWND view = findDesktopView();
     if (!view)
         return nullptr;
-    return FindWindowExW(view, nullptr, L"SysListView32", nullptr);
+    return win::FindWindowExW(view, nullptr, L"SysListView32", nullptr);
 }
 
 bool IsActiveDesktopOn() {
     HWND view = findDesktopView();
-    return view && FindWindowExW(view, nullptr, L"Internet Explorer_Server", nullptr) != nullptr;
+    return view && win::FindWindowExW(view, nullptr, L"Internet Explorer_Server", nullptr) != nullptr;
 }
 
 int ReadListviewShadow() {

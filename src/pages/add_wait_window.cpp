@@ -5,20 +5,23 @@
 #include "pages/collection_drop.h"
 #include "pages/page_texts.h"
 #include "platform/win_system.h"
+#include "platform/win_windows.h"
 #include "resource_ids.h"
 
 namespace {
 
 enum WaitTimer : UINT_PTR { kTimerCount = 1, kTimerBlink = 2 };
 
-AddProgress* progressOf(HWND dialog) { return reinterpret_cast<AddProgress*>(GetWindowLongPtrW(dialog, DWLP_USER)); }
+AddProgress* progressOf(HWND dialog) {
+    return reinterpret_cast<AddProgress*>(win::GetWindowLongPtrW(dialog, DWLP_USER));
+}
 
 BOOL onInit(HWND dialog, LPARAM progress) {
-    SetWindowLongPtrW(dialog, DWLP_USER, progress);
+    win::SetWindowLongPtrW(dialog, DWLP_USER, progress);
     SetTimer(dialog, kTimerCount, 100, nullptr);
     SetTimer(dialog, kTimerBlink, 1000, nullptr);
-    HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(dialog, GWLP_HINSTANCE));
-    HICON icon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_RUNNING));
+    HINSTANCE instance = reinterpret_cast<HINSTANCE>(win::GetWindowLongPtrW(dialog, GWLP_HINSTANCE));
+    HICON icon = win::LoadIconW(instance, MAKEINTRESOURCEW(IDI_RUNNING));
     if (icon)
         SendMessageW(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
     SetForegroundWindow(dialog);
@@ -40,7 +43,7 @@ void onCountTick(HWND dialog) {
     }
     char16_t text[64];
     formatText(text, 64, page_text::kWaitCount, now.added);
-    SetDlgItemTextW(dialog, IDC_WAIT_COUNT, reinterpret_cast<LPCWSTR>(text));
+    win::SetDlgItemTextW(dialog, IDC_WAIT_COUNT, reinterpret_cast<LPCWSTR>(text));
 }
 
 // The explanation blinks once a second, so the window is seen to be alive.
@@ -78,7 +81,7 @@ INT_PTR CALLBACK waitWindowProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
 DWORD WINAPI addWaitThread(void* progress) {
     if (!progress)
         return 0;
-    DialogBoxParamW(win::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_ADD_WAIT), nullptr, waitWindowProc,
-                    reinterpret_cast<LPARAM>(progress));
+    win::DialogBoxParamW(win::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_ADD_WAIT), nullptr, waitWindowProc,
+                         reinterpret_cast<LPARAM>(progress));
     return 0;
 }

@@ -15,6 +15,7 @@
 #include "platform/message_box.h"
 #include "platform/system_info.h"
 #include "platform/text.h"
+#include "platform/win_windows.h"
 
 namespace {
 
@@ -57,7 +58,7 @@ LRESULT CALLBACK dropFilterProc(HWND list, UINT message, WPARAM wParam, LPARAM l
         SendMessageW(GetParent(list), kDropFilesMessage, wParam, lParam);
         return 0;
     }
-    return CallWindowProcW(ListProcedure, list, message, wParam, lParam);
+    return win::CallWindowProcW(ListProcedure, list, message, wParam, lParam);
 }
 
 void reportFolder(const char16_t* folder) {
@@ -115,7 +116,7 @@ void waitForWaitWindow(HANDLE thread) {
         if (woke == WAIT_OBJECT_0 || woke == WAIT_FAILED)
             break;
         MSG msg;
-        PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+        win::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
     }
     CloseHandle(thread);
 }
@@ -132,14 +133,14 @@ void installDropFilter(HWND list) {
     if (!list || ListProcedure)
         return;
     ListProcedure = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrW(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(dropFilterProc)));
+        win::SetWindowLongPtrW(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(dropFilterProc)));
     DragAcceptFiles(list, TRUE);
 }
 
 void removeDropFilter(HWND list) {
     if (list && ListProcedure &&
-        GetWindowLongPtrW(list, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(dropFilterProc))
-        SetWindowLongPtrW(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ListProcedure));
+        win::GetWindowLongPtrW(list, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(dropFilterProc))
+        win::SetWindowLongPtrW(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ListProcedure));
     ListProcedure = nullptr;
 }
 
@@ -261,7 +262,7 @@ void onDropFiles(HWND page, HDROP drop) {
         DropProgress = {0, 0};
     }
     const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
-    HCURSOR previous = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+    HCURSOR previous = SetCursor(win::LoadCursorW(nullptr, IDC_WAIT));
     bool folders = false;
     drop::SearchedFolders searched; // across the drop's folders
     for (UINT i = 0; i < count && !stopped; ++i) {

@@ -21,6 +21,7 @@
 #include "pages/page_texts.h"
 #include "platform/message_box.h"
 #include "platform/text.h"
+#include "platform/win_windows.h"
 #include "settings/app_settings.h"
 
 namespace collection_page {
@@ -115,10 +116,10 @@ void sendSelectionChange(HWND page) {
 void setBoxForm(HWND page, int id, bool threeState) {
     HWND box = item(page, id);
     SendMessageW(box, BM_SETSTYLE, threeState ? BS_3STATE : BS_AUTOCHECKBOX, TRUE);
-    SetWindowLongPtrW(box, GWLP_USERDATA, threeState ? 1 : 0);
+    win::SetWindowLongPtrW(box, GWLP_USERDATA, threeState ? 1 : 0);
 }
 bool isThreeState(HWND page, int id) {
-    return GetWindowLongPtrW(item(page, id), GWLP_USERDATA) == 1;
+    return win::GetWindowLongPtrW(item(page, id), GWLP_USERDATA) == 1;
 }
 UINT boxState(HWND page, int id) {
     return IsDlgButtonChecked(page, id);
@@ -232,7 +233,7 @@ void prepareRecords(HWND page, CollectionPage* s) {
 }
 
 void setButtonIcons(HWND page) {
-    HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(page, GWLP_HINSTANCE));
+    HINSTANCE instance = reinterpret_cast<HINSTANCE>(win::GetWindowLongPtrW(page, GWLP_HINSTANCE));
     const struct {
         int button, icon;
     } icons[] = {{IDC_COLL_SORT, IDI_COLL_SORT},
@@ -241,15 +242,15 @@ void setButtonIcons(HWND page) {
                  {IDC_COLL_REMOVE, IDI_COLL_REMOVE},
                  {IDC_COLL_ADD, IDI_COLL_ADD}};
     for (const auto& i : icons) {
-        HANDLE icon = LoadImageW(instance, MAKEINTRESOURCEW(i.icon), IMAGE_ICON, 16, 16, LR_SHARED);
+        HANDLE icon = win::LoadImageW(instance, MAKEINTRESOURCEW(i.icon), IMAGE_ICON, 16, 16, LR_SHARED);
         if (icon)
             SendDlgItemMessageW(page, i.button, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
     }
 }
 
 void createTooltips(HWND page, CollectionPage* s) {
-    s->tooltip = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, 0, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                                 CW_USEDEFAULT, page, nullptr, nullptr, nullptr);
+    s->tooltip = win::CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, 0, CW_USEDEFAULT, CW_USEDEFAULT,
+                                      CW_USEDEFAULT, CW_USEDEFAULT, page, nullptr, nullptr, nullptr);
     if (!s->tooltip)
         return;
     for (const page_text::ControlTip& t : page_text::kCollectionTips)
@@ -267,8 +268,7 @@ BOOL onInit(HWND page) {
     prepareRecords(page, s);
     setButtonIcons(page);
     for (int id : {IDC_COLL_PREVIEW, IDC_COLL_BACKGROUND_SWATCH, IDC_COLL_FONT_SWATCH})
-        SetWindowSubclass(item(page, id), drawnControlProc, static_cast<UINT_PTR>(id),
-                          reinterpret_cast<DWORD_PTR>(page));
+        drawAfterControl(item(page, id));
     for (const char16_t* style : page_text::kStyles)
         SendDlgItemMessageW(page, IDC_COLL_STYLE, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(style));
     SendDlgItemMessageW(page, IDC_COLL_STYLE, CB_SETCURSEL, 0, 0);

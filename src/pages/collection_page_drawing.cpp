@@ -7,6 +7,7 @@
 #include "pages/page_texts.h"
 #include "pages/preview.h"
 #include "settings/app_settings.h"
+#include "platform/win_windows.h"
 
 namespace collection_page {
 
@@ -60,13 +61,13 @@ void drawSwatch(HWND control, HDC dc, uint32_t colour, uint32_t neutral) {
 }
 
 void drawIconSample(HWND control, HDC dc, const IconSample& sample) {
-    HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(control, GWLP_HINSTANCE));
+    HINSTANCE instance = reinterpret_cast<HINSTANCE>(win::GetWindowLongPtrW(control, GWLP_HINSTANCE));
     HBITMAP icon = static_cast<HBITMAP>(
-        LoadImageW(instance, MAKEINTRESOURCEW(IDB_ICON_SAMPLE), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
+        win::LoadImageW(instance, MAKEINTRESOURCEW(IDB_ICON_SAMPLE), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
     if (!icon)
         return;
     BITMAP info = {};
-    GetObjectW(icon, sizeof info, &info);
+    win::GetObjectW(icon, sizeof info, &info);
     const int half = info.bmWidth / 2, height = info.bmHeight;
     RECT r = {};
     GetClientRect(control, &r);
@@ -98,7 +99,8 @@ void drawIconSample(HWND control, HDC dc, const IconSample& sample) {
     SetBkMode(dc, sample.opaque ? OPAQUE : TRANSPARENT);
     SetBkColor(dc, sample.background & 0xFFFFFF);
     SetTextColor(dc, sample.text & 0xFFFFFF);
-    DrawTextW(dc, reinterpret_cast<LPCWSTR>(page_text::kSampleLabel), -1, &label, DT_SINGLELINE | DT_CENTER);
+    win::DrawTextW(dc, reinterpret_cast<LPCWSTR>(page_text::kSampleLabel), -1, &label,
+                   DT_SINGLELINE | DT_CENTER);
     SelectObject(dc, oldFont);
 }
 
@@ -117,18 +119,23 @@ void drawSampleIfWanted(HWND page, HDC dc) {
         drawIconSample(item(page, IDC_COLL_PREVIEW), dc, sample);
 }
 
-} // namespace
-
 // The preview and the swatches draw themselves after their static control
-// has painted, or the control would paint over them.
-LRESULT CALLBACK drawnControlProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                  DWORD_PTR pageHandle) {
-    if (message == WM_NCDESTROY)
-        RemoveWindowSubclass(control, drawnControlProc, id);
-    const LRESULT result = DefSubclassProc(control, message, wParam, lParam);
+// has painted, or the control would paint over them. The control's own
+// procedure is kept in its user data (the static controls leave it unused)
+// and put back when the control goes; the page is the control's parent.
+LRESULT CALLBACK drawnControlProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
+    const WNDPROC own = reinterpret_cast<WNDPROC>(win::GetWindowLongPtrW(control, GWLP_USERDATA));
+    if (!own)
+        return win::DefWindowProcW(control, message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        win::SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(own));
+        win::SetWindowLongPtrW(control, GWLP_USERDATA, 0);
+    }
+    const LRESULT result = win::CallWindowProcW(own, control, message, wParam, lParam);
     if (message != WM_PAINT)
         return result;
-    HWND page = reinterpret_cast<HWND>(pageHandle);
+    const int id = GetDlgCtrlID(control);
+    HWND page = GetParent(control);
     CollectionPage* s = state(page);
     HDC dc = s ? GetDC(control) : nullptr;
     if (!dc)
@@ -144,6 +151,16 @@ LRESULT CALLBACK drawnControlProc(HWND control, UINT message, WPARAM wParam, LPA
     }
     ReleaseDC(control, dc);
     return result;
+}
+
+} // namespace
+
+void drawAfterControl(HWND control) {
+    if (!control || win::GetWindowLongPtrW(control, GWLP_USERDATA))
+        return;
+    const LONG_PTR own = win::GetWindowLongPtrW(control, GWLP_WNDPROC);
+    win::SetWindowLongPtrW(control, GWLP_USERDATA, own);
+    win::SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(drawnControlProc));
 }
 
 void redrawPreview(HWND page) {
@@ -249,7 +266,7 @@ BOOL onQueryNewPalette(HWND page) {
     const int realised = paintPreview(*e, item(page, IDC_COLL_PREVIEW), FALSE);
     redrawPreview(page);
     setControlText(page, IDC_COLL_PREVIEW_INFO, e->previewInfo);
-    SetWindowLongPtrW(page, DWLP_MSGRESULT, realised);
+    win::SetWindowLongPtrW(page, DWLP_MSGRESULT, realised);
     return realised ? TRUE : FALSE;
 }
 

@@ -13,6 +13,7 @@
 #include "pages/page_texts.h"
 #include "platform/message_box.h"
 #include "platform/text.h"
+#include "platform/win_windows.h"
 #include "settings/app_settings.h"
 #include "settings/settings_store.h"
 
@@ -47,7 +48,7 @@ void showPath(HWND page, const char16_t* path) {
     HGDIOBJ old =
         dc ? SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(field, WM_GETFONT, 0, 0))) : nullptr;
     if (dc) {
-        GetTextMetricsW(dc, &metrics);
+        win::GetTextMetricsW(dc, &metrics);
         SelectObject(dc, old);
         ReleaseDC(field, dc);
     }

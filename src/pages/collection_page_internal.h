@@ -19,6 +19,7 @@
 #include "collection/wallpaper_entry.h"
 #include "pages/page_controls.h"
 #include "pages/pages.h"
+#include "platform/win_windows.h"
 #include "resource_ids.h"
 
 namespace collection_page {
@@ -64,7 +65,7 @@ int askAboutPath(HWND owner, const char16_t* format, const char16_t* path, uint3
 
 class CursorWait {
   public:
-    CursorWait() : previous_(SetCursor(LoadCursorW(nullptr, IDC_WAIT))) {}
+    CursorWait() : previous_(SetCursor(win::LoadCursorW(nullptr, IDC_WAIT))) {}
     ~CursorWait() { SetCursor(previous_); }
     CursorWait(const CursorWait&) = delete;
     CursorWait& operator=(const CursorWait&) = delete;
@@ -115,8 +116,9 @@ void showFontSwatch(HWND page, uint32_t colour);
 void setSwatchColours(HWND page, uint32_t background, uint32_t font);
 // The subclass of the preview and the two swatches; its reference data is
 // the page.
-LRESULT CALLBACK drawnControlProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                  DWORD_PTR pageHandle);
+// Lets the preview or a swatch of the page draw itself after its control
+// has painted.
+void drawAfterControl(HWND control);
 void redrawPreview(HWND page);
 void redrawSampleIfWanted(HWND page);
 void showProductText(HWND page);

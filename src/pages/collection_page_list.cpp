@@ -15,6 +15,7 @@
 #include "pages/page_texts.h"
 #include "platform/message_box.h"
 #include "platform/text.h"
+#include "platform/win_windows.h"
 #include "settings/app_settings.h"
 #include "settings/settings_store.h"
 
@@ -248,8 +249,8 @@ void onAdd(HWND page) {
 BOOL onAddFileMessage(HWND page, WPARAM wParam) {
     if (!wParam)
         return FALSE;
-    SetWindowLongPtrW(page, DWLP_MSGRESULT,
-                      static_cast<LONG_PTR>(addFile(page, reinterpret_cast<const char16_t*>(wParam))));
+    win::SetWindowLongPtrW(page, DWLP_MSGRESULT,
+                           static_cast<LONG_PTR>(addFile(page, reinterpret_cast<const char16_t*>(wParam))));
     return TRUE;
 }
 

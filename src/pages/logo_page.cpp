@@ -10,6 +10,7 @@
 #include "pages/pages.h"
 #include "platform/message_box.h"
 #include "platform/system_info.h"
+#include "platform/win_windows.h"
 #include "resource_ids.h"
 #include "settings/app_settings.h"
 
@@ -45,8 +46,9 @@ void showDelay(HWND page, int32_t minutes) {
 }
 
 HWND makeDelayTooltip(HWND page) {
-    HWND tooltip = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
-                                   CW_USEDEFAULT, CW_USEDEFAULT, page, nullptr, nullptr, nullptr);
+    HWND tooltip =
+        win::CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, page, nullptr, nullptr, nullptr);
     if (!tooltip)
         return nullptr;
     addControlTip(tooltip, page, GetDlgItem(page, IDC_LOGO_DELAY), page_text::kLogoDelayTip);

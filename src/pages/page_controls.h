@@ -6,13 +6,15 @@
 
 #include <cstdint>
 
+#include "platform/win_windows.h"
+
 inline bool isChecked(HWND page, int id) { return IsDlgButtonChecked(page, id) == BST_CHECKED; }
 inline int32_t checkedValue(HWND page, int id) { return isChecked(page, id) ? 1 : 0; }
 inline void setChecked(HWND page, int id, int32_t on) { CheckDlgButton(page, id, on ? BST_CHECKED : BST_UNCHECKED); }
 inline void enableControl(HWND page, int id, bool on) { EnableWindow(GetDlgItem(page, id), on ? TRUE : FALSE); }
 inline void showControl(HWND page, int id, bool on) { ShowWindow(GetDlgItem(page, id), on ? SW_SHOW : SW_HIDE); }
 inline void setControlText(HWND page, int id, const char16_t* text) {
-    SetDlgItemTextW(page, id, reinterpret_cast<LPCWSTR>(text));
+    win::SetDlgItemTextW(page, id, reinterpret_cast<LPCWSTR>(text));
 }
 
 // Gives control of owner a tip in tooltip. The record says it is of the first
@@ -30,14 +32,14 @@ inline void addControlTip(HWND tooltip, HWND owner, HWND control, const char16_t
 
 // The page's state struct, kept in the window's user data.
 template <class State> State* pageState(HWND page) {
-    return reinterpret_cast<State*>(GetWindowLongPtrW(page, GWLP_USERDATA));
+    return reinterpret_cast<State*>(win::GetWindowLongPtrW(page, GWLP_USERDATA));
 }
 template <class State> State* attachPageState(HWND page) {
     State* state = new State();
-    SetWindowLongPtrW(page, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
+    win::SetWindowLongPtrW(page, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
     return state;
 }
 template <class State> void freePageState(HWND page) {
     delete pageState<State>(page);
-    SetWindowLongPtrW(page, GWLP_USERDATA, 0);
+    win::SetWindowLongPtrW(page, GWLP_USERDATA, 0);
 }

@@ -7,6 +7,7 @@
 #include "pages/page_texts.h"
 #include "platform/system_info.h"
 #include "platform/text.h"
+#include "platform/win_windows.h"
 
 namespace {
 
@@ -117,7 +118,7 @@ int buildPreview(WallpaperEntry& entry, HWND window) {
 
 int paintPreview(WallpaperEntry& entry, HWND window, BOOL forceBackground, HDC given) {
     if (!entry.previewBitmap && !buildPreview(entry, window)) {
-        SetWindowTextW(window, reinterpret_cast<LPCWSTR>(page_text::kProductText));
+        win::SetWindowTextW(window, reinterpret_cast<LPCWSTR>(page_text::kProductText));
         return 0;
     }
     HDC dc = given ? given : GetDC(window);

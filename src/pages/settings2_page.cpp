@@ -9,6 +9,7 @@
 #include "pages/page_texts.h"
 #include "pages/pages.h"
 #include "platform/message_box.h"
+#include "platform/win_windows.h"
 #include "resource_ids.h"
 #include "settings/app_settings.h"
 #include "settings/settings_store.h"
@@ -32,7 +33,7 @@ void selectItem(HWND page, LRESULT index) {
 
 // The add button wants at least three characters.
 void refreshAddButton(HWND page) {
-    const bool enough = GetWindowTextLengthW(GetDlgItem(page, IDC_SET2_EDIT)) > 2;
+    const bool enough = win::GetWindowTextLengthW(GetDlgItem(page, IDC_SET2_EDIT)) > 2;
     enableControl(page, IDC_SET2_ADD, enough);
     setControlText(page, IDC_SET2_ADD, enough ? page_text::kAddSubstring : page_text::kAddTooShort);
 }
@@ -79,7 +80,7 @@ BOOL onInit(HWND page) {
 
 void addSubstring(HWND page) {
     char16_t text[kAutoPauseItemUnits] = {};
-    GetDlgItemTextW(page, IDC_SET2_EDIT, reinterpret_cast<LPWSTR>(text), kAutoPauseItemUnits);
+    win::GetDlgItemTextW(page, IDC_SET2_EDIT, reinterpret_cast<LPWSTR>(text), kAutoPauseItemUnits);
     // The list finds its items without regard to case: "Nero" is "nero".
     const LRESULT found = listMessage(page, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text));
     if (found != LB_ERR) {

@@ -4,6 +4,7 @@
 #include "pages/page_controls.h"
 #include "pages/pages.h"
 #include "resource_ids.h"
+#include "platform/win_windows.h"
 
 namespace {
 
@@ -20,7 +21,7 @@ BOOL onInit(HWND page) {
 }
 
 void onTransparentClicked(HWND page) {
-    HCURSOR previous = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+    HCURSOR previous = SetCursor(win::LoadCursorW(nullptr, IDC_WAIT));
     const bool on = isChecked(page, IDC_SET3_TRANSPARENT);
     // The box shows what the system really has.
     if (!SetListviewShadow(page, on))

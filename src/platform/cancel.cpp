@@ -2,6 +2,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "platform/win_windows.h"
 #endif
 
 std::atomic<int32_t> AbortRequest{0};
@@ -35,7 +37,9 @@ uint32_t runningOperation() { return g_running; }
 void requestCancel(uint32_t operation) { g_cancelFor.store(operation); }
 
 #ifdef _WIN32
-void* showWaitCursor() { return SetCursor(LoadCursorW(nullptr, IDC_WAIT)); }
+void* showWaitCursor() {
+    return SetCursor(win::LoadCursorW(nullptr, IDC_WAIT));
+}
 void restoreCursor(void* previous) { SetCursor(static_cast<HCURSOR>(previous)); }
 #else
 void* showWaitCursor() { return nullptr; }
@@ -52,7 +56,9 @@ int takeAbortRequest() {
 }
 
 #ifdef _WIN32
-bool pending(UINT message, MSG* msg) { return PeekMessageW(msg, nullptr, message, message, PM_NOREMOVE) != FALSE; }
+bool pending(UINT message, MSG* msg) {
+    return win::PeekMessageW(msg, nullptr, message, message, PM_NOREMOVE) != FALSE;
+}
 
 // Each look at the queue is a round trip to the server under Wine, and the
 // poll runs after every row of a picture. With no key, mouse button, posted

@@ -102,6 +102,10 @@ REG
 
 prepare_prefix() { # with-desktop (1/0)
     wineboot -i >/dev/null 2>&1
+    # PLOCHAR_E2E_WINDOWS=win98 (or win2k, winxp): the system Wine shows.
+    if [ -n "${PLOCHAR_E2E_WINDOWS:-}" ]; then
+        wine reg add 'HKCU\Software\Wine' /v Version /d "$PLOCHAR_E2E_WINDOWS" /f >/dev/null 2>&1
+    fi
     if [ "$1" = 1 ]; then
         wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d shell /f >/dev/null 2>&1
         wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v shell /d 1024x768 /f >/dev/null 2>&1

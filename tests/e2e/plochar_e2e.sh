@@ -23,11 +23,8 @@ quit_from_tray() {
 }
 
 step "preparing a fresh prefix"
-wineboot -i >/dev/null 2>&1
 # Every program of this prefix runs in one virtual desktop, which has a tray.
-wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d shell /f >/dev/null 2>&1
-wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v shell /d 1024x768 /f >/dev/null 2>&1
-mkdir -p "$WINEPREFIX/drive_c/plochar" "$WINEPREFIX/drive_c/obrazky"
+prepare_prefix 1
 cp "$EXE" "$WINEPREFIX/drive_c/plochar/plochar.exe"
 cp "$DRIVER" "$WINEPREFIX/drive_c/plochar/plochar_driver.exe"
 cp "$PLK" "$WINEPREFIX/drive_c/plochar/plochar-plk.exe"
