@@ -66,6 +66,7 @@ wine_phase() (
 # locale: without the compiled Czech locale the code page is still 1250, but
 # names such as "léto.plk" cannot be made on disk. The system is left alone:
 # the run compiles its own copy.
+mkdir -p "$WINE_TMP/locale"
 localedef -i cs_CZ -f UTF-8 "$WINE_TMP/locale/cs_CZ.UTF-8" >"$WINE_TMP/locale.log" 2>&1 ||
   { cat "$WINE_TMP/locale.log"; echo "cannot compile the cs_CZ.UTF-8 locale (Debian's locales package)"; }
 # Prints each phase's log in order (only the tail of a passed one) and

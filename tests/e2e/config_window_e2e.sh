@@ -16,7 +16,9 @@ PLK=$4
 expect_title() { # title, state
     local shown
     shown=$(driver window "$1" 60000 "$2")
-    [ "$shown" = "$1"$'\n'"$2" ] || fail "expected window \"$1\" $2, saw: $shown"
+    [ "$shown" = "$1"$'\n'"$2" ] || fail "expected window \"$1\" $2, saw: $shown
+plochar.exe $(kill -0 "$PLOCHAR_PID" 2>/dev/null && echo runs || echo "has ended"); the windows shown:
+$(driver list | grep -v ' hidden ')"
 }
 reg_value() { # name: the data of a value of our key
     wine reg query "$KEY" /v "$1" 2>/dev/null | tr -d '\r' | sed -n "s/^ *$1 *REG_[A-Z_]* *//p"

@@ -12,6 +12,7 @@
 //   plochar_driver click <title prefix> <id>         clicks a control of the page shown
 //   plochar_driver shown <title prefix> <id>         prints whether a control of the page is visible
 //   plochar_driver rect <title prefix>               prints the main window's x y width height
+//   plochar_driver list                              prints the top-level windows: class, visible, title
 #include <windows.h>
 #include <commctrl.h>
 
@@ -208,6 +209,13 @@ int rect(const std::wstring& prefix) {
     return 0;
 }
 
+BOOL CALLBACK listWindow(HWND window, LPARAM) {
+    wchar_t cls[64] = {};
+    GetClassNameW(window, cls, 64);
+    print(std::wstring(cls) + (IsWindowVisible(window) ? L" visible " : L" hidden ") + textOf(window));
+    return TRUE;
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -233,6 +241,8 @@ int wmain(int argc, wchar_t** argv) {
         return click(argv[2], _wtoi(argv[3]));
     if (command == L"shown" && argc >= 4)
         return shown(argv[2], _wtoi(argv[3]));
+    if (command == L"list")
+        return !EnumWindows(listWindow, 0);
     if (command == L"rect" && argc >= 3)
         return rect(argv[2]);
     return 2;
