@@ -4,6 +4,8 @@
 # through the collection page's open dialog, a setting changed on its page,
 # OK, the end of the program and a new start that finds all of it.
 # With PLOCHAR_SCREENSHOTS set, the pages are photographed into that folder.
+# With PLOCHAR_WINE_VERSION (win98, win2k, winxp) it runs as on that system:
+# the tabs are that system's, and the label shadow is offered from XP on.
 #
 #   config_window_e2e.sh <plochar.exe> <plochar_driver.exe> <x86|x64> <plochar-plk.exe>
 set -u

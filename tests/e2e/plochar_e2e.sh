@@ -2,7 +2,9 @@
 # Starts the real plochar.exe in a Wine virtual desktop of a fresh prefix and
 # checks what a user sees: the first start, a second start, "-d", the tray's
 # "&Konec", a collection named in the registry and, for the 32-bit build, the
-# start-up logo backup in Windows 98 mode.
+# start-up logo backup in Windows 98 mode. With PLOCHAR_WINE_VERSION (win98,
+# win2k, winxp) the whole script runs as on that system; the first start
+# saves the start-up logo only on Windows 9x.
 #
 #   plochar_e2e.sh <plochar.exe> <plochar_driver.exe> <x86|x64> <plochar-plk.exe>
 set -u
