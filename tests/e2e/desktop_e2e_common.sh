@@ -9,6 +9,21 @@ export WINEPREFIX
 WINEPREFIX=$(mktemp -d /tmp/plochar-desktop-e2e-XXXXXX)
 XVFB_PID=
 KEY='HKCU\Software\Vorsan\Plochar 2.12'
+# The system Wine shows the prefix's programs: win98, win2k, winxp, or
+# nothing for Wine's own default (an NT system).
+MODE=${PLOCHAR_WINE_VERSION:-}
+case "$MODE" in
+win95 | win98 | winme) WIN9X=1 ;;
+*) WIN9X=0 ;;
+esac
+# The configuration window's tabs on this system, one a line.
+expected_tabs() {
+    if [ "$WIN9X" = 1 ]; then
+        printf '%s\n' Kolekce 'Win9x logo' 'Nastavení' 'Nastavení 2'
+    else
+        printf '%s\n' Kolekce 'Nastavení' 'Nastavení 2' 'Nastavení 3'
+    fi
+}
 
 cleanup() {
     wineserver -k >/dev/null 2>&1
@@ -32,9 +47,10 @@ start_program() {
     PLOCHAR_PID=$!
 }
 start_plochar() { start_program 'C:\plochar\plochar.exe' "$@"; }
-# Waits for a process to end, up to $2 seconds (15 without).
+# Waits for a process to end, up to $2 seconds (30 without: several Wine
+# sessions may share the machine).
 wait_gone() {
-    for _ in $(seq $((${2:-15} * 10))); do
+    for _ in $(seq $((${2:-30} * 10))); do
         kill -0 "$1" 2>/dev/null || return 0
         sleep 0.1
     done
@@ -42,7 +58,7 @@ wait_gone() {
 }
 expect_box() { # caption, expected text, [button]
     local text
-    text=$(driver box "$1" 30000 "${3:-ok}")
+    text=$(driver box "$1" 60000 "${3:-ok}")
     [ "$text" = "$2" ] || fail "expected box \"$2\", saw \"$text\""
     echo "box: $text"
 }
@@ -102,9 +118,8 @@ REG
 
 prepare_prefix() { # with-desktop (1/0)
     wineboot -i >/dev/null 2>&1
-    # PLOCHAR_E2E_WINDOWS=win98 (or win2k, winxp): the system Wine shows.
-    if [ -n "${PLOCHAR_E2E_WINDOWS:-}" ]; then
-        wine reg add 'HKCU\Software\Wine' /v Version /d "$PLOCHAR_E2E_WINDOWS" /f >/dev/null 2>&1
+    if [ -n "$MODE" ]; then
+        wine reg add 'HKCU\Software\Wine' /v Version /d "$MODE" /f >/dev/null 2>&1 || fail "no Wine version $MODE"
     fi
     if [ "$1" = 1 ]; then
         wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d shell /f >/dev/null 2>&1

@@ -189,11 +189,12 @@ bool start() {
     }
     g_quitAsked = false;
     log("start: %s", utf8(commandLine).c_str());
-    // Up when its window or its first box is there.
-    for (int i = 0; i < 300; ++i, Sleep(50))
+    // Up when its window or its first box is there (a minute: other Wine
+    // sessions may share the machine).
+    for (int i = 0; i < 1200; ++i, Sleep(50))
         if (mainWindow() || openBox())
             return true;
-    finding("plochar.exe did not come up within 15 s");
+    finding("plochar.exe did not come up within 60 s");
     return running();
 }
 
@@ -480,11 +481,11 @@ void finish() {
         return;
     }
     HWND main = nullptr;
-    for (int i = 0; i < 100 && !(main = mainWindow()); ++i)
+    for (int i = 0; i < 300 && !(main = mainWindow()); ++i)
         Sleep(100);
     DWORD_PTR result = 0;
-    if (!main || !SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &result)) {
-        finding("plochar.exe does not answer within 5 s");
+    if (!main || !SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 15000, &result)) {
+        finding("plochar.exe does not answer within 15 s");
         return;
     }
     // Close what is open, declining, then Konec from the tray.

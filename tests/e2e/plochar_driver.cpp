@@ -8,9 +8,13 @@
 //   plochar_driver command <title prefix> <id>       posts a command to the main window
 //   plochar_driver file-dialog <title> <path> <ms>   types a path into a file dialog, confirms
 //   plochar_driver tab <title prefix> <steps>        moves the configuration window's tabs right
+//   plochar_driver tabs <title prefix>               prints the configuration window's tabs, one a line
 //   plochar_driver click <title prefix> <id>         clicks a control of the page shown
+//   plochar_driver shown <title prefix> <id>         prints whether a control of the page is visible
 //   plochar_driver rect <title prefix>               prints the main window's x y width height
+//   plochar_driver list                              prints the top-level windows: class, visible, title
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdio>
 #include <cwchar>
@@ -105,7 +109,7 @@ int trayKey(const std::wstring& prefix, wchar_t letter, DWORD timeout) {
     return fail("no tray menu");
 }
 
-HWND mainWindow(const std::wstring& prefix) { return waitForDialog(prefix, true, 10000); }
+HWND mainWindow(const std::wstring& prefix) { return waitForDialog(prefix, true, 30000); }
 
 int postCommand(const std::wstring& prefix, UINT id) {
     HWND main = mainWindow(prefix);
@@ -139,6 +143,42 @@ int tab(const std::wstring& prefix, int steps) {
     return 0;
 }
 
+// The tab control keeps its texts in plochar.exe: the item and its text
+// buffer are lent to the control in that process's memory.
+int tabs(const std::wstring& prefix) {
+    HWND main = mainWindow(prefix);
+    HWND control = main ? FindWindowExW(main, nullptr, L"SysTabControl32", nullptr) : nullptr;
+    if (!control)
+        return fail("no tabs");
+    DWORD pid = 0;
+    GetWindowThreadProcessId(control, &pid);
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+    if (!process)
+        return fail("cannot open the program");
+    constexpr int kChars = 128;
+    auto* remote = static_cast<char*>(
+        VirtualAllocEx(process, nullptr, sizeof(TCITEMW) + kChars * sizeof(wchar_t), MEM_COMMIT, PAGE_READWRITE));
+    int result = remote ? 0 : fail("no memory in the program");
+    const int count = remote ? static_cast<int>(SendMessageW(control, TCM_GETITEMCOUNT, 0, 0)) : 0;
+    for (int i = 0; i < count && result == 0; ++i) {
+        TCITEMW item = {};
+        item.mask = TCIF_TEXT;
+        item.pszText = reinterpret_cast<wchar_t*>(remote + sizeof(TCITEMW));
+        item.cchTextMax = kChars;
+        wchar_t text[kChars] = {};
+        if (!WriteProcessMemory(process, remote, &item, sizeof(item), nullptr) ||
+            !SendMessageW(control, TCM_GETITEMW, i, reinterpret_cast<LPARAM>(remote)) ||
+            !ReadProcessMemory(process, remote + sizeof(TCITEMW), text, sizeof(text) - sizeof(wchar_t), nullptr))
+            result = fail("cannot read a tab");
+        else
+            print(text);
+    }
+    if (remote)
+        VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    CloseHandle(process);
+    return result;
+}
+
 int click(const std::wstring& prefix, int id) {
     HWND main = mainWindow(prefix);
     HWND page = main ? FindWindowExW(main, nullptr, L"#32770", nullptr) : nullptr;
@@ -146,6 +186,16 @@ int click(const std::wstring& prefix, int id) {
     if (!control)
         return fail("no such control on the page");
     SendMessageW(control, BM_CLICK, 0, 0);
+    return 0;
+}
+
+int shown(const std::wstring& prefix, int id) {
+    HWND main = mainWindow(prefix);
+    HWND page = main ? FindWindowExW(main, nullptr, L"#32770", nullptr) : nullptr;
+    HWND control = page ? GetDlgItem(page, id) : nullptr;
+    if (!control)
+        return fail("no such control on the page");
+    print(IsWindowVisible(control) ? L"visible" : L"hidden");
     return 0;
 }
 
@@ -157,6 +207,13 @@ int rect(const std::wstring& prefix) {
     print(std::to_wstring(r.left) + L" " + std::to_wstring(r.top) + L" " + std::to_wstring(r.right - r.left) + L" " +
           std::to_wstring(r.bottom - r.top));
     return 0;
+}
+
+BOOL CALLBACK listWindow(HWND window, LPARAM) {
+    wchar_t cls[64] = {};
+    GetClassNameW(window, cls, 64);
+    print(std::wstring(cls) + (IsWindowVisible(window) ? L" visible " : L" hidden ") + textOf(window));
+    return TRUE;
 }
 
 } // namespace
@@ -178,8 +235,14 @@ int wmain(int argc, wchar_t** argv) {
         return fileDialog(argv[2], argv[3], static_cast<DWORD>(_wtoi(argv[4])));
     if (command == L"tab" && argc >= 4)
         return tab(argv[2], _wtoi(argv[3]));
+    if (command == L"tabs" && argc >= 3)
+        return tabs(argv[2]);
     if (command == L"click" && argc >= 4)
         return click(argv[2], _wtoi(argv[3]));
+    if (command == L"shown" && argc >= 4)
+        return shown(argv[2], _wtoi(argv[3]));
+    if (command == L"list")
+        return !EnumWindows(listWindow, 0);
     if (command == L"rect" && argc >= 3)
         return rect(argv[2]);
     return 2;
