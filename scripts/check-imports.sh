@@ -14,7 +14,13 @@
 # Prints what is wrong, one function a line, and exits 1; exits 0 when every
 # import is known and present.
 set -uo pipefail
-cd "$(dirname "$0")/.."
+# Files named on the command line are taken from where the script was started.
+args=()
+for a in "$@"; do
+  case $a in /*|x86|x64) args+=("$a") ;; *) args+=("$PWD/$a") ;; esac
+done
+set -- "${args[@]}"
+cd "$(dirname "$0")/.." || exit 1
 
 # The imports of a PE file, "DLL<TAB>function" (DLL in capitals; an import by
 # ordinal as "#n").

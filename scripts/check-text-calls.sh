@@ -12,7 +12,13 @@
 # Prints each such function with the objects that call it and exits 1; exits 0
 # when there is none.
 set -uo pipefail
-cd "$(dirname "$0")/.."
+# Files named on the command line are taken from where the script was started.
+args=()
+for a in "$@"; do
+  case $a in /*|x86|x64) args+=("$a") ;; *) args+=("$PWD/$a") ;; esac
+done
+set -- "${args[@]}"
+cd "$(dirname "$0")/.." || exit 1
 
 # The ...W functions that work on Windows 95, 98 and ME, and may be called
 # anywhere:
