@@ -91,6 +91,10 @@ collect_wine_phases() {
 for preset in native native-sanitize windows-x86 windows-x64; do
   step "build $preset" build "$preset"
 done
+# The Windows programs load on the oldest systems they are for, and only the
+# text layer calls the ...W functions that Windows 9x lacks.
+step "imports: oldest systems" scripts/check-imports.sh
+step "no direct wide calls outside the text layer" scripts/check-text-calls.sh
 step "tests native" ctest --preset native -j "$jobs"
 step "tests native under ASan+UBSan" ctest --preset native-sanitize -j "$jobs"
 step "fuzz every target briefly" scripts/fuzz-briefly.sh "${PLOCHAR_FUZZ_SECONDS:-20}"
