@@ -11,6 +11,28 @@ bool unicodeSystem() {
     return nt;
 }
 
+namespace {
+
+// Whether bytes read back give exactly the units they came from. The system
+// does not count a "best fit" (r for ř in a Western code page) as a
+// replacement, yet the path it makes names another file.
+bool convertsBack(const char* bytes, int byteCount, const wchar_t* units, int unitCount) {
+    wchar_t small[280];
+    wchar_t* back = small;
+    if (unitCount > static_cast<int>(sizeof small / sizeof small[0])) {
+        back = static_cast<wchar_t*>(std::malloc(static_cast<size_t>(unitCount) * sizeof(wchar_t)));
+        if (!back)
+            return false;
+    }
+    int got = MultiByteToWideChar(CP_ACP, 0, bytes, byteCount, back, unitCount);
+    bool same = got == unitCount && std::memcmp(back, units, static_cast<size_t>(unitCount) * sizeof(wchar_t)) == 0;
+    if (back != small)
+        std::free(back);
+    return same;
+}
+
+} // namespace
+
 AnsiText::AnsiText(const wchar_t* text) { convert(text, -1); }
 
 AnsiText::AnsiText(const wchar_t* text, int units) { convert(text, units); }
@@ -55,7 +77,7 @@ void AnsiText::convert(const wchar_t* text, int units) {
     } else {
         out[written] = 0;
         bytes_ = written;
-        exact_ = !replaced;
+        exact_ = !replaced && convertsBack(out, written, text, units);
     }
     text_ = out;
 }
