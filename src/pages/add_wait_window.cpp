@@ -4,6 +4,7 @@
 #include "app_core/format_text.h"
 #include "pages/collection_drop.h"
 #include "pages/page_texts.h"
+#include "platform/win_messages.h"
 #include "resource_ids.h"
 
 namespace {
@@ -19,7 +20,7 @@ BOOL onInit(HWND dialog, LPARAM progress) {
     HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(dialog, GWLP_HINSTANCE));
     HICON icon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_RUNNING));
     if (icon)
-        SendMessageW(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+        win::SendMessageW(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
     SetForegroundWindow(dialog);
     return TRUE;
 }
