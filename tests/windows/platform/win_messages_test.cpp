@@ -38,8 +38,6 @@ HWND makeControl(const char* ansiClass, const wchar_t* wideClass, DWORD style) {
                            GetModuleHandleW(nullptr), nullptr);
 }
 
-std::wstring systemText(const wchar_t* text) { return text; }
-
 } // namespace
 
 TEST(WinMessages, ListBoxStringsComeBackInUnits) {
@@ -58,7 +56,7 @@ TEST(WinMessages, ListBoxStringsComeBackInUnits) {
     // The Unicode road reads the same item.
     wchar_t direct[128] = {};
     SendMessageW(box, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(direct));
-    EXPECT_EQ(systemText(direct), second);
+    EXPECT_EQ(std::wstring(direct), second);
     EXPECT_EQ(win::SendMessageW(box, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
                                 reinterpret_cast<LPARAM>(first.c_str())),
               1);
@@ -83,7 +81,7 @@ TEST(WinMessages, TabItemTextGoesInAndComesBackCut) {
     read.pszText = direct;
     read.cchTextMax = 128;
     SendMessageW(tabs, TCM_GETITEMW, 0, reinterpret_cast<LPARAM>(&read));
-    EXPECT_EQ(systemText(direct), label);
+    EXPECT_EQ(std::wstring(direct), label);
 
     wchar_t text[6];
     wmemset(text, L'#', 6);
@@ -93,7 +91,7 @@ TEST(WinMessages, TabItemTextGoesInAndComesBackCut) {
     read.cchTextMax = 5;
     ASSERT_TRUE(win::SendMessageW(tabs, TCM_GETITEMW, 0, reinterpret_cast<LPARAM>(&read)));
     EXPECT_EQ(read.lParam, 7);
-    EXPECT_EQ(systemText(read.pszText), label.substr(0, 4));
+    EXPECT_EQ(std::wstring(read.pszText), label.substr(0, 4));
     EXPECT_EQ(text[5], L'#');
     DestroyWindow(tabs);
 }
@@ -146,9 +144,9 @@ TEST(WinMessages, OpenDialogGivesFolderAndNamesInUnits) {
         << "folder";
     EXPECT_EQ(record.nFileOffset, got.size() + 1);
     const wchar_t* name = buffer + got.size() + 1;
-    EXPECT_EQ(systemText(name), names[0]);
+    EXPECT_EQ(std::wstring(name), names[0]);
     name += lstrlenW(name) + 1;
-    EXPECT_EQ(systemText(name), names[1]);
+    EXPECT_EQ(std::wstring(name), names[1]);
     name += lstrlenW(name) + 1;
     EXPECT_EQ(name[0], 0);
     EXPECT_EQ(name[1], L'#') << "converted past the names";
