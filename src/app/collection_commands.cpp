@@ -12,6 +12,7 @@
 #include "app_core/mru.h"
 #include "platform/message_box.h"
 #include "platform/text.h"
+#include "platform/win_messages.h"
 #include "platform/win_windows.h"
 #include "settings/settings_store.h"
 
@@ -30,7 +31,7 @@ bool showFileDialog(HWND owner, bool save, char16_t* path, size_t units) {
     record.lpstrDefExt = reinterpret_cast<LPCWSTR>(app_texts::kDialogExtension);
     record.lpstrTitle = reinterpret_cast<LPCWSTR>(save ? app_texts::kSaveTitle : app_texts::kOpenTitle);
     record.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
-    return (save ? GetSaveFileNameW(&record) : GetOpenFileNameW(&record)) != 0;
+    return (save ? win::GetSaveFileNameW(&record) : win::GetOpenFileNameW(&record)) != 0;
 }
 
 CollectionFileDialog g_dialog = showFileDialog;

@@ -14,6 +14,7 @@
 #include "pages/page_controls.h"
 #include "pages/pages.h"
 #include "platform/system_info.h"
+#include "platform/win_messages.h"
 #include "platform/win_windows.h"
 #include "resource_ids.h"
 
@@ -94,7 +95,7 @@ bool insertTabs() {
         item.pszText = const_cast<LPWSTR>(reinterpret_cast<LPCWSTR>(kPages[i].tabText));
         item.iImage = kPages[i].image;
         item.lParam = i;
-        if (SendMessageW(g_frame.tabs, TCM_INSERTITEMW, position, reinterpret_cast<LPARAM>(&item)) != position)
+        if (win::SendMessageW(g_frame.tabs, TCM_INSERTITEMW, position, reinterpret_cast<LPARAM>(&item)) != position)
             return false;
         ++position;
     }
@@ -112,7 +113,7 @@ int placeFrame() {
     }
     MapDialogRect(g_frame.window, &area);
     OffsetRect(&area, 3, 3);
-    SendMessageW(g_frame.tabs, TCM_ADJUSTRECT, TRUE, reinterpret_cast<LPARAM>(&area));
+    win::SendMessageW(g_frame.tabs, TCM_ADJUSTRECT, TRUE, reinterpret_cast<LPARAM>(&area));
     OffsetRect(&area, -area.left, -area.top);
     const int tabWidth = area.right, tabHeight = area.bottom;
 
@@ -153,10 +154,10 @@ void destroyPage() {
 // The selected tab's page, made anew.
 void onSelectionChange() {
     destroyPage();
-    const LRESULT selected = SendMessageW(g_frame.tabs, TCM_GETCURSEL, 0, 0);
+    const LRESULT selected = win::SendMessageW(g_frame.tabs, TCM_GETCURSEL, 0, 0);
     TCITEMW item = {};
     item.mask = TCIF_PARAM;
-    if (selected < 0 || !SendMessageW(g_frame.tabs, TCM_GETITEMW, static_cast<WPARAM>(selected),
+    if (selected < 0 || !win::SendMessageW(g_frame.tabs, TCM_GETITEMW, static_cast<WPARAM>(selected),
                                       reinterpret_cast<LPARAM>(&item)))
         return;
     const int kind = static_cast<int>(item.lParam);
@@ -169,7 +170,7 @@ void onSelectionChange() {
     g_frame.pageKind = kind;
     RECT display = {};
     GetClientRect(g_frame.tabs, &display);
-    SendMessageW(g_frame.tabs, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&display));
+    win::SendMessageW(g_frame.tabs, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&display));
     SetWindowPos(g_frame.page, HWND_TOP, display.left + g_frame.centring, display.top, 0, 0,
                  SWP_NOSIZE | SWP_NOACTIVATE);
     ShowWindow(g_frame.page, SW_SHOW);
@@ -190,12 +191,12 @@ bool buildFrame(HWND mainWindow) {
     for (size_t i = 0; i < std::size(kPages); ++i)
         if (!(g_frame.templates[i] = loadTemplate(kPages[i].templateId)))
             return false;
-    SendMessageW(g_frame.tabs, TCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(g_frame.images));
+    win::SendMessageW(g_frame.tabs, TCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(g_frame.images));
     if (!insertTabs())
         return false;
-    SendMessageW(g_frame.tabs, WM_SETFONT, SendMessageW(mainWindow, WM_GETFONT, 0, 0), FALSE);
+    win::SendMessageW(g_frame.tabs, WM_SETFONT, win::SendMessageW(mainWindow, WM_GETFONT, 0, 0), FALSE);
     const int tabHeight = placeFrame();
-    SendMessageW(g_frame.tabs, TCM_SETCURSEL, 0, 0);
+    win::SendMessageW(g_frame.tabs, TCM_SETCURSEL, 0, 0);
     onSelectionChange();
     moveButtonsDown(tabHeight + 5);
     return true;
@@ -228,19 +229,19 @@ bool isCollectionTabSelected() { return g_frame.page && g_frame.pageKind == kCol
 void showCollectionTab() {
     if (!g_frame.tabs)
         return;
-    SendMessageW(g_frame.tabs, TCM_SETCURSEL, 0, 0);
+    win::SendMessageW(g_frame.tabs, TCM_SETCURSEL, 0, 0);
     onSelectionChange();
 }
 
 void releaseCollectionPage() {
     if (g_frame.page)
-        SendMessageW(g_frame.page, kReleasePreviewMessage, 1, 0);
+        win::SendMessageW(g_frame.page, kReleasePreviewMessage, 1, 0);
 }
 
 void refreshCollectionPage() {
     if (!isCollectionTabSelected())
         return;
-    SendDlgItemMessageW(g_frame.page, IDC_COLL_LIST, LB_RESETCONTENT, 0, 0);
+    win::SendDlgItemMessageW(g_frame.page, IDC_COLL_LIST, LB_RESETCONTENT, 0, 0);
     FillCollectionList(g_frame.page);
 }
 

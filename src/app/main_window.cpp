@@ -16,6 +16,7 @@
 #include "desktop/desktop.h"
 #include "platform/message_box.h"
 #include "platform/system_info.h"
+#include "platform/win_messages.h"
 #include "platform/win_windows.h"
 #include "resource_ids.h"
 #include "settings/settings_store.h"
@@ -75,14 +76,14 @@ void startTimers(HWND window) {
     SetTimer(window, kTimerIconLabels, 1000, nullptr);
     SetTimer(window, kTimerChange, 60000, nullptr);
     SetTimer(window, kTimerAutoPause, 2500, nullptr);
-    SendMessageW(window, WM_TIMER, kTimerAutoPause, 0);
-    SendMessageW(window, WM_TIMER, kTimerIconLabels, 0);
+    win::SendMessageW(window, WM_TIMER, kTimerAutoPause, 0);
+    win::SendMessageW(window, WM_TIMER, kTimerIconLabels, 0);
     if (AppSettings.makeLogo) {
         LogoCountdown = AppSettings.logoDelayMinutes;
         if (plat::isWindows9x()) {
             g_logoTimerRunning = SetTimer(window, kTimerLogo, 60000, nullptr) != 0;
             if (AppSettings.logoDelayMinutes == 0)
-                PostMessageW(window, WM_TIMER, kTimerLogo, 0);
+                win::PostMessageW(window, WM_TIMER, kTimerLogo, 0);
         }
     }
 }
@@ -223,7 +224,7 @@ void openHelp(HWND window) {
         return;
     }
     const INT_PTR result = reinterpret_cast<INT_PTR>(
-        ShellExecuteW(nullptr, L"open", reinterpret_cast<LPCWSTR>(path), nullptr, nullptr, SW_SHOWNORMAL));
+        win::ShellExecuteW(nullptr, L"open", reinterpret_cast<LPCWSTR>(path), nullptr, nullptr, SW_SHOWNORMAL));
     if (result <= 32)
         showMessage(window, app_texts::kHelpFailed, plat::kMbIconError, app_texts::kCaptionError);
 }
@@ -303,7 +304,7 @@ BOOL onCommand(HWND window, UINT id, LPARAM lParam) {
     case ID_REAPPLY: reapplyCurrent(); return TRUE;
     case ID_HELP:
     case IDC_BTN_HELP: openHelp(window); return TRUE;
-    case ID_QUIT: PostMessageW(window, WM_CLOSE, 0, 0); return TRUE;
+    case ID_QUIT: win::PostMessageW(window, WM_CLOSE, 0, 0); return TRUE;
     case ID_COLLECTION_NEW: newCollection(window); return TRUE;
     case ID_COLLECTION_OPEN: openCollection(window, reinterpret_cast<const char16_t*>(lParam)); return TRUE;
     case ID_COLLECTION_SAVE: saveCollection(window); return TRUE;
@@ -325,7 +326,7 @@ BOOL onCommand(HWND window, UINT id, LPARAM lParam) {
 bool onSysCommand(HWND window, WPARAM command) {
     switch (command & 0xFFF0) {
     case SC_MINIMIZE:
-        SendMessageW(window, WM_COMMAND, IDC_BTN_OK, 0);
+        win::SendMessageW(window, WM_COMMAND, IDC_BTN_OK, 0);
         return true;
     case SC_CLOSE: {
         const char16_t* question = isChanged() ? app_texts::kQuitChanged : app_texts::kQuit;
@@ -371,7 +372,7 @@ void onTrayCallback(HWND window, LPARAM mouseMessage) {
         if (isBusy())
             break;
         if (const int32_t command = trayDoubleClickCommand())
-            SendMessageW(window, WM_COMMAND, static_cast<WPARAM>(command), 0);
+            win::SendMessageW(window, WM_COMMAND, static_cast<WPARAM>(command), 0);
         break;
     default: break;
     }
@@ -380,7 +381,7 @@ void onTrayCallback(HWND window, LPARAM mouseMessage) {
 void forwardToPage(UINT message, WPARAM wParam, LPARAM lParam) {
     HWND page = currentConfigPage();
     if (page && isMainWindowVisible())
-        SendMessageW(page, message, wParam, lParam);
+        win::SendMessageW(page, message, wParam, lParam);
 }
 
 INT_PTR CALLBACK mainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -432,7 +433,7 @@ HWND createMainWindow(HINSTANCE instance, bool showAtStart, bool* tabsFailed) {
     if (!window || g_tabsFailed)
         return nullptr;
     HICON icon = win::LoadIconW(instance, MAKEINTRESOURCEW(IDI_RUNNING));
-    SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+    win::SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
     win::SetClassLongPtrW(window, GCLP_HICON, reinterpret_cast<LONG_PTR>(icon));
     return window;
 }

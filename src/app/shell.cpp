@@ -1,6 +1,7 @@
 #include "app/shell.h"
 
 #include "platform/text.h"
+#include "platform/win_messages.h"
 #include "platform/win_windows.h"
 #include "settings/settings_store.h"
 
@@ -19,7 +20,7 @@ UINT trackPopupAtCursor(HWND owner, HMENU popup) {
     const UINT command =
         static_cast<UINT>(TrackPopupMenu(popup, TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, owner, nullptr));
     // Lets the menu close properly when it was dismissed.
-    PostMessageW(owner, WM_NULL, 0, 0);
+    win::PostMessageW(owner, WM_NULL, 0, 0);
     return command;
 }
 

@@ -5,6 +5,7 @@
 #include "app_core/app_texts.h"
 #include "app_core/change_cycle.h"
 #include "app_core/tray_menu_plan.h"
+#include "platform/win_messages.h"
 #include "resource_ids.h"
 #include "settings/settings_store.h"
 #include "platform/win_windows.h"
@@ -27,7 +28,7 @@ int32_t g_iconResource = kIconRunning;
 bool g_added = false;
 bool g_shellEnabled = true;
 
-BOOL notifyShell(DWORD action) { return g_shellEnabled ? Shell_NotifyIconW(action, &g_record) : TRUE; }
+BOOL notifyShell(DWORD action) { return g_shellEnabled ? win::Shell_NotifyIconW(action, &g_record) : TRUE; }
 
 struct LoadedIcon {
     int32_t resource;
@@ -163,7 +164,7 @@ void showTrayMenu(HWND window) {
     // The command runs while the menu still counts as open: a change that
     // falls due meanwhile waits.
     if (command)
-        SendMessageW(window, WM_COMMAND, command, 0);
+        win::SendMessageW(window, WM_COMMAND, command, 0);
     TrayMenuOpen = false;
     DestroyMenu(bar);
 }
@@ -239,7 +240,7 @@ void showCollectionMenu(HWND window) {
     const UINT command = trackPopupAtCursor(window, GetSubMenu(bar, 0));
     DestroyMenu(bar);
     if (command)
-        SendMessageW(window, WM_COMMAND, command, 0);
+        win::SendMessageW(window, WM_COMMAND, command, 0);
 }
 
 void setTrayShellEnabled(bool enabled) { g_shellEnabled = enabled; }

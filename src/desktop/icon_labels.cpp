@@ -12,6 +12,7 @@
 #include "platform/message_box.h"
 #include "platform/system_info.h"
 #include "platform/text.h"
+#include "platform/win_messages.h"
 #include "platform/win_system.h"
 #include "platform/win_windows.h"
 #include "platform/working_folder.h"
@@ -98,7 +99,7 @@ bool SetListviewShadow(HWND owner, bool on) {
     }
     HWND listView = FindDesktopListView();
     if (listView)
-        SendMessageW(listView, WM_WININICHANGE, 0, 0);
+        win::SendMessageW(listView, WM_WININICHANGE, 0, 0);
     else
         plat::messageBox(owner, desk::text::kDesktopNotUpdated, desk::text::kCaption, MB_ICONWARNING);
     return true;
@@ -115,13 +116,13 @@ void RefreshIconLabels(const WallpaperEntry& entry) {
     HWND listView = FindDesktopListView();
     if (!listView)
         return;
-    COLORREF current = static_cast<COLORREF>(SendMessageW(listView, LVM_GETTEXTCOLOR, 0, 0));
+    COLORREF current = static_cast<COLORREF>(win::SendMessageW(listView, LVM_GETTEXTCOLOR, 0, 0));
     if (!desk::labelColourNeedsSetting(current, entry.fontColour))
         return;
-    SendMessageW(listView, LVM_SETTEXTCOLOR, 0, static_cast<LPARAM>(entry.fontColour));
-    if (static_cast<COLORREF>(SendMessageW(listView, LVM_GETTEXTBKCOLOR, 0, 0)) == CLR_NONE)
+    win::SendMessageW(listView, LVM_SETTEXTCOLOR, 0, static_cast<LPARAM>(entry.fontColour));
+    if (static_cast<COLORREF>(win::SendMessageW(listView, LVM_GETTEXTBKCOLOR, 0, 0)) == CLR_NONE)
         return;
-    if (SendMessageW(listView, LVM_SETTEXTBKCOLOR, 0, static_cast<LPARAM>(CLR_NONE))) {
+    if (win::SendMessageW(listView, LVM_SETTEXTBKCOLOR, 0, static_cast<LPARAM>(CLR_NONE))) {
         InvalidateRect(listView, nullptr, TRUE);
         UpdateWindow(listView);
     }

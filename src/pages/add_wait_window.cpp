@@ -4,6 +4,7 @@
 #include "app_core/format_text.h"
 #include "pages/collection_drop.h"
 #include "pages/page_texts.h"
+#include "platform/win_messages.h"
 #include "platform/win_system.h"
 #include "platform/win_windows.h"
 #include "resource_ids.h"
@@ -23,7 +24,7 @@ BOOL onInit(HWND dialog, LPARAM progress) {
     HINSTANCE instance = reinterpret_cast<HINSTANCE>(win::GetWindowLongPtrW(dialog, GWLP_HINSTANCE));
     HICON icon = win::LoadIconW(instance, MAKEINTRESOURCEW(IDI_RUNNING));
     if (icon)
-        SendMessageW(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+        win::SendMessageW(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
     SetForegroundWindow(dialog);
     return TRUE;
 }

@@ -15,6 +15,7 @@
 #include "platform/message_box.h"
 #include "platform/system_info.h"
 #include "platform/text.h"
+#include "platform/win_messages.h"
 #include "platform/win_windows.h"
 
 namespace {
@@ -55,7 +56,7 @@ bool publishAdded(AddProgress* progress, int32_t added) {
 
 LRESULT CALLBACK dropFilterProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_DROPFILES) {
-        SendMessageW(GetParent(list), kDropFilesMessage, wParam, lParam);
+        win::SendMessageW(GetParent(list), kDropFilesMessage, wParam, lParam);
         return 0;
     }
     return win::CallWindowProcW(ListProcedure, list, message, wParam, lParam);
@@ -78,16 +79,16 @@ void reportPicture(const char16_t* path) {
 AddFileResult addFile(HWND page, const char16_t* path) {
     if (!IsWindow(page)) // the window was closed from a message box
         return AddFileResult::Stop;
-    return static_cast<AddFileResult>(SendMessageW(page, kAddFileMessage, reinterpret_cast<WPARAM>(path), 0));
+    return static_cast<AddFileResult>(win::SendMessageW(page, kAddFileMessage, reinterpret_cast<WPARAM>(path), 0));
 }
 
 // A dropped item's name; false for one that cannot be read whole (a cut
 // name would be another file).
 bool droppedName(HDROP drop, UINT index, char16_t* name) {
-    const UINT length = DragQueryFileW(drop, index, nullptr, 0);
+    const UINT length = win::DragQueryFileW(drop, index, nullptr, 0);
     if (length == 0 || length >= plat::kPathUnits)
         return false;
-    return DragQueryFileW(drop, index, reinterpret_cast<LPWSTR>(name), plat::kPathUnits) == length;
+    return win::DragQueryFileW(drop, index, reinterpret_cast<LPWSTR>(name), plat::kPathUnits) == length;
 }
 
 const char16_t* namePart(const char16_t* path) {
@@ -261,7 +262,7 @@ void onDropFiles(HWND page, HDROP drop) {
         AddingLockHeld held;
         DropProgress = {0, 0};
     }
-    const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+    const UINT count = win::DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
     HCURSOR previous = SetCursor(win::LoadCursorW(nullptr, IDC_WAIT));
     bool folders = false;
     drop::SearchedFolders searched; // across the drop's folders

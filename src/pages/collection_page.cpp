@@ -21,6 +21,7 @@
 #include "pages/page_texts.h"
 #include "platform/message_box.h"
 #include "platform/text.h"
+#include "platform/win_messages.h"
 #include "platform/win_windows.h"
 #include "settings/app_settings.h"
 
@@ -41,14 +42,14 @@ int askAboutPath(HWND owner, const char16_t* format, const char16_t* path, uint3
 // ---- the list and its selection
 
 int itemCount(HWND page) {
-    return static_cast<int>(SendMessageW(list(page), LB_GETCOUNT, 0, 0));
+    return static_cast<int>(win::SendMessageW(list(page), LB_GETCOUNT, 0, 0));
 }
 int selectedCount(HWND page) {
-    const LRESULT n = SendMessageW(list(page), LB_GETSELCOUNT, 0, 0);
+    const LRESULT n = win::SendMessageW(list(page), LB_GETSELCOUNT, 0, 0);
     return n > 0 ? static_cast<int>(n) : 0;
 }
 WallpaperEntry* entryAt(HWND page, int index) {
-    const LRESULT data = SendMessageW(list(page), LB_GETITEMDATA, static_cast<WPARAM>(index), 0);
+    const LRESULT data = win::SendMessageW(list(page), LB_GETITEMDATA, static_cast<WPARAM>(index), 0);
     return data == LB_ERR ? nullptr : reinterpret_cast<WallpaperEntry*>(data);
 }
 
@@ -63,7 +64,7 @@ Selection readSelection(HWND page) {
         return s;
     }
     if (s.count > 0) {
-        const LRESULT got = SendMessageW(list(page), LB_GETSELITEMS, static_cast<WPARAM>(s.count),
+        const LRESULT got = win::SendMessageW(list(page), LB_GETSELITEMS, static_cast<WPARAM>(s.count),
                                          reinterpret_cast<LPARAM>(s.positions.get()));
         s.count = got > 0 ? static_cast<int>(got) : 0;
     }
@@ -80,7 +81,7 @@ WallpaperEntry* singleSelected(HWND page) {
     if (selectedCount(page) != 1)
         return nullptr;
     int index = -1;
-    SendMessageW(list(page), LB_GETSELITEMS, 1, reinterpret_cast<LPARAM>(&index));
+    win::SendMessageW(list(page), LB_GETSELITEMS, 1, reinterpret_cast<LPARAM>(&index));
     return index >= 0 ? entryAt(page, index) : nullptr;
 }
 
@@ -89,10 +90,10 @@ WallpaperEntry* singleSelected(HWND page) {
 LRESULT appendItem(HWND listBox, WallpaperEntry* e) {
     char16_t text[plat::kPathUnits];
     plat::fileNamePart(text, plat::kPathUnits, e->path);
-    const LRESULT index = SendMessageW(listBox, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
-    if (index >= 0 && SendMessageW(listBox, LB_SETITEMDATA, static_cast<WPARAM>(index),
+    const LRESULT index = win::SendMessageW(listBox, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+    if (index >= 0 && win::SendMessageW(listBox, LB_SETITEMDATA, static_cast<WPARAM>(index),
                                    reinterpret_cast<LPARAM>(e)) == LB_ERR) {
-        SendMessageW(listBox, LB_DELETESTRING, static_cast<WPARAM>(index), 0);
+        win::SendMessageW(listBox, LB_DELETESTRING, static_cast<WPARAM>(index), 0);
         return LB_ERR;
     }
     return index;
@@ -105,7 +106,7 @@ void setPosition(HWND page, int index) {
     setControlText(page, IDC_COLL_POSITION, text);
 }
 void sendSelectionChange(HWND page) {
-    SendMessageW(page, WM_COMMAND, MAKEWPARAM(IDC_COLL_LIST, LBN_SELCHANGE),
+    win::SendMessageW(page, WM_COMMAND, MAKEWPARAM(IDC_COLL_LIST, LBN_SELCHANGE),
                  reinterpret_cast<LPARAM>(list(page)));
 }
 
@@ -115,7 +116,7 @@ void sendSelectionChange(HWND page) {
 // its user data says so.
 void setBoxForm(HWND page, int id, bool threeState) {
     HWND box = item(page, id);
-    SendMessageW(box, BM_SETSTYLE, threeState ? BS_3STATE : BS_AUTOCHECKBOX, TRUE);
+    win::SendMessageW(box, BM_SETSTYLE, threeState ? BS_3STATE : BS_AUTOCHECKBOX, TRUE);
     win::SetWindowLongPtrW(box, GWLP_USERDATA, threeState ? 1 : 0);
 }
 bool isThreeState(HWND page, int id) {
@@ -151,9 +152,9 @@ void applyEnableRules(HWND page) {
     for (int id : {IDC_COLL_SORT, IDC_COLL_UP, IDC_COLL_DOWN})
         enableControl(page, id, n > 1);
     if (n > 1) {
-        if (SendMessageW(box, LB_GETSEL, static_cast<WPARAM>(n - 1), 0) > 0)
+        if (win::SendMessageW(box, LB_GETSEL, static_cast<WPARAM>(n - 1), 0) > 0)
             enableControl(page, IDC_COLL_DOWN, false);
-        if (SendMessageW(box, LB_GETSEL, 0, 0) > 0)
+        if (win::SendMessageW(box, LB_GETSEL, 0, 0) > 0)
             enableControl(page, IDC_COLL_UP, false);
     }
     for (int id : {IDC_COLL_REMOVE, IDC_COLL_STYLE_LABEL, IDC_COLL_SETTINGS_GROUP, IDC_COLL_ICONS_GROUP,
@@ -244,7 +245,7 @@ void setButtonIcons(HWND page) {
     for (const auto& i : icons) {
         HANDLE icon = win::LoadImageW(instance, MAKEINTRESOURCEW(i.icon), IMAGE_ICON, 16, 16, LR_SHARED);
         if (icon)
-            SendDlgItemMessageW(page, i.button, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
+            win::SendDlgItemMessageW(page, i.button, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
     }
 }
 
@@ -270,8 +271,8 @@ BOOL onInit(HWND page) {
     for (int id : {IDC_COLL_PREVIEW, IDC_COLL_BACKGROUND_SWATCH, IDC_COLL_FONT_SWATCH})
         drawAfterControl(item(page, id));
     for (const char16_t* style : page_text::kStyles)
-        SendDlgItemMessageW(page, IDC_COLL_STYLE, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(style));
-    SendDlgItemMessageW(page, IDC_COLL_STYLE, CB_SETCURSEL, 0, 0);
+        win::SendDlgItemMessageW(page, IDC_COLL_STYLE, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(style));
+    win::SendDlgItemMessageW(page, IDC_COLL_STYLE, CB_SETCURSEL, 0, 0);
     setChecked(page, IDC_COLL_SHOW_PREVIEW, AppSettings.showPreview);
     setChecked(page, IDC_COLL_ICON_SAMPLE, AppSettings.previewIconSample);
     setChecked(page, IDC_COLL_CHANGE_COLOURS, 0);
@@ -299,7 +300,7 @@ void onCollectionReplaced(HWND page, WPARAM wParam) {
         releasePreview(page);
     else if (CollectionPage* s = state(page))
         s->previewEntry = nullptr;
-    SendMessageW(list(page), LB_RESETCONTENT, 0, 0);
+    win::SendMessageW(list(page), LB_RESETCONTENT, 0, 0);
 }
 
 BOOL onCommand(HWND page, int id, int code) {
@@ -377,14 +378,14 @@ void endAddingRun(HWND page) {
 
 void showAddedPictures(HWND page) {
     HWND box = list(page);
-    if (SendMessageW(box, LB_GETSELCOUNT, 0, 0) == 0) {
-        SendMessageW(box, LB_SETSEL, TRUE, 0);
+    if (win::SendMessageW(box, LB_GETSELCOUNT, 0, 0) == 0) {
+        win::SendMessageW(box, LB_SETSEL, TRUE, 0);
         sendSelectionChange(page);
     }
     SetFocus(box);
     int selected = -1;
-    if (SendMessageW(box, LB_GETSELCOUNT, 0, 0) != 1 ||
-        SendMessageW(box, LB_GETSELITEMS, 1, reinterpret_cast<LPARAM>(&selected)) != 1)
+    if (win::SendMessageW(box, LB_GETSELCOUNT, 0, 0) != 1 ||
+        win::SendMessageW(box, LB_GETSELITEMS, 1, reinterpret_cast<LPARAM>(&selected)) != 1)
         selected = -1;
     setPosition(page, selected);
 }
@@ -399,21 +400,21 @@ void FillCollectionList(HWND page) {
     // visible list, a collection of 30,000 pictures took minutes. The walk
     // goes by slot; nextOf would look every entry up from the start.
     const int32_t count = ActiveCollection.entryCount();
-    SendMessageW(box, WM_SETREDRAW, FALSE, 0);
-    SendMessageW(box, LB_INITSTORAGE, static_cast<WPARAM>(count),
+    win::SendMessageW(box, WM_SETREDRAW, FALSE, 0);
+    win::SendMessageW(box, LB_INITSTORAGE, static_cast<WPARAM>(count),
                  static_cast<LPARAM>(count) * kListedNameBytes);
     for (int32_t i = 0; i < ActiveCollection.slotCount; ++i) {
         WallpaperEntry* e = ActiveCollection.slots[i];
         if (!e || appendItem(box, e) >= 0)
             continue;
-        SendMessageW(box, WM_SETREDRAW, TRUE, 0);
+        win::SendMessageW(box, WM_SETREDRAW, TRUE, 0);
         askAboutPath(page, page_text::kListAddFailed, e->path, plat::kMbIconError);
-        SendMessageW(box, WM_SETREDRAW, FALSE, 0);
+        win::SendMessageW(box, WM_SETREDRAW, FALSE, 0);
     }
-    SendMessageW(box, WM_SETREDRAW, TRUE, 0);
+    win::SendMessageW(box, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(box, nullptr, TRUE);
-    SendMessageW(box, LB_SETSEL, FALSE, -1);
-    SendMessageW(box, LB_SETSEL, TRUE, 0);
+    win::SendMessageW(box, LB_SETSEL, FALSE, -1);
+    win::SendMessageW(box, LB_SETSEL, TRUE, 0);
     sendSelectionChange(page);
     SetFocus(box);
 }

@@ -6,6 +6,7 @@
 #include "pages/collection_page_internal.h"
 #include "pages/page_texts.h"
 #include "pages/preview.h"
+#include "platform/win_messages.h"
 #include "settings/app_settings.h"
 #include "platform/win_windows.h"
 
@@ -95,7 +96,7 @@ void drawIconSample(HWND control, HDC dc, const IconSample& sample) {
     DeleteObject(icon);
     RECT label = r;
     label.top = r.top + height + ((tall - height) / 5) * 2 + 5;
-    HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
+    HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HFONT>(win::SendMessageW(control, WM_GETFONT, 0, 0)));
     SetBkMode(dc, sample.opaque ? OPAQUE : TRANSPARENT);
     SetBkColor(dc, sample.background & 0xFFFFFF);
     SetTextColor(dc, sample.text & 0xFFFFFF);
@@ -236,7 +237,7 @@ WallpaperEntry* previewedEntry(HWND page) {
 } // namespace
 
 void onPaint(HWND page) {
-    if (SendMessageW(list(page), LB_GETCARETINDEX, 0, 0) < 0)
+    if (win::SendMessageW(list(page), LB_GETCARETINDEX, 0, 0) < 0)
         return;
     // A selection made while the window was hidden gets its preview now.
     CollectionPage* s = state(page);

@@ -13,6 +13,7 @@
 #include "pages/page_texts.h"
 #include "platform/message_box.h"
 #include "platform/text.h"
+#include "platform/win_messages.h"
 #include "platform/win_windows.h"
 #include "settings/app_settings.h"
 #include "settings/settings_store.h"
@@ -27,16 +28,16 @@ bool isConfigWindowVisible(HWND page) {
 
 void removeMixedStyleItem(HWND page) {
     HWND combo = item(page, IDC_COLL_STYLE);
-    if (SendMessageW(combo, CB_GETCOUNT, 0, 0) > kStyleItems)
-        SendMessageW(combo, CB_DELETESTRING, kStyleItems, 0);
+    if (win::SendMessageW(combo, CB_GETCOUNT, 0, 0) > kStyleItems)
+        win::SendMessageW(combo, CB_DELETESTRING, kStyleItems, 0);
 }
 void selectStyle(HWND page, int32_t style) {
     HWND combo = item(page, IDC_COLL_STYLE);
     if (style < 0) {
-        SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(page_text::kMixedStyle));
+        win::SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(page_text::kMixedStyle));
         style = kStyleItems;
     }
-    SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(style), 0);
+    win::SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(style), 0);
 }
 
 void showPath(HWND page, const char16_t* path) {
@@ -46,7 +47,7 @@ void showPath(HWND page, const char16_t* path) {
     TEXTMETRICW metrics = {};
     HDC dc = GetWindowDC(field);
     HGDIOBJ old =
-        dc ? SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(field, WM_GETFONT, 0, 0))) : nullptr;
+        dc ? SelectObject(dc, reinterpret_cast<HFONT>(win::SendMessageW(field, WM_GETFONT, 0, 0))) : nullptr;
     if (dc) {
         win::GetTextMetricsW(dc, &metrics);
         SelectObject(dc, old);
@@ -60,7 +61,7 @@ void showPath(HWND page, const char16_t* path) {
 void showOne(HWND page, WallpaperEntry* e, int index) {
     showPath(page, e->path);
     setPosition(page, index);
-    SendMessageW(item(page, IDC_COLL_STYLE), CB_SETCURSEL, static_cast<WPARAM>(e->style), 0);
+    win::SendMessageW(item(page, IDC_COLL_STYLE), CB_SETCURSEL, static_cast<WPARAM>(e->style), 0);
     setSwatchColours(page, e->backgroundColour, e->fontColour);
     const bool coloured = e->fontMode == kFontColoured;
     setChecked(page, IDC_COLL_CHANGE_COLOURS, e->changeColours);
@@ -100,7 +101,7 @@ void onSelectionChange(HWND page) {
     if (!selection.ok || selection.count == 0) {
         setControlText(page, IDC_COLL_PATH, u"");
         setControlText(page, IDC_COLL_POSITION, u"");
-        SendMessageW(item(page, IDC_COLL_STYLE), CB_SETCURSEL, 0, 0);
+        win::SendMessageW(item(page, IDC_COLL_STYLE), CB_SETCURSEL, 0, 0);
         setChecked(page, IDC_COLL_CHANGE_COLOURS, 0);
         setChecked(page, IDC_COLL_FONT_MODE, 0);
         applyEnableRules(page);
@@ -118,7 +119,7 @@ void onSelectionChange(HWND page) {
 // ---- commands that edit the selected entries
 
 void onStyle(HWND page) {
-    const LRESULT chosen = SendMessageW(item(page, IDC_COLL_STYLE), CB_GETCURSEL, 0, 0);
+    const LRESULT chosen = win::SendMessageW(item(page, IDC_COLL_STYLE), CB_GETCURSEL, 0, 0);
     if (chosen < 0 || chosen >= kStyleItems) // the " " of a mixed selection keeps every style
         return;
     const Selection selection = readSelection(page);
@@ -226,7 +227,7 @@ void onPickColour(HWND page, bool background) {
     s->colour.rgbResult = (background ? s->backgroundSwatch : s->fontSwatch) & 0xFFFFFF;
     s->colour.lpCustColors = reinterpret_cast<COLORREF*>(AppSettings.customColours);
     const plat::OpenDialog dialog;
-    if (!(g_hooks.chooseColour ? g_hooks.chooseColour : ChooseColorW)(&s->colour))
+    if (!(g_hooks.chooseColour ? g_hooks.chooseColour : win::ChooseColorW)(&s->colour))
         return;
     const uint32_t chosen = s->colour.rgbResult & 0xFFFFFF;
     // A mixed box limits the change to the entries that use the colour.

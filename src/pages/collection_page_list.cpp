@@ -15,6 +15,7 @@
 #include "pages/page_texts.h"
 #include "platform/message_box.h"
 #include "platform/text.h"
+#include "platform/win_messages.h"
 #include "platform/win_windows.h"
 #include "settings/app_settings.h"
 #include "settings/settings_store.h"
@@ -50,28 +51,28 @@ void removeSelected(HWND page, const Selection& selection) {
     if (s && s->previewEntry && isAmong(*s->previewEntry, &sorted))
         releasePreview(page);
     HWND box = list(page);
-    SendMessageW(box, WM_SETREDRAW, FALSE, 0);
+    win::SendMessageW(box, WM_SETREDRAW, FALSE, 0);
     // The items go before the entries, so no item ever holds a freed entry.
     for (int i = selection.count - 1; i >= 0; --i)
-        SendMessageW(box, LB_DELETESTRING, static_cast<WPARAM>(selection.positions[i]), 0);
+        win::SendMessageW(box, LB_DELETESTRING, static_cast<WPARAM>(selection.positions[i]), 0);
     ActiveCollection.removeEntries(isAmong, &sorted);
-    SendMessageW(box, WM_SETREDRAW, TRUE, 0);
+    win::SendMessageW(box, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(box, nullptr, TRUE);
 }
 
 // Moves one list item by one place, keeping its item data.
 bool moveItem(HWND page, int from, int to) {
     HWND box = list(page);
-    const LRESULT length = SendMessageW(box, LB_GETTEXTLEN, static_cast<WPARAM>(from), 0);
+    const LRESULT length = win::SendMessageW(box, LB_GETTEXTLEN, static_cast<WPARAM>(from), 0);
     if (length < 0 || length >= static_cast<LRESULT>(plat::kPathUnits))
         return false;
     char16_t text[plat::kPathUnits] = {};
-    SendMessageW(box, LB_GETTEXT, static_cast<WPARAM>(from), reinterpret_cast<LPARAM>(text));
-    const LRESULT data = SendMessageW(box, LB_GETITEMDATA, static_cast<WPARAM>(from), 0);
-    SendMessageW(box, LB_DELETESTRING, static_cast<WPARAM>(from), 0);
+    win::SendMessageW(box, LB_GETTEXT, static_cast<WPARAM>(from), reinterpret_cast<LPARAM>(text));
+    const LRESULT data = win::SendMessageW(box, LB_GETITEMDATA, static_cast<WPARAM>(from), 0);
+    win::SendMessageW(box, LB_DELETESTRING, static_cast<WPARAM>(from), 0);
     const LRESULT at =
-        SendMessageW(box, LB_INSERTSTRING, static_cast<WPARAM>(to), reinterpret_cast<LPARAM>(text));
-    return at >= 0 && SendMessageW(box, LB_SETITEMDATA, static_cast<WPARAM>(at), data) != LB_ERR;
+        win::SendMessageW(box, LB_INSERTSTRING, static_cast<WPARAM>(to), reinterpret_cast<LPARAM>(text));
+    return at >= 0 && win::SendMessageW(box, LB_SETITEMDATA, static_cast<WPARAM>(at), data) != LB_ERR;
 }
 
 void cutAtLastBackslash(char16_t* path) {
@@ -139,9 +140,9 @@ void onRemove(HWND page) {
         if (entryAt(page, selection.positions[i]) != selection.entries[i])
             return;
     removeSelected(page, selection);
-    SendMessageW(list(page), LB_SETSEL, FALSE, -1);
+    win::SendMessageW(list(page), LB_SETSEL, FALSE, -1);
     const int next = selection.count == 1 && selection.positions[0] > 0 ? selection.positions[0] - 1 : 0;
-    SendMessageW(list(page), LB_SETSEL, TRUE, next);
+    win::SendMessageW(list(page), LB_SETSEL, TRUE, next);
     sendSelectionChange(page);
     SetFocus(list(page));
 }
@@ -150,7 +151,7 @@ void onSort(HWND page) {
     CursorWait wait;
     releasePreview(page);
     ActiveCollection.sortByName();
-    SendMessageW(list(page), LB_RESETCONTENT, 0, 0);
+    win::SendMessageW(list(page), LB_RESETCONTENT, 0, 0);
     FillCollectionList(page);
 }
 
@@ -177,10 +178,10 @@ void onMove(HWND page, bool up) {
         selection.positions[i] = to;
         ++moved;
     }
-    SendMessageW(list(page), LB_SETSEL, FALSE, -1);
+    win::SendMessageW(list(page), LB_SETSEL, FALSE, -1);
     for (int k = 0; k < moved; ++k) {
         const int i = up ? k : selection.count - 1 - k;
-        SendMessageW(list(page), LB_SETSEL, TRUE, selection.positions[i]);
+        win::SendMessageW(list(page), LB_SETSEL, TRUE, selection.positions[i]);
     }
     setPosition(page, moved == 1 && selection.count == 1 ? selection.positions[0] : -1);
     applyEnableRules(page);
@@ -201,7 +202,7 @@ void onAdd(HWND page) {
     s->open.nMaxFile = kOpenBufferUnits - 1;
     s->open.lpstrInitialDir = reinterpret_cast<LPCWSTR>(LastDir);
     const plat::OpenDialog dialog;
-    const BOOL chosen = (g_hooks.openFiles ? g_hooks.openFiles : GetOpenFileNameW)(&s->open);
+    const BOOL chosen = (g_hooks.openFiles ? g_hooks.openFiles : win::GetOpenFileNameW)(&s->open);
     s->open.lpstrFile = nullptr;
     if (!chosen) {
         const DWORD error = (g_hooks.dialogError ? g_hooks.dialogError : CommDlgExtendedError)();

@@ -10,6 +10,7 @@
 #include "pages/pages.h"
 #include "platform/message_box.h"
 #include "platform/system_info.h"
+#include "platform/win_messages.h"
 #include "platform/win_windows.h"
 #include "resource_ids.h"
 #include "settings/app_settings.h"
@@ -61,8 +62,8 @@ BOOL onInit(HWND page) {
     setChecked(page, IDC_LOGO_WAIT_UNPAUSE, AppSettings.logoWaitsForUnpause);
     setChecked(page, IDC_LOGO_FAST, AppSettings.fastLogo);
     applyVisibility(page);
-    SendDlgItemMessageW(page, IDC_LOGO_DELAY, TBM_SETRANGE, TRUE, MAKELPARAM(0, 10));
-    SendDlgItemMessageW(page, IDC_LOGO_DELAY, TBM_SETPOS, TRUE, AppSettings.logoDelayMinutes);
+    win::SendDlgItemMessageW(page, IDC_LOGO_DELAY, TBM_SETRANGE, TRUE, MAKELPARAM(0, 10));
+    win::SendDlgItemMessageW(page, IDC_LOGO_DELAY, TBM_SETPOS, TRUE, AppSettings.logoDelayMinutes);
     showDelay(page, AppSettings.logoDelayMinutes);
     state->tooltip = makeDelayTooltip(page);
     return TRUE;
@@ -90,7 +91,7 @@ BOOL onCommand(HWND page, int id, int code) {
 void onScroll(HWND page, HWND control) {
     if (control != GetDlgItem(page, IDC_LOGO_DELAY))
         return;
-    AppSettings.logoDelayMinutes = static_cast<int32_t>(SendMessageW(control, TBM_GETPOS, 0, 0));
+    AppSettings.logoDelayMinutes = static_cast<int32_t>(win::SendMessageW(control, TBM_GETPOS, 0, 0));
     showDelay(page, AppSettings.logoDelayMinutes);
 }
 

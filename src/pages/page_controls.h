@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "platform/win_messages.h"
 #include "platform/win_windows.h"
 
 inline bool isChecked(HWND page, int id) { return IsDlgButtonChecked(page, id) == BST_CHECKED; }
@@ -27,7 +28,7 @@ inline void addControlTip(HWND tooltip, HWND owner, HWND control, const char16_t
     tool.hwnd = owner;
     tool.uId = reinterpret_cast<UINT_PTR>(control);
     tool.lpszText = const_cast<LPWSTR>(reinterpret_cast<LPCWSTR>(text));
-    SendMessageW(tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    win::SendMessageW(tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 // The page's state struct, kept in the window's user data.

@@ -9,6 +9,7 @@
 #include "pages/page_texts.h"
 #include "pages/pages.h"
 #include "platform/message_box.h"
+#include "platform/win_messages.h"
 #include "platform/win_windows.h"
 #include "resource_ids.h"
 #include "settings/app_settings.h"
@@ -23,7 +24,7 @@ struct Settings2Page {
 HWND list(HWND page) { return GetDlgItem(page, IDC_SET2_LIST); }
 
 LRESULT listMessage(HWND page, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
-    return SendMessageW(list(page), message, wParam, lParam);
+    return win::SendMessageW(list(page), message, wParam, lParam);
 }
 
 void selectItem(HWND page, LRESULT index) {
@@ -69,7 +70,7 @@ BOOL onInit(HWND page) {
     for (const std::u16string& item : autoPauseItems(AutoPauseList.get()))
         listMessage(page, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
     selectItem(page, 0);
-    SendDlgItemMessageW(page, IDC_SET2_EDIT, EM_LIMITTEXT, kAutoPauseItemUnits - 1, 0);
+    win::SendDlgItemMessageW(page, IDC_SET2_EDIT, EM_LIMITTEXT, kAutoPauseItemUnits - 1, 0);
     refreshAddButton(page);
     setChecked(page, IDC_SET2_FOREGROUND_ONLY, AppSettings.autoPauseForegroundOnly);
     setChecked(page, IDC_SET2_AD_FIX, AppSettings.activeDesktopFix);

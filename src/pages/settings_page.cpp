@@ -11,6 +11,7 @@
 #include "pages/page_texts.h"
 #include "pages/pages.h"
 #include "platform/message_box.h"
+#include "platform/win_messages.h"
 #include "resource_ids.h"
 #include "settings/app_settings.h"
 
@@ -52,9 +53,9 @@ void enableInterval(HWND page) {
 
 void prepareUpDown(HWND page, int id, int top) {
     HWND upDown = GetDlgItem(page, id);
-    SendMessageW(upDown, UDM_SETRANGE, 0, MAKELPARAM(top, 0));
+    win::SendMessageW(upDown, UDM_SETRANGE, 0, MAKELPARAM(top, 0));
     UDACCEL step = {0, 1};
-    SendMessageW(upDown, UDM_SETACCEL, 1, reinterpret_cast<LPARAM>(&step));
+    win::SendMessageW(upDown, UDM_SETACCEL, 1, reinterpret_cast<LPARAM>(&step));
 }
 
 BOOL onInit(HWND page) {
@@ -79,8 +80,8 @@ void onIntervalChange(HWND page, SettingsPage* state) {
     state->inIntervalChange = true;
     const IntervalFields f = readIntervalFields(GetDlgItemInt(page, IDC_SET_HOURS, nullptr, FALSE),
                                                 GetDlgItemInt(page, IDC_SET_MINUTES, nullptr, FALSE));
-    SendDlgItemMessageW(page, IDC_SET_HOURS_UPDOWN, UDM_SETPOS, 0, MAKELPARAM(f.hours, 0));
-    SendDlgItemMessageW(page, IDC_SET_MINUTES_UPDOWN, UDM_SETPOS, 0, MAKELPARAM(f.minutes, 0));
+    win::SendDlgItemMessageW(page, IDC_SET_HOURS_UPDOWN, UDM_SETPOS, 0, MAKELPARAM(f.hours, 0));
+    win::SendDlgItemMessageW(page, IDC_SET_MINUTES_UPDOWN, UDM_SETPOS, 0, MAKELPARAM(f.minutes, 0));
     // The fields show what is stored, whether or not the up-downs rewrote
     // their buddies.
     if (f.hoursCorrected)
