@@ -7,6 +7,7 @@
 #include "app_core/app_state.h"
 #include "app_core/auto_pause_match.h"
 #include "platform/system_info.h"
+#include "platform/win_newer.h"
 #include "settings/settings_store.h"
 
 namespace {
@@ -117,9 +118,9 @@ bool isScreenSaverRunning() {
         return FindWindowW(L"WindowsScreenSaverClass", nullptr) != nullptr;
     if (v.platformId == plat::kPlatformNt && v.major < 5) {
         // NT 4 runs the screen saver on its own desktop.
-        HDESK desk = OpenDesktopW(L"screen-saver", 0, FALSE, MAXIMUM_ALLOWED);
+        HDESK desk = win::OpenDesktopW(L"screen-saver", 0, FALSE, MAXIMUM_ALLOWED);
         if (desk) {
-            CloseDesktop(desk);
+            win::CloseDesktop(desk);
             return true;
         }
         return GetLastError() == ERROR_ACCESS_DENIED;

@@ -14,6 +14,7 @@
 #include "pages/page_controls.h"
 #include "pages/pages.h"
 #include "platform/system_info.h"
+#include "platform/win_newer.h"
 #include "resource_ids.h"
 
 namespace {
@@ -178,7 +179,7 @@ bool buildFrame(HWND mainWindow) {
     if (g_failForTests)
         return false;
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_TAB_CLASSES | ICC_UPDOWN_CLASS | ICC_BAR_CLASSES};
-    InitCommonControlsEx(&controls);
+    win::InitCommonControlsEx(&controls);
     if (!makeImageList())
         return false;
     g_frame.tabs = CreateWindowExW(0, WC_TABCONTROLW, nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, 100,

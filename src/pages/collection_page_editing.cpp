@@ -13,6 +13,7 @@
 #include "pages/page_texts.h"
 #include "platform/message_box.h"
 #include "platform/text.h"
+#include "platform/win_newer.h"
 #include "settings/app_settings.h"
 #include "settings/settings_store.h"
 
@@ -21,7 +22,7 @@ namespace collection_page {
 namespace {
 
 bool isConfigWindowVisible(HWND page) {
-    return IsWindowVisible(GetAncestor(page, GA_ROOT)) != 0;
+    return IsWindowVisible(win::GetAncestor(page, GA_ROOT)) != 0;
 }
 
 void removeMixedStyleItem(HWND page) {
