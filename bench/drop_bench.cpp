@@ -13,12 +13,11 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <mutex>
 #include <set>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "bench_thread.h"
 #include "wine_bench_support.h"
 #include "app/config_frame.h"
 #include "app/main_window.h"
@@ -95,25 +94,28 @@ HWND waitWindow() { return FindWindowW(nullptr, L"Plochar - prosím čekejte..."
 // Reads the wait window's count from a third thread while the drop runs.
 struct CountWatcher {
     std::atomic<bool> done{false};
-    std::mutex mutex;
+    winebench::Lock lock;
     std::vector<std::wstring> seen;
     double firstSeen = -1;
-    std::thread thread;
-    void start(Clock::time_point from) {
-        thread = std::thread([this, from] {
-            while (!done) {
-                if (HWND w = waitWindow()) {
-                    wchar_t text[64] = {};
-                    GetDlgItemTextW(w, IDC_WAIT_COUNT, text, 64);
-                    std::lock_guard<std::mutex> lock(mutex);
-                    if (firstSeen < 0)
-                        firstSeen = secondsSince(from);
-                    if (*text && (seen.empty() || seen.back() != text))
-                        seen.emplace_back(text);
-                }
-                Sleep(20);
+    Clock::time_point from;
+    winebench::Thread thread;
+    void start(Clock::time_point startedAt) {
+        from = startedAt;
+        thread.start([](void* self) { static_cast<CountWatcher*>(self)->watch(); }, this);
+    }
+    void watch() {
+        while (!done) {
+            if (HWND w = waitWindow()) {
+                wchar_t text[64] = {};
+                GetDlgItemTextW(w, IDC_WAIT_COUNT, text, 64);
+                winebench::Lock::Held held(lock);
+                if (firstSeen < 0)
+                    firstSeen = secondsSince(from);
+                if (*text && (seen.empty() || seen.back() != text))
+                    seen.emplace_back(text);
             }
-        });
+            Sleep(20);
+        }
     }
     void stop() {
         done = true;

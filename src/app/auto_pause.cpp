@@ -7,6 +7,7 @@
 #include "app_core/app_state.h"
 #include "app_core/auto_pause_match.h"
 #include "platform/system_info.h"
+#include "platform/win_newer.h"
 #include "platform/win_windows.h"
 #include "settings/settings_store.h"
 
@@ -120,7 +121,7 @@ bool isScreenSaverRunning() {
         // NT 4 runs the screen saver on its own desktop.
         HDESK desk = win::OpenDesktopW(L"screen-saver", 0, FALSE, MAXIMUM_ALLOWED);
         if (desk) {
-            CloseDesktop(desk);
+            win::CloseDesktop(desk);
             return true;
         }
         return GetLastError() == ERROR_ACCESS_DENIED;

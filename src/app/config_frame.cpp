@@ -15,6 +15,7 @@
 #include "pages/pages.h"
 #include "platform/system_info.h"
 #include "platform/win_messages.h"
+#include "platform/win_newer.h"
 #include "platform/win_windows.h"
 #include "resource_ids.h"
 
@@ -181,7 +182,7 @@ bool buildFrame(HWND mainWindow) {
     if (g_failForTests)
         return false;
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_TAB_CLASSES | ICC_UPDOWN_CLASS | ICC_BAR_CLASSES};
-    InitCommonControlsEx(&controls);
+    win::InitCommonControlsEx(&controls);
     if (!makeImageList())
         return false;
     g_frame.tabs = win::CreateWindowExW(0, WC_TABCONTROLW, nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS,

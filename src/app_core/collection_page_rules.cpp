@@ -22,7 +22,10 @@ int32_t pathFieldChars(int32_t clientWidth, int32_t averageCharWidth) {
     if (clientWidth <= 0 || averageCharWidth <= 0)
         return 0;
     const float factor = 115.0f / 96.0f;
-    return static_cast<int32_t>(static_cast<float>(clientWidth) * factor) / averageCharWidth;
+    // Rounded to a float before it is cut: x87 code keeps more bits and makes
+    // 114.99... of 96 * 115 / 96.
+    const volatile float scaled = static_cast<float>(clientWidth) * factor;
+    return static_cast<int32_t>(scaled) / averageCharWidth;
 }
 
 void shortenPath(const char16_t* path, int32_t fit, char16_t* out, size_t units) {

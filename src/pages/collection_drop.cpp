@@ -16,6 +16,7 @@
 #include "platform/system_info.h"
 #include "platform/text.h"
 #include "platform/win_messages.h"
+#include "platform/win_newer.h"
 #include "platform/win_windows.h"
 
 namespace {
@@ -257,7 +258,7 @@ void onDropFiles(HWND page, HDROP drop) {
     int32_t counter = 0;
     bool stopped = false;
     HANDLE waitThread = nullptr;
-    HWND window = GetAncestor(page, GA_ROOT);
+    HWND window = win::GetAncestor(page, GA_ROOT);
     {
         AddingLockHeld held;
         DropProgress = {0, 0};

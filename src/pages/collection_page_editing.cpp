@@ -14,6 +14,7 @@
 #include "platform/message_box.h"
 #include "platform/text.h"
 #include "platform/win_messages.h"
+#include "platform/win_newer.h"
 #include "platform/win_windows.h"
 #include "settings/app_settings.h"
 #include "settings/settings_store.h"
@@ -23,7 +24,7 @@ namespace collection_page {
 namespace {
 
 bool isConfigWindowVisible(HWND page) {
-    return IsWindowVisible(GetAncestor(page, GA_ROOT)) != 0;
+    return IsWindowVisible(win::GetAncestor(page, GA_ROOT)) != 0;
 }
 
 void removeMixedStyleItem(HWND page) {

@@ -34,6 +34,7 @@ TEST(Scale, KeepAspectFitsTheBoxAndTheResamplerTakesThePixelUnderEachCentre) {
         {1000, 500, 800, 600, 800, 400}, {500, 1000, 800, 600, 300, 600},
         {100, 50, 1024, 768, 1024, 512}, // enlarged too
         {1, 5000, 800, 600, 1, 600},     // never 0 wide
+        {47, 470, 1000, 480, 47, 480},   // 480 / 470 * 47 in double precision is just under 48
     };
     for (const auto& c : fits) {
         int32_t w = c[2], h = c[3];

@@ -24,7 +24,9 @@ void yccRowScalar(const ColourTables& t, const uint8_t* y0, const uint8_t* y1, c
     }
 }
 
-#ifdef PLOCHAR_JPEG_SSE2
+#if PLOCHAR_JPEG_SSE2
+
+PLOCHAR_JPEG_SSE2_BEGIN
 
 namespace {
 
@@ -91,10 +93,10 @@ inline void store16h2(uint8_t* out, const uint8_t* yLeft, const uint8_t* yRight,
 
 } // namespace
 
-bool yccHasSimd() { return true; }
+namespace {
 
-void yccRow(const ColourTables&, const uint8_t* y0, const uint8_t* y1, const uint8_t* cb, const uint8_t* cr,
-            uint8_t* out0, uint8_t* out1, int32_t pixels, bool replicateAcross) {
+void yccRowSse2(const uint8_t* y0, const uint8_t* y1, const uint8_t* cb, const uint8_t* cr, uint8_t* out0,
+                uint8_t* out1, int32_t pixels, bool replicateAcross) {
     if (replicateAcross) {
         for (int32_t x = 0; x < pixels; x += 16) {
             const ChromaTerms t = chromaTerms(cb + x / 2, cr + x / 2);
@@ -109,6 +111,8 @@ void yccRow(const ColourTables&, const uint8_t* y0, const uint8_t* y1, const uin
         if (y1 != nullptr) store8(out1 + 4 * x, loadY(y1 + x), t.r, t.g, t.b);
     }
 }
+
+} // namespace
 
 #if PLOCHAR_JPEG_AVX2
 
@@ -189,8 +193,9 @@ JPEG_AVX2 void yccRowAvx2(const ColourTables& t, const uint8_t* y0, const uint8_
     }
     if (x < pixels) {
         const int32_t c = replicateAcross ? x / 2 : x;
-        yccRow(t, y0 + x, y1 != nullptr ? y1 + x : nullptr, cb + c, cr + c, out0 + 4 * x,
-               out1 != nullptr ? out1 + 4 * x : nullptr, pixels - x, replicateAcross);
+        (void)t;
+        yccRowSse2(y0 + x, y1 != nullptr ? y1 + x : nullptr, cb + c, cr + c, out0 + 4 * x,
+                   out1 != nullptr ? out1 + 4 * x : nullptr, pixels - x, replicateAcross);
     }
 }
 
@@ -205,6 +210,18 @@ void yccRowAvx2(const ColourTables& t, const uint8_t* y0, const uint8_t* y1, con
 }
 
 #endif
+
+PLOCHAR_JPEG_SSE2_END
+
+bool yccHasSimd() { return PLOCHAR_JPEG_SSE2_ALWAYS || cpuHasSse2(); }
+
+void yccRow(const ColourTables& t, const uint8_t* y0, const uint8_t* y1, const uint8_t* cb, const uint8_t* cr,
+            uint8_t* out0, uint8_t* out1, int32_t pixels, bool replicateAcross) {
+    if (PLOCHAR_JPEG_SSE2_ALWAYS || cpuHasSse2())
+        yccRowSse2(y0, y1, cb, cr, out0, out1, pixels, replicateAcross);
+    else
+        yccRowScalar(t, y0, y1, cb, cr, out0, out1, pixels, replicateAcross);
+}
 
 #else
 

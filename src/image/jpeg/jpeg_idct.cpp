@@ -9,8 +9,12 @@ namespace jpeg {
 namespace {
 
 // The last stage of the accurate flow, shared by the scalar and SIMD
-// versions.
+// versions. Always inlined: built outside the SSE2 code, it could not take
+// in the vector additions itself, and would call each of them.
 template <class T>
+#if defined(__GNUC__)
+__attribute__((always_inline))
+#endif
 inline void accurateOutputs(T* y, T t10, T t11, T t12, T t13, T d0, T d1, T d2, T d3) {
     y[0] = t10 + d3;
     y[7] = t10 - d3;
@@ -132,7 +136,9 @@ void idctFastScalar(const int16_t* in, const int16_t* q, uint8_t* out, int32_t s
     }
 }
 
-#ifdef PLOCHAR_JPEG_SSE2
+#if PLOCHAR_JPEG_SSE2
+
+PLOCHAR_JPEG_SSE2_BEGIN
 
 namespace {
 
@@ -198,8 +204,6 @@ inline void storeRows(const __m128i* v, uint8_t* out, int32_t stride) {
 
 } // namespace
 
-bool idctHasSimd() { return true; }
-
 void idctFastSimd(const int16_t* in, const int16_t* q, uint8_t* out, int32_t stride) {
     __m128i v[8];
     for (int r = 0; r < 8; ++r) {
@@ -215,8 +219,6 @@ void idctFastSimd(const int16_t* in, const int16_t* q, uint8_t* out, int32_t str
     transpose8(v);
     storeRows(v, out, stride);
 }
-
-void idctFast(const int16_t* in, const int16_t* q, uint8_t* out, int32_t stride) { idctFastSimd(in, q, out, stride); }
 
 #if PLOCHAR_JPEG_AVX2
 
@@ -372,7 +374,23 @@ void idctAccurateSimd(const int16_t* in, uint8_t* out, int32_t stride) {
     storeRows(v, out, stride);
 }
 
-void idctAccurate(const int16_t* in, uint8_t* out, int32_t stride) { idctAccurateSimd(in, out, stride); }
+PLOCHAR_JPEG_SSE2_END
+
+bool idctHasSimd() { return PLOCHAR_JPEG_SSE2_ALWAYS || cpuHasSse2(); }
+
+void idctFast(const int16_t* in, const int16_t* q, uint8_t* out, int32_t stride) {
+    if (PLOCHAR_JPEG_SSE2_ALWAYS || cpuHasSse2())
+        idctFastSimd(in, q, out, stride);
+    else
+        idctFastScalar(in, q, out, stride);
+}
+
+void idctAccurate(const int16_t* in, uint8_t* out, int32_t stride) {
+    if (PLOCHAR_JPEG_SSE2_ALWAYS || cpuHasSse2())
+        idctAccurateSimd(in, out, stride);
+    else
+        idctAccurateScalar(in, out, stride);
+}
 
 #else
 
@@ -380,8 +398,12 @@ bool idctHasPair() { return false; }
 void idctFastPairAvx2(const int16_t*, const int16_t*, uint8_t*, int32_t, const int16_t*, const int16_t*, uint8_t*,
                       int32_t) {}
 bool idctHasSimd() { return false; }
-void idctFastSimd(const int16_t* in, const int16_t* q, uint8_t* out, int32_t stride) { idctFastScalar(in, q, out); }
-void idctFast(const int16_t* in, const int16_t* q, uint8_t* out) { idctFastScalar(in, q, out); }
+void idctFastSimd(const int16_t* in, const int16_t* q, uint8_t* out, int32_t stride) {
+    idctFastScalar(in, q, out, stride);
+}
+void idctFast(const int16_t* in, const int16_t* q, uint8_t* out, int32_t stride) { idctFastScalar(in, q, out, stride); }
+void idctAccurateSimd(const int16_t* in, uint8_t* out, int32_t stride) { idctAccurateScalar(in, out, stride); }
+void idctAccurate(const int16_t* in, uint8_t* out, int32_t stride) { idctAccurateScalar(in, out, stride); }
 
 #endif
 

@@ -50,6 +50,8 @@ void JpegDecoder::State::loadMcuRowFromBuffers() {
 void JpegDecoder::State::transformMcuRow() {
     // Fast path with AVX2: blocks wait for a partner and go two at a time.
     const bool pairs = fastIdct && avx2;
+    // Chosen here, not per block: one call per block to the transform itself.
+    const bool simd = jpeg::idctHasSimd();
     const int16_t* waitingCoefs = nullptr;
     const int16_t* waitingQuant = nullptr;
     uint8_t* waitingOut = nullptr;
@@ -87,9 +89,14 @@ void JpegDecoder::State::transformMcuRow() {
                     waitingCoefs = nullptr;
                 }
             } else if (fastIdct) {
-                jpeg::idctFast(coefs, q, out, stride);
+                if (simd)
+                    jpeg::idctFastSimd(coefs, q, out, stride);
+                else
+                    jpeg::idctFastScalar(coefs, q, out, stride);
+            } else if (simd) {
+                jpeg::idctAccurateSimd(coefs, out, stride);
             } else {
-                jpeg::idctAccurate(coefs, out, stride);
+                jpeg::idctAccurateScalar(coefs, out, stride);
             }
         }
     }
