@@ -60,4 +60,14 @@ class AnsiText {
 // without the terminator.
 int wideFromAnsi(const char* text, int bytes, wchar_t* dst, int dstUnits);
 
+// A system function that the oldest systems lack, or null: a program that
+// imported it would not start there. Callers keep the answer in a static,
+// as it cannot change while the program runs.
+template <typename F> F systemFunction(const char* module, const char* name) {
+    HMODULE loaded = GetModuleHandleA(module);
+    if (!loaded)
+        loaded = LoadLibraryA(module); // kept loaded: its functions are used to the end
+    return loaded ? reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(loaded, name))) : nullptr;
+}
+
 } // namespace win

@@ -342,17 +342,25 @@ BOOL fileDialogA(OPENFILENAMEW* wide, bool save) {
 
 } // namespace
 
+// The W forms of the dialogs and of the shell are looked up, not imported:
+// the comdlg32 and shell32 of Windows 95 lack some of them (Shell_NotifyIconW),
+// and a program that imported one would not start there.
 BOOL WINAPI GetOpenFileNameW(OPENFILENAMEW* record) {
-    return unicodeSystem() ? ::GetOpenFileNameW(record) : fileDialogA(record, false);
+    static const auto wide = systemFunction<decltype(&::GetOpenFileNameW)>("comdlg32.dll", "GetOpenFileNameW");
+    return unicodeSystem() && wide ? wide(record) : fileDialogA(record, false);
 }
 
 BOOL WINAPI GetSaveFileNameW(OPENFILENAMEW* record) {
-    return unicodeSystem() ? ::GetSaveFileNameW(record) : fileDialogA(record, true);
+    static const auto wide = systemFunction<decltype(&::GetSaveFileNameW)>("comdlg32.dll", "GetSaveFileNameW");
+    return unicodeSystem() && wide ? wide(record) : fileDialogA(record, true);
 }
 
 BOOL WINAPI ChooseColorW(CHOOSECOLORW* record) {
-    if (unicodeSystem() || !record)
-        return ::ChooseColorW(record);
+    static const auto wide = systemFunction<decltype(&::ChooseColorW)>("comdlg32.dll", "ChooseColorW");
+    if (unicodeSystem() && wide)
+        return wide(record);
+    if (!record)
+        return FALSE;
     // Only the template's name is text.
     const AnsiText templateName(record->lpTemplateName);
     CHOOSECOLORA a = {};
@@ -374,8 +382,11 @@ BOOL WINAPI ChooseColorW(CHOOSECOLORW* record) {
 // ---- the shell
 
 BOOL WINAPI Shell_NotifyIconW(DWORD action, NOTIFYICONDATAW* record) {
-    if (unicodeSystem() || !record)
-        return ::Shell_NotifyIconW(action, record);
+    static const auto wide = systemFunction<decltype(&::Shell_NotifyIconW)>("shell32.dll", "Shell_NotifyIconW");
+    if (unicodeSystem() && wide)
+        return wide(action, record);
+    if (!record)
+        return FALSE;
     NOTIFYICONDATAA a = {};
     a.cbSize = NOTIFYICONDATAA_V1_SIZE;
     a.hWnd = record->hWnd;
@@ -402,8 +413,9 @@ BOOL WINAPI Shell_NotifyIconW(DWORD action, NOTIFYICONDATAW* record) {
 }
 
 UINT WINAPI DragQueryFileW(HDROP drop, UINT index, LPWSTR name, UINT units) {
-    if (unicodeSystem())
-        return ::DragQueryFileW(drop, index, name, units);
+    static const auto wide = systemFunction<decltype(&::DragQueryFileW)>("shell32.dll", "DragQueryFileW");
+    if (unicodeSystem() && wide)
+        return wide(drop, index, name, units);
     if (index == 0xFFFFFFFF)
         return ::DragQueryFileA(drop, index, nullptr, 0);
     const UINT bytes = ::DragQueryFileA(drop, index, nullptr, 0);
@@ -420,8 +432,9 @@ UINT WINAPI DragQueryFileW(HDROP drop, UINT index, LPWSTR name, UINT units) {
 
 HINSTANCE WINAPI ShellExecuteW(HWND owner, LPCWSTR operation, LPCWSTR file, LPCWSTR parameters, LPCWSTR folder,
                         INT show) {
-    if (unicodeSystem())
-        return ::ShellExecuteW(owner, operation, file, parameters, folder, show);
+    static const auto wide = systemFunction<decltype(&::ShellExecuteW)>("shell32.dll", "ShellExecuteW");
+    if (unicodeSystem() && wide)
+        return wide(owner, operation, file, parameters, folder, show);
     const AnsiText a(operation), f(file), p(parameters), d(folder);
     return ::ShellExecuteA(owner, a.get(), f.get(), p.get(), d.get(), show);
 }

@@ -1,25 +1,10 @@
 #include "platform/win_newer.h"
 
+#include "platform/win_layer.h"
+
 namespace win {
 
 namespace {
-
-// One look-up per function; a missing one stays null. Threads that race on
-// the first call store the same address. The A forms: the W ones are stubs on 9x.
-template <typename F> F lookUp(F* slot, bool* asked, const char* module, const char* name) {
-    if (!*asked) {
-        HMODULE m = LoadLibraryA(module); // already loaded: one more reference, kept
-        *slot = m != nullptr ? reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(m, name))) : nullptr;
-        *asked = true;
-    }
-    return *slot;
-}
-
-#define WIN_NEWER_AS(type, module, name, var)                                                             \
-    static type var##Slot = nullptr;                                                                      \
-    static bool var##Asked = false;                                                                       \
-    const type var = lookUp(&var##Slot, &var##Asked, module, name)
-#define WIN_NEWER(type, module, name) WIN_NEWER_AS(type, module, name, f)
 
 using GetAncestorFn = HWND(WINAPI*)(HWND, UINT);
 using IsProcessorFeaturePresentFn = BOOL(WINAPI*)(DWORD);
@@ -55,28 +40,28 @@ HWND ancestorByWalking(HWND window, UINT flags) {
 }
 
 HWND GetAncestor(HWND window, UINT flags) {
-    WIN_NEWER(GetAncestorFn, "user32.dll", "GetAncestor");
+    static const GetAncestorFn f = systemFunction<GetAncestorFn>("user32.dll", "GetAncestor");
     return f != nullptr ? f(window, flags) : ancestorByWalking(window, flags);
 }
 
 BOOL IsProcessorFeaturePresent(DWORD feature) {
-    WIN_NEWER(IsProcessorFeaturePresentFn, "kernel32.dll", "IsProcessorFeaturePresent");
+    static const IsProcessorFeaturePresentFn f = systemFunction<IsProcessorFeaturePresentFn>("kernel32.dll", "IsProcessorFeaturePresent");
     return f != nullptr ? f(feature) : FALSE;
 }
 
 BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX* controls) {
-    WIN_NEWER(InitCommonControlsExFn, "comctl32.dll", "InitCommonControlsEx");
+    static const InitCommonControlsExFn f = systemFunction<InitCommonControlsExFn>("comctl32.dll", "InitCommonControlsEx");
     if (f != nullptr) return f(controls);
     // Looked up too: the tools that share this file do not link the library.
     using InitCommonControlsFn = void(WINAPI*)();
-    WIN_NEWER_AS(InitCommonControlsFn, "comctl32.dll", "InitCommonControls", old);
+    static const InitCommonControlsFn old = systemFunction<InitCommonControlsFn>("comctl32.dll", "InitCommonControls");
     if (old == nullptr) return FALSE;
     old();
     return TRUE;
 }
 
 HDESK OpenDesktopW(LPCWSTR name, DWORD flags, BOOL inherit, ACCESS_MASK access) {
-    WIN_NEWER(OpenDesktopWFn, "user32.dll", "OpenDesktopW");
+    static const OpenDesktopWFn f = systemFunction<OpenDesktopWFn>("user32.dll", "OpenDesktopW");
     if (f == nullptr) {
         SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
         return nullptr;
@@ -85,7 +70,7 @@ HDESK OpenDesktopW(LPCWSTR name, DWORD flags, BOOL inherit, ACCESS_MASK access) 
 }
 
 BOOL CloseDesktop(HDESK desktop) {
-    WIN_NEWER(CloseDesktopFn, "user32.dll", "CloseDesktop");
+    static const CloseDesktopFn f = systemFunction<CloseDesktopFn>("user32.dll", "CloseDesktop");
     return f != nullptr ? f(desktop) : FALSE;
 }
 

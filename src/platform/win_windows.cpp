@@ -595,19 +595,4 @@ UINT RegisterWindowMessageW(LPCWSTR name) {
     return ::RegisterWindowMessageA(ansi.get());
 }
 
-HDESK OpenDesktopW(LPCWSTR name, DWORD flags, BOOL inherit, ACCESS_MASK access) {
-    using WideOpen = HDESK(WINAPI*)(LPCWSTR, DWORD, BOOL, ACCESS_MASK);
-    using AnsiOpen = HDESK(WINAPI*)(LPCSTR, DWORD, BOOL, ACCESS_MASK);
-    HMODULE user = GetModuleHandleA("user32.dll");
-    FARPROC found = user ? GetProcAddress(user, unicodeSystem() ? "OpenDesktopW" : "OpenDesktopA") : nullptr;
-    if (!found) {
-        SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
-        return nullptr;
-    }
-    if (unicodeSystem())
-        return reinterpret_cast<WideOpen>(reinterpret_cast<void*>(found))(name, flags, inherit, access);
-    const AnsiText ansi(name);
-    return reinterpret_cast<AnsiOpen>(reinterpret_cast<void*>(found))(ansi.get(), flags, inherit, access);
-}
-
 } // namespace win

@@ -73,8 +73,5 @@ BOOL SystemParametersInfoW(UINT action, UINT uiParam, PVOID pvParam, UINT winIni
 HWND FindWindowW(LPCWSTR className, LPCWSTR windowName);
 HWND FindWindowExW(HWND parent, HWND after, LPCWSTR className, LPCWSTR windowName);
 UINT RegisterWindowMessageW(LPCWSTR name);
-// Desktops are an NT matter: looked up at run time, so that the program
-// loads where user32 lacks them; fails with ERROR_CALL_NOT_IMPLEMENTED there.
-HDESK OpenDesktopW(LPCWSTR name, DWORD flags, BOOL inherit, ACCESS_MASK access);
 
 } // namespace win
