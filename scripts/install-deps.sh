@@ -3,7 +3,7 @@
 # compilers (clang for the native core and fuzzers, MinGW-w64 for Windows),
 # GoogleTest, Wine with its 32-bit part, a virtual X server, and the picture
 # tools the tests and benchmarks compare against, and NSIS and zip for
-# scripts/package.sh. Does nothing when all of them are present.
+# scripts/package.sh, and the Czech locale data the Windows 98 runs compile. Does nothing when all of them are present.
 set -euo pipefail
 
 packages=(
@@ -11,7 +11,7 @@ packages=(
   googletest libgtest-dev
   g++-mingw-w64-i686 g++-mingw-w64-x86-64
   wine wine64 wine32:i386
-  xvfb xauth x11-apps
+  xvfb xauth x11-apps locales
   nsis zip unzip
   libjpeg-turbo-progs imagemagick libturbojpeg0-dev libstb-dev
 )
