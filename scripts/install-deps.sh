@@ -2,8 +2,9 @@
 # Installs the Debian 12 packages that building and testing Plochar needs:
 # compilers (clang for the native core and fuzzers, MinGW-w64 for Windows),
 # GoogleTest, Wine with its 32-bit part, a virtual X server, and the picture
-# tools the tests and benchmarks compare against, and NSIS and zip for
-# scripts/package.sh, and the Czech locale data the Windows 98 runs compile. Does nothing when all of them are present.
+# tools the tests and benchmarks compare against, NSIS and zip for
+# scripts/package.sh, and the locale data the Windows 98 runs compile their
+# Czech locale from. Does nothing when all of them are present.
 set -euo pipefail
 
 packages=(
