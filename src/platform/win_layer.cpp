@@ -112,3 +112,30 @@ int wideFromAnsi(const char* text, int bytes, wchar_t* dst, int dstUnits) {
 }
 
 } // namespace win
+
+#if defined(__MINGW32__) && defined(__i386__)
+// The C++ runtime's thread support (libgcc: its locks, thread-safe statics)
+// makes unnamed semaphores with CreateSemaphoreW, a stub that fails on
+// Windows 9x; a lock there would fail the first time two threads met on it.
+// The runtime reaches the function through its import entry, so the program
+// gives that entry itself: the A function, which is the same call where no
+// name is given, and a converted name where one is.
+namespace {
+
+HANDLE WINAPI createSemaphoreOnAnySystem(LPSECURITY_ATTRIBUTES security, LONG initial, LONG maximum,
+                                         LPCWSTR name) {
+    const win::AnsiText ansi(name);
+    if (name && !ansi.exact()) {
+        SetLastError(ERROR_INVALID_NAME);
+        return nullptr;
+    }
+    return CreateSemaphoreA(security, initial, maximum, ansi.get());
+}
+
+} // namespace
+
+extern "C" {
+extern void* const createSemaphoreImport __asm__("__imp__CreateSemaphoreW@16");
+void* const createSemaphoreImport = reinterpret_cast<void*>(&createSemaphoreOnAnySystem);
+}
+#endif

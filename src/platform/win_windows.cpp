@@ -101,38 +101,23 @@ void ansiFont(const LOGFONTW& from, LOGFONTA* to) {
     to->lfFaceName[bytes] = 0;
 }
 
-void wideMetrics(const NONCLIENTMETRICSA& from, NONCLIENTMETRICSW* to) {
+// The non-client metrics in either direction: numbers copied, fonts converted.
+template <typename From, typename To, typename ConvertFont>
+void copyMetrics(const From& from, To* to, ConvertFont convertFont) {
     to->iBorderWidth = from.iBorderWidth;
     to->iScrollWidth = from.iScrollWidth;
     to->iScrollHeight = from.iScrollHeight;
     to->iCaptionWidth = from.iCaptionWidth;
     to->iCaptionHeight = from.iCaptionHeight;
-    wideFont(from.lfCaptionFont, &to->lfCaptionFont);
+    convertFont(from.lfCaptionFont, &to->lfCaptionFont);
     to->iSmCaptionWidth = from.iSmCaptionWidth;
     to->iSmCaptionHeight = from.iSmCaptionHeight;
-    wideFont(from.lfSmCaptionFont, &to->lfSmCaptionFont);
+    convertFont(from.lfSmCaptionFont, &to->lfSmCaptionFont);
     to->iMenuWidth = from.iMenuWidth;
     to->iMenuHeight = from.iMenuHeight;
-    wideFont(from.lfMenuFont, &to->lfMenuFont);
-    wideFont(from.lfStatusFont, &to->lfStatusFont);
-    wideFont(from.lfMessageFont, &to->lfMessageFont);
-}
-
-void ansiMetrics(const NONCLIENTMETRICSW& from, NONCLIENTMETRICSA* to) {
-    to->iBorderWidth = from.iBorderWidth;
-    to->iScrollWidth = from.iScrollWidth;
-    to->iScrollHeight = from.iScrollHeight;
-    to->iCaptionWidth = from.iCaptionWidth;
-    to->iCaptionHeight = from.iCaptionHeight;
-    ansiFont(from.lfCaptionFont, &to->lfCaptionFont);
-    to->iSmCaptionWidth = from.iSmCaptionWidth;
-    to->iSmCaptionHeight = from.iSmCaptionHeight;
-    ansiFont(from.lfSmCaptionFont, &to->lfSmCaptionFont);
-    to->iMenuWidth = from.iMenuWidth;
-    to->iMenuHeight = from.iMenuHeight;
-    ansiFont(from.lfMenuFont, &to->lfMenuFont);
-    ansiFont(from.lfStatusFont, &to->lfStatusFont);
-    ansiFont(from.lfMessageFont, &to->lfMessageFont);
+    convertFont(from.lfMenuFont, &to->lfMenuFont);
+    convertFont(from.lfStatusFont, &to->lfStatusFont);
+    convertFont(from.lfMessageFont, &to->lfMessageFont);
 }
 
 // One ANSI character of TEXTMETRICA as its UTF-16 unit; a byte that is no
@@ -541,11 +526,11 @@ BOOL SystemParametersInfoW(UINT action, UINT uiParam, PVOID pvParam, UINT winIni
         NONCLIENTMETRICSA ansi = {};
         ansi.cbSize = sizeof ansi;
         if (action == SPI_SETNONCLIENTMETRICS)
-            ansiMetrics(*wide, &ansi);
+            copyMetrics(*wide, &ansi, ansiFont);
         if (!::SystemParametersInfoA(action, sizeof ansi, &ansi, winIni))
             return FALSE;
         if (action == SPI_GETNONCLIENTMETRICS)
-            wideMetrics(ansi, wide);
+            copyMetrics(ansi, wide, wideFont);
         return TRUE;
     }
     case SPI_GETICONMETRICS:

@@ -18,8 +18,9 @@ foreach(f ${functions})
   if(f MATCHES "%[xy]mm[0-9]" AND f MATCHES "^[0-9a-f]+ <([^\n]*)>:")
     set(name "${CMAKE_MATCH_1}")
     # The SIMD code of the JPEG decoder: jpeg::...Simd/Sse2/Avx2 and its
-    # vector helpers (anonymous namespace, names ending in V or W).
-    if(NOT name MATCHES "^jpeg::.*(Simd|Sse2|Avx2|V|W)\\(")
+    # vector helpers (anonymous namespace, names ending in V or W). Sections
+    # the linker puts among the code (.gcc_except_table) are data.
+    if(NOT name MATCHES "^jpeg::.*(Simd|Sse2|Avx2|V|W)\\(" AND NOT name MATCHES "^\\.")
       list(APPEND offenders "${name}")
     endif()
   endif()

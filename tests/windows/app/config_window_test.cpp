@@ -512,7 +512,7 @@ TEST_F(ClicksUnderBoxesTest, AFailedOpenCannotBeOvertakenByAnother) {
     WallpaperCollection other;
     std::ofstream(folder / "x.bmp") << "BM";
     ASSERT_EQ(other.addPath((folder / "x.bmp").u16string().c_str()), AddOutcome::Added);
-    const std::u16string otherFile = (folder / "Jiná.plk").u16string();
+    const std::u16string otherFile = (folder / u"Jiná.plk").u16string();
     ASSERT_TRUE(other.saveToFile(otherFile.c_str()));
     plat::copyText(MruList[0], plat::kPathUnits, damaged.c_str());
     plat::copyText(MruList[1], plat::kPathUnits, otherFile.c_str());
@@ -543,7 +543,7 @@ TEST_F(ClicksUnderBoxesTest, OkPressedAgainUnderTheSaveAsDialogSavesOnce) {
         }
         return save && answerFileDialog(mainWindow, save, path, units);
     });
-    g_dialogAnswer = (folder / "Nová.plk").u16string();
+    g_dialogAnswer = (folder / u"Nová.plk").u16string();
     command(IDC_BTN_OK);
     EXPECT_EQ(dialogs, 1);
     EXPECT_EQ(std::u16string(CollectionFileName), g_dialogAnswer);

@@ -16,7 +16,9 @@ namespace {
 std::vector<UINT> g_recordSizes;
 LRESULT CALLBACK watchAddTool(int code, WPARAM wParam, LPARAM lParam) {
     const CWPSTRUCT* sent = reinterpret_cast<const CWPSTRUCT*>(lParam);
-    if (code == HC_ACTION && sent->message == TTM_ADDTOOLW)
+    // The ANSI windows of Windows 9x are sent the A form, whose first
+    // version has the same size.
+    if (code == HC_ACTION && (sent->message == TTM_ADDTOOLW || sent->message == TTM_ADDTOOLA))
         g_recordSizes.push_back(reinterpret_cast<const TOOLINFOW*>(sent->lParam)->cbSize);
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }

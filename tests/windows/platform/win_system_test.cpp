@@ -99,6 +99,9 @@ TEST(TextLayerSystem, PathOutsideTheCodePageIsMissingOn9xAndKeptInTheCollection)
         EXPECT_EQ(win::GetFileAttributesW(unheld.c_str()), INVALID_FILE_ATTRIBUTES);
         EXPECT_TRUE(existsW(wide(dir.file(u"x.jpg"))));
         EXPECT_TRUE(existsW(unheld));
+        // Nor through a "best fit": Ã¡ is written as A! in code page 1250.
+        ASSERT_TRUE(testing_support::writeText(dir.file(u"A!.jpg"), "a"));
+        EXPECT_EQ(win::GetFileAttributesW(wide(dir.file(u"Ã¡.jpg")).c_str()), INVALID_FILE_ATTRIBUTES);
     }
 
     // A collection made on NT with that picture: on 9x it is missing, and
