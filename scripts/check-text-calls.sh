@@ -38,9 +38,10 @@ else
     echo "no $build/build.ninja: configure and build the windows-x86 preset first"
     exit 1
   fi
-  # The link line of plochar.exe names its objects and this project's libraries.
+  # The link line of plochar.exe names its objects and this project's
+  # libraries by relative paths; the runtime's own (CRT_fp8.o) are absolute.
   mapfile -t files < <(ninja -C "$build" -t commands src/app/plochar.exe | tail -n 1 | tr ' ' '\n' |
-    grep -E '^[^-].*\.(obj|o|a)$' | sed "s|^|$build/|")
+    grep -E '^[^-/].*\.(obj|o|a)$' | sed "s|^|$build/|")
   if [ ${#files[@]} -eq 0 ]; then
     echo "no objects found on the link line of $build/src/app/plochar.exe"
     exit 1

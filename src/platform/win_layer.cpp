@@ -5,11 +5,13 @@
 
 namespace win {
 
+#ifndef _WIN64
 bool unicodeSystem() {
     // Asked once: the answer cannot change while the program runs.
     static const bool nt = (GetVersion() & 0x80000000u) == 0;
     return nt;
 }
+#endif
 
 namespace {
 

@@ -21,8 +21,13 @@
 
 namespace win {
 
-// True on Windows NT, 2000, XP and later: the ...W functions work.
+// True on Windows NT, 2000, XP and later: the ...W functions work. Every
+// 64-bit Windows is one, so there the ...A roads are not even built.
+#ifdef _WIN64
+inline bool unicodeSystem() { return true; }
+#else
 bool unicodeSystem();
+#endif
 
 // A UTF-16 text in the ANSI code page, whole and terminated. Texts up to a
 // path's length stay inside the object. A null text stays null, and a
