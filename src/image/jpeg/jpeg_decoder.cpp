@@ -137,4 +137,5 @@ int32_t JpegDecoder::width() const { return state_ != nullptr ? state_->width : 
 int32_t JpegDecoder::height() const { return state_ != nullptr ? state_->height : 0; }
 int32_t JpegDecoder::componentCount() const { return state_ != nullptr ? state_->componentCount : 0; }
 int32_t JpegDecoder::bytesPerPixel() const { return state_ != nullptr ? state_->bytesPerPixel : 0; }
+int32_t JpegDecoder::orientation() const { return state_ != nullptr ? state_->orientation : 1; }
 int32_t JpegDecoder::errorCode() const { return state_ != nullptr ? state_->errorCode : kJpegOutOfMemory; }

@@ -72,6 +72,9 @@ class JpegDecoder {
     int32_t componentCount() const;
     int32_t bytesPerPixel() const; // after begin: 1 grey, 4 colour
     int32_t errorCode() const;
+    // The Exif orientation read with the header (see exif_orientation.h):
+    // 1..8, and 1 without a trustworthy record.
+    int32_t orientation() const;
 
   private:
     struct State;

@@ -185,6 +185,12 @@ struct JpegDecoder::State {
     bool endOfData = false;
     bool padNextD9 = false;
 
+    // Exif: the orientation of the first Exif APP1 ahead of the frame, 1 when
+    // there is none or more than one; app1 holds a segment while it is read.
+    int32_t orientation = 1;
+    bool exifSeen = false;
+    uint8_t* app1 = nullptr;
+
     // Bits, most significant first, at the top of the window.
     uint64_t window = 0;
     int32_t bits = 0;
@@ -231,6 +237,7 @@ struct JpegDecoder::State {
     int32_t header16();
     int32_t nextMarker();
     void skipSegment();
+    void readApp1();
     void readHuffmanTables();
     void readQuantTables();
     void readRestartInterval();

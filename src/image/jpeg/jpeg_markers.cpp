@@ -2,6 +2,7 @@
 // and scan set-up of the JPEG decoder (see jpeg_decoder_internal.h).
 #include <cstring>
 
+#include "image/jpeg/exif_orientation.h"
 #include "image/jpeg/jpeg_decoder_internal.h"
 #include "image/jpeg/jpeg_idct.h"
 
@@ -55,6 +56,29 @@ void JpegDecoder::State::skipSegment() {
     const int32_t length = header16();
     if (length < 2) fail(kJpegSegmentBadLength);
     for (int32_t i = 2; i < length; ++i) headerByte();
+}
+
+void JpegDecoder::State::readApp1() {
+    const int32_t length = header16();
+    if (length < 2) fail(kJpegSegmentBadLength);
+    const int32_t size = length - 2;
+    // Only the header's segments describe the picture.
+    if (width != 0) {
+        for (int32_t i = 0; i < size; ++i) headerByte();
+        return;
+    }
+    if (app1 == nullptr) app1 = static_cast<uint8_t*>(allocate(65535));
+    bool truncated = false;
+    for (int32_t i = 0; i < size; ++i) {
+        bool padding;
+        app1[i] = fetch(padding);
+        truncated = truncated || padding;
+    }
+    if (size < 6 || std::memcmp(app1, "Exif\0\0", 6) != 0) return; // XMP and the like
+    // A second Exif block may say otherwise; neither is then believed.
+    const bool second = exifSeen;
+    exifSeen = true;
+    orientation = second || truncated ? 1 : exifOrientation(app1, static_cast<uint32_t>(size));
 }
 
 void JpegDecoder::State::readHuffmanTables() {
@@ -179,6 +203,7 @@ int32_t JpegDecoder::State::markerLoop() {
         case 0xC4: readHuffmanTables(); break;
         case 0xDB: readQuantTables(); break;
         case 0xDD: readRestartInterval(); break;
+        case 0xE1: readApp1(); break;
         case 0xCC: fail(kJpegArithmeticCoding);
         case 0x01:
         case 0xC8:
