@@ -1,6 +1,6 @@
 // libFuzzer target for the JPEG decoder: constructor, begin and every row,
-// on both paths. Both paths must reach the same fault code and row count;
-// a difference is reported as a crash.
+// on both paths. Both paths must reach the same fault code, row count and
+// orientation (always 1..8); a difference is reported as a crash.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -13,15 +13,18 @@ namespace {
 struct Result {
     int32_t error;
     int32_t rows;
+    int32_t orientation;
 };
 
 Result decodeAll(const uint8_t* data, size_t size, bool fast, int32_t chunk) {
     MemorySource source(data, size, chunk);
     JpegDecoder decoder(&source, fast);
-    if (decoder.errorCode() != 0) return {decoder.errorCode(), 0};
+    const int32_t orientation = decoder.orientation();
+    if (orientation < 1 || orientation > 8) std::abort();
+    if (decoder.errorCode() != 0) return {decoder.errorCode(), 0, orientation};
     // Big pictures cost time without reaching new code.
-    if (int64_t(decoder.width()) * decoder.height() > (int64_t(1) << 20)) return {0, -1};
-    if (decoder.begin() != 0) return {decoder.errorCode(), 0};
+    if (int64_t(decoder.width()) * decoder.height() > (int64_t(1) << 20)) return {0, -1, orientation};
+    if (decoder.begin() != 0) return {decoder.errorCode(), 0, orientation};
     int32_t rows = 0;
     uint32_t checksum = 0;
     const uint8_t* line = nullptr;
@@ -31,7 +34,7 @@ Result decodeAll(const uint8_t* data, size_t size, bool fast, int32_t chunk) {
         checksum += line[0] + line[lineBytes - 1]; // touches the row's ends
     }
     if (checksum == 0xFFFFFFFFu) std::abort(); // keeps the reads
-    return {decoder.errorCode(), rows};
+    return {decoder.errorCode(), rows, orientation};
 }
 
 } // namespace
@@ -43,6 +46,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const int32_t chunk = chunks[hash & 3];
     const Result accurate = decodeAll(data, size, false, chunk);
     const Result fast = decodeAll(data, size, true, chunks[(hash >> 2) & 3]);
-    if (accurate.error != fast.error || accurate.rows != fast.rows) std::abort();
+    if (accurate.error != fast.error || accurate.rows != fast.rows || accurate.orientation != fast.orientation) std::abort();
     return 0;
 }
