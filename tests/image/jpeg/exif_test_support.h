@@ -11,8 +11,8 @@ struct Entry {
     uint32_t count, value;
 };
 
-// "Exif\0\0", the TIFF header with IFD0 at ifdOffset (8 = right after it), the
-// entries and a zero link to the next directory.
+// "Exif\0\0", the TIFF header, IFD0 with the entries and a zero link to the
+// next directory; the header says IFD0 is at ifdOffset (where it is: 8).
 inline std::vector<uint8_t> app1(bool bigEndian, const std::vector<Entry>& entries, uint32_t ifdOffset = 8) {
     std::vector<uint8_t> b = {'E', 'x', 'i', 'f', 0, 0};
     auto put = [&](uint32_t v, int bytes) {
