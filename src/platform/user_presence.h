@@ -1,0 +1,18 @@
+// Whether the user is busy with something a wallpaper change must not
+// disturb: a full-screen program in the foreground, or a locked workstation.
+// Win32 only; both are asked anew on every call (cheap: a few system calls).
+#pragma once
+
+namespace plat {
+
+// True while a game, a video, a presentation or any other program fills its
+// whole monitor in the foreground: the shell says so (Vista on), or the
+// foreground window covers the monitor it is on. The desktop, the taskbar and
+// this program's own windows do not count.
+bool fullScreenProgramRunning();
+
+// True while the workstation is locked (or another desktop, such as the
+// secure one of a password prompt, takes the input). Always false on 9x.
+bool workstationLocked();
+
+} // namespace plat
