@@ -279,6 +279,15 @@ struct JpegDecoder::State {
         if (bx < 0 || by < 0 || bx >= buf.blocksAcross || by >= buf.blocksDown) fail(kJpegLimitExceeded);
         return size_t(by) * size_t(buf.blocksAcross) + size_t(bx);
     }
+    // The buffer index of block b of the MCU at (mx, my). An interleaved MCU
+    // holds geomH x geomV blocks of each component, a single-component one
+    // one block.
+    size_t mcuBlockIndex(int32_t b, int32_t mx, int32_t my, bool interleaved) {
+        const int32_t c = mcuOrder[b];
+        if (!interleaved) return bufferIndex(c, mx, my);
+        const int32_t h = comp[c].geomH;
+        return bufferIndex(c, mx * h + mcuSub[b] % h, my * comp[c].geomV + mcuSub[b] / h);
+    }
     void allocateCoefficientBuffers();
     enum class ScanKind { Sequential, DcFirst, DcRefine, AcFirst, AcRefine };
     void decodeBandScan(bool refine);

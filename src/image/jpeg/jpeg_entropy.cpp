@@ -546,12 +546,7 @@ void JpegDecoder::State::decodeScanIntoBuffers(ScanKind kind) {
             Bits br(*this);
             for (int32_t b = 0; b < scanBlocksPerMcu; ++b) {
                 const int32_t c = mcuOrder[b];
-                int32_t bx = mx, by = my;
-                if (scanCount > 1) {
-                    bx = mx * comp[c].geomH + mcuSub[b] % comp[c].geomH;
-                    by = my * comp[c].geomV + mcuSub[b] / comp[c].geomH;
-                }
-                const size_t index = bufferIndex(c, bx, by);
+                const size_t index = mcuBlockIndex(b, mx, my, scanCount > 1);
                 int16_t* block = comp[c].coefs.data + index * 64;
                 switch (kind) {
                 case ScanKind::Sequential: {

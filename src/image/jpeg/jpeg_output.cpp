@@ -14,13 +14,8 @@ void JpegDecoder::State::loadMcuRowFromBuffers() {
     for (int32_t m = 0; m < mcusPerRow; ++m) {
         for (int32_t b = 0; b < blocksPerMcu; ++b) {
             const int32_t c = mcuOrder[b];
-            int32_t bx = m, by = row;
-            if (componentCount > 1) {
-                bx = m * comp[c].geomH + mcuSub[b] % comp[c].geomH;
-                by = row * comp[c].geomV + mcuSub[b] / comp[c].geomH;
-            }
             const CoefBuffer& buf = comp[c].coefs;
-            const size_t index = bufferIndex(c, bx, by);
+            const size_t index = mcuBlockIndex(b, m, row, componentCount > 1);
             const int16_t* src = buf.data + index * 64;
             const int32_t slot = m * blocksPerMcu + mcuSlot[b];
             int16_t* dst = blocks + slot * 64;
