@@ -9,10 +9,6 @@
 namespace win {
 namespace {
 
-bool nt() {
-    return unicodeSystem();
-}
-
 // A text that cannot exist on this system: the call fails with `error`.
 bool missing(const AnsiText& text, DWORD error) {
     if (text.get() && !text.exact()) {
@@ -128,7 +124,7 @@ bool isText(DWORD type) {
 
 HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security, DWORD disposition,
                    DWORD flags, HANDLE templateFile) {
-    if (nt())
+    if (unicodeSystem())
         return ::CreateFileW(path, access, share, security, disposition, flags, templateFile);
     const AnsiText a(path);
     const bool creates = disposition == CREATE_ALWAYS || disposition == CREATE_NEW;
@@ -138,7 +134,7 @@ HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTE
 }
 
 BOOL CopyFileW(LPCWSTR from, LPCWSTR to, BOOL failIfExists) {
-    if (nt())
+    if (unicodeSystem())
         return ::CopyFileW(from, to, failIfExists);
     const AnsiText a(from), b(to);
     if (missing(a, ERROR_FILE_NOT_FOUND) || missing(b, ERROR_PATH_NOT_FOUND))
@@ -147,7 +143,7 @@ BOOL CopyFileW(LPCWSTR from, LPCWSTR to, BOOL failIfExists) {
 }
 
 BOOL MoveFileW(LPCWSTR from, LPCWSTR to) {
-    if (nt())
+    if (unicodeSystem())
         return ::MoveFileW(from, to);
     const AnsiText a(from), b(to);
     if (missing(a, ERROR_FILE_NOT_FOUND) || missing(b, ERROR_PATH_NOT_FOUND))
@@ -156,7 +152,7 @@ BOOL MoveFileW(LPCWSTR from, LPCWSTR to) {
 }
 
 BOOL MoveFileExW(LPCWSTR from, LPCWSTR to, DWORD flags) {
-    if (nt())
+    if (unicodeSystem())
         return ::MoveFileExW(from, to, flags);
     if (flags & MOVEFILE_DELAY_UNTIL_REBOOT) {
         SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
@@ -176,35 +172,35 @@ BOOL MoveFileExW(LPCWSTR from, LPCWSTR to, DWORD flags) {
 }
 
 BOOL DeleteFileW(LPCWSTR path) {
-    if (nt())
+    if (unicodeSystem())
         return ::DeleteFileW(path);
     const AnsiText a(path);
     return !missing(a, ERROR_FILE_NOT_FOUND) && DeleteFileA(a.get());
 }
 
 DWORD GetFileAttributesW(LPCWSTR path) {
-    if (nt())
+    if (unicodeSystem())
         return ::GetFileAttributesW(path);
     const AnsiText a(path);
     return missing(a, ERROR_FILE_NOT_FOUND) ? INVALID_FILE_ATTRIBUTES : GetFileAttributesA(a.get());
 }
 
 BOOL SetFileAttributesW(LPCWSTR path, DWORD attributes) {
-    if (nt())
+    if (unicodeSystem())
         return ::SetFileAttributesW(path, attributes);
     const AnsiText a(path);
     return !missing(a, ERROR_FILE_NOT_FOUND) && SetFileAttributesA(a.get(), attributes);
 }
 
 BOOL CreateDirectoryW(LPCWSTR path, LPSECURITY_ATTRIBUTES security) {
-    if (nt())
+    if (unicodeSystem())
         return ::CreateDirectoryW(path, security);
     const AnsiText a(path);
     return !missing(a, ERROR_PATH_NOT_FOUND) && CreateDirectoryA(a.get(), security);
 }
 
 HANDLE FindFirstFileW(LPCWSTR pattern, LPWIN32_FIND_DATAW found) {
-    if (nt())
+    if (unicodeSystem())
         return ::FindFirstFileW(pattern, found);
     const AnsiText a(pattern);
     if (missing(a, ERROR_FILE_NOT_FOUND))
@@ -217,7 +213,7 @@ HANDLE FindFirstFileW(LPCWSTR pattern, LPWIN32_FIND_DATAW found) {
 }
 
 BOOL FindNextFileW(HANDLE search, LPWIN32_FIND_DATAW found) {
-    if (nt())
+    if (unicodeSystem())
         return ::FindNextFileW(search, found);
     WIN32_FIND_DATAA data;
     if (!FindNextFileA(search, &data))
@@ -227,7 +223,7 @@ BOOL FindNextFileW(HANDLE search, LPWIN32_FIND_DATAW found) {
 }
 
 DWORD GetModuleFileNameW(HMODULE module, LPWSTR path, DWORD units) {
-    if (nt())
+    if (unicodeSystem())
         return ::GetModuleFileNameW(module, path, units);
     if (!path || units == 0) {
         SetLastError(ERROR_INSUFFICIENT_BUFFER);
@@ -250,21 +246,21 @@ DWORD GetModuleFileNameW(HMODULE module, LPWSTR path, DWORD units) {
 }
 
 HMODULE GetModuleHandleW(LPCWSTR name) {
-    if (nt())
+    if (unicodeSystem())
         return ::GetModuleHandleW(name);
     const AnsiText a(name);
     return missing(a, ERROR_MOD_NOT_FOUND) ? nullptr : GetModuleHandleA(a.get());
 }
 
 HMODULE LoadLibraryW(LPCWSTR name) {
-    if (nt())
+    if (unicodeSystem())
         return ::LoadLibraryW(name);
     const AnsiText a(name);
     return missing(a, ERROR_MOD_NOT_FOUND) ? nullptr : LoadLibraryA(a.get());
 }
 
 UINT GetWindowsDirectoryW(LPWSTR path, UINT units) {
-    if (nt())
+    if (unicodeSystem())
         return ::GetWindowsDirectoryW(path, units);
     char ansi[2 * MAX_PATH + 2];
     const UINT bytes = GetWindowsDirectoryA(ansi, sizeof ansi);
@@ -274,7 +270,7 @@ UINT GetWindowsDirectoryW(LPWSTR path, UINT units) {
 }
 
 DWORD GetEnvironmentVariableW(LPCWSTR name, LPWSTR value, DWORD units) {
-    if (nt())
+    if (unicodeSystem())
         return ::GetEnvironmentVariableW(name, value, units);
     const AnsiText a(name);
     if (missing(a, ERROR_ENVVAR_NOT_FOUND))
@@ -297,7 +293,7 @@ DWORD GetEnvironmentVariableW(LPCWSTR name, LPWSTR value, DWORD units) {
 }
 
 LPWSTR GetCommandLineW() {
-    if (nt())
+    if (unicodeSystem())
         return ::GetCommandLineW();
     // Converted once; the process keeps it, as the system keeps its own.
     static wchar_t* line = nullptr;
@@ -315,7 +311,7 @@ LPWSTR GetCommandLineW() {
 }
 
 BOOL WriteProfileStringW(LPCWSTR section, LPCWSTR key, LPCWSTR value) {
-    if (nt())
+    if (unicodeSystem())
         return ::WriteProfileStringW(section, key, value);
     const AnsiText s(section), k(key), v(value);
     return WriteProfileStringA(s.get(), k.get(), v.get());
@@ -329,7 +325,7 @@ BOOL WriteProfileStringW(LPCWSTR section, LPCWSTR key, LPCWSTR value) {
 #pragma warning(disable : 4996)
 #endif
 BOOL GetVersionExW(LPOSVERSIONINFOW info) {
-    if (nt())
+    if (unicodeSystem())
         return ::GetVersionExW(info);
     if (!info || (info->dwOSVersionInfoSize != sizeof(OSVERSIONINFOW) &&
                   info->dwOSVersionInfoSize != sizeof(OSVERSIONINFOEXW))) {
@@ -363,7 +359,7 @@ BOOL GetVersionExW(LPOSVERSIONINFOW info) {
 #endif
 
 int LCMapStringW(LCID locale, DWORD flags, LPCWSTR text, int units, LPWSTR out, int outSize) {
-    if (nt())
+    if (unicodeSystem())
         return ::LCMapStringW(locale, flags, text, units, out, outSize);
     if (!(flags & LCMAP_SORTKEY)) {
         SetLastError(ERROR_INVALID_FLAGS);
@@ -382,15 +378,15 @@ int LCMapStringW(LCID locale, DWORD flags, LPCWSTR text, int units, LPWSTR out, 
 }
 
 int lstrcmpW(LPCWSTR a, LPCWSTR b) {
-    return nt() ? ::lstrcmpW(a, b) : compareOnAnsi(a, b, false);
+    return unicodeSystem() ? ::lstrcmpW(a, b) : compareOnAnsi(a, b, false);
 }
 
 int lstrcmpiW(LPCWSTR a, LPCWSTR b) {
-    return nt() ? ::lstrcmpiW(a, b) : compareOnAnsi(a, b, true);
+    return unicodeSystem() ? ::lstrcmpiW(a, b) : compareOnAnsi(a, b, true);
 }
 
 HANDLE CreateEventW(LPSECURITY_ATTRIBUTES security, BOOL manualReset, BOOL initialState, LPCWSTR name) {
-    if (nt())
+    if (unicodeSystem())
         return ::CreateEventW(security, manualReset, initialState, name);
     const AnsiText a(name);
     return missing(a, ERROR_INVALID_NAME) ? nullptr
@@ -398,7 +394,7 @@ HANDLE CreateEventW(LPSECURITY_ATTRIBUTES security, BOOL manualReset, BOOL initi
 }
 
 HANDLE OpenEventW(DWORD access, BOOL inherit, LPCWSTR name) {
-    if (nt())
+    if (unicodeSystem())
         return ::OpenEventW(access, inherit, name);
     const AnsiText a(name);
     return missing(a, ERROR_FILE_NOT_FOUND) ? nullptr : OpenEventA(access, inherit, a.get());
@@ -406,7 +402,7 @@ HANDLE OpenEventW(DWORD access, BOOL inherit, LPCWSTR name) {
 
 LONG RegCreateKeyExW(HKEY parent, LPCWSTR subKey, DWORD reserved, LPWSTR keyClass, DWORD options,
                      REGSAM access, LPSECURITY_ATTRIBUTES security, PHKEY key, LPDWORD disposition) {
-    if (nt())
+    if (unicodeSystem())
         return ::RegCreateKeyExW(parent, subKey, reserved, keyClass, options, access, security, key,
                                  disposition);
     const AnsiText a(subKey);
@@ -418,7 +414,7 @@ LONG RegCreateKeyExW(HKEY parent, LPCWSTR subKey, DWORD reserved, LPWSTR keyClas
 }
 
 LONG RegOpenKeyExW(HKEY parent, LPCWSTR subKey, DWORD options, REGSAM access, PHKEY key) {
-    if (nt())
+    if (unicodeSystem())
         return ::RegOpenKeyExW(parent, subKey, options, access, key);
     const AnsiText a(subKey);
     if (!a.exact())
@@ -427,7 +423,7 @@ LONG RegOpenKeyExW(HKEY parent, LPCWSTR subKey, DWORD options, REGSAM access, PH
 }
 
 LONG RegQueryValueExW(HKEY key, LPCWSTR name, LPDWORD reserved, LPDWORD type, LPBYTE data, LPDWORD bytes) {
-    if (nt())
+    if (unicodeSystem())
         return ::RegQueryValueExW(key, name, reserved, type, data, bytes);
     const AnsiText a(name);
     if (!a.exact())
@@ -464,7 +460,7 @@ LONG RegQueryValueExW(HKEY key, LPCWSTR name, LPDWORD reserved, LPDWORD type, LP
 }
 
 LONG RegSetValueExW(HKEY key, LPCWSTR name, DWORD reserved, DWORD type, const BYTE* data, DWORD bytes) {
-    if (nt())
+    if (unicodeSystem())
         return ::RegSetValueExW(key, name, reserved, type, data, bytes);
     const AnsiText a(name);
     if (!a.exact())
