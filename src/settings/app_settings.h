@@ -48,3 +48,21 @@ extern AppSettingsRecord AppSettings;
 
 // Every field at its default: the state of a first start.
 AppSettingsRecord defaultSettings();
+
+// Options added for today's Windows: several monitors, full-screen programs,
+// battery saver and the orientation photos carry. They live in a registry
+// value of their own, never in the record above, so that older versions
+// still read everything they wrote. Fields are only appended; each is 0 or 1.
+struct ExtraSettingsRecord {
+    int32_t nextPicturePerMonitor; // each further monitor shows the next picture
+    int32_t pauseForFullScreen;    // no change while a full-screen program is in front
+    int32_t pauseOnBatterySaver;   // no change while the battery saver is on
+    int32_t uprightPhotos;         // photos are turned by their EXIF orientation
+};
+
+extern ExtraSettingsRecord ExtraSettings;
+
+// The options of a first start (newUser) or of a user whose settings predate
+// them: the pause for full-screen programs is offered to new users only, so
+// that an update does not change what an existing user sees.
+ExtraSettingsRecord defaultExtraSettings(bool newUser);

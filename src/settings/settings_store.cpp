@@ -11,6 +11,7 @@
 #include "settings/settings_texts.h"
 
 AppSettingsRecord AppSettings = defaultSettings();
+ExtraSettingsRecord ExtraSettings = defaultExtraSettings(true);
 char16_t MruList[kMruSlots][plat::kPathUnits] = {};
 std::unique_ptr<char16_t[]> AutoPauseList;
 char16_t* LastDir = nullptr;
@@ -28,6 +29,7 @@ constexpr char16_t kValueCollection[] = u"LastKolekce";
 constexpr char16_t kValueMru[kMruSlots][5] = {u"MRU1", u"MRU2", u"MRU3"};
 constexpr char16_t kValueLastPicture[] = u"LastTapeta";
 constexpr char16_t kValueSettings[] = u"Nastaveni";
+constexpr char16_t kValueExtra[] = u"Dalsi";
 constexpr char16_t kValueAutoPause[] = u"AutoPause";
 constexpr char16_t kValueLastDir[] = u"LastDir";
 constexpr char16_t kValueWallpaper[] = u"Wallpaper";
@@ -110,6 +112,22 @@ bool readAutoPauseList(plat::Registry& reg, plat::RegKey key) {
     return true;
 }
 
+// Reads Dalsi over the defaults. A shorter value (an older version of it)
+// leaves the later fields at their defaults, a longer one (a newer version's, up to
+// 16 fields) gives what this one knows; anything that is not a switch is ignored.
+void readExtraSettings(plat::Registry& reg, plat::RegKey key) {
+    int32_t fields[16] = {};
+    uint32_t type = 0;
+    uint32_t size = sizeof fields;
+    if (!reg.readValue(key, kValueExtra, &type, fields, &size) || type != plat::kRegBinary)
+        return;
+    int32_t* out = &ExtraSettings.nextPicturePerMonitor;
+    const size_t known = sizeof(ExtraSettingsRecord) / sizeof(int32_t);
+    for (size_t i = 0; i < known && (i + 1) * sizeof(int32_t) <= size; ++i)
+        if (fields[i] == 0 || fields[i] == 1)
+            out[i] = fields[i];
+}
+
 // A stored interval below one minute would change the picture at every tick
 // and show a nonsense countdown.
 void keepIntervalInRange() {
@@ -164,6 +182,15 @@ AppSettingsRecord defaultSettings() {
     return s;
 }
 
+ExtraSettingsRecord defaultExtraSettings(bool newUser) {
+    ExtraSettingsRecord s;
+    s.nextPicturePerMonitor = 0;
+    s.pauseForFullScreen = newUser ? 1 : 0;
+    s.pauseOnBatterySaver = 0;
+    s.uprightPhotos = 1;
+    return s;
+}
+
 void setAutoPauseList(const char16_t* text) {
     size_t n = text ? plat::textLength(text) : 0;
     std::unique_ptr<char16_t[]> list(new (std::nothrow) char16_t[n + 1]());
@@ -186,6 +213,9 @@ SettingsSource loadSettings(char16_t* name, size_t nameUnits) {
         }
     }
     const SettingsSource source = static_cast<SettingsSource>(version);
+    ExtraSettings = defaultExtraSettings(source == kSourceNone);
+    if (key)
+        readExtraSettings(reg, key);
 
     bool nameRead = false, lastRead = false, listRead = false, settingsRead = false;
     if (version >= kSource201) {
@@ -292,6 +322,7 @@ void saveSettings(uint32_t groups, const char16_t* name) {
         if (stored.PauseState == kAutoPaused)
             stored.PauseState = kRunning;
         reg.writeValue(key, kValueSettings, plat::kRegBinary, &stored, kSettingsSize);
+        reg.writeValue(key, kValueExtra, plat::kRegBinary, &ExtraSettings, sizeof ExtraSettings);
     }
     if (groups & kSaveAutoPause)
         writeString(reg, key, kValueAutoPause, AutoPauseList ? AutoPauseList.get() : u"");

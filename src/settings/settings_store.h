@@ -39,7 +39,7 @@ SettingsSource loadSettings(char16_t* name, size_t nameUnits);
 
 // The groups of values saveSettings writes, to be combined.
 enum SettingsGroup : uint32_t {
-    kSaveSettings = 1,   // Nastaveni
+    kSaveSettings = 1,   // Nastaveni and Dalsi
     kSaveLastTapeta = 2, // LastTapeta
     kSaveAutoPause = 4,  // AutoPause
     kSaveName = 8,       // LastKolekce (name) and the recently used files

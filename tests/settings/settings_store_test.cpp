@@ -203,4 +203,42 @@ TEST_F(SettingsStoreTest, SaveWritesOnlyTheChosenGroups) {
     EXPECT_EQ(reg.openKeyCount(), 0);
 }
 
+TEST_F(SettingsStoreTest, TheNewerOptionsLiveInTheirOwnValue) {
+    auto extra = [&] {
+        const auto* v = reg.find(kKey212, u"Dalsi");
+        std::vector<int32_t> fields(v ? v->data.size() / 4 : 0);
+        if (v)
+            std::memcpy(fields.data(), v->data.data(), fields.size() * 4);
+        return fields;
+    };
+    // A first start offers the pause for full-screen programs and writes it.
+    EXPECT_EQ(load(), kSourceNone);
+    EXPECT_EQ(extra(), std::vector<int32_t>({0, 1, 0, 1}));
+    EXPECT_EQ(stored().intervalMinutes, 30) << "the record itself is unchanged";
+    // An existing user without the value keeps today's behaviour.
+    fresh();
+    putSettings(kKey212, defaultSettings(), 140);
+    load();
+    EXPECT_EQ(ExtraSettings.pauseForFullScreen, 0);
+    EXPECT_EQ(ExtraSettings.uprightPhotos, 1);
+    // A shorter value keeps the later defaults, a longer one gives what is
+    // known, a field that is not a switch is ignored.
+    const struct {
+        std::vector<int32_t> stored;
+        std::vector<int32_t> expected;
+    } cases[] = {
+        {{1, 1}, {1, 1, 0, 1}},
+        {{0, 0, 1, 0, 7, 7}, {0, 0, 1, 0}},
+        {{5, -1, 1, 0}, {0, 0, 1, 0}},
+    };
+    for (const auto& c : cases) {
+        fresh();
+        putSettings(kKey212, defaultSettings(), 140);
+        reg.put(kKey212, u"Dalsi", plat::kRegBinary, c.stored.data(), static_cast<uint32_t>(c.stored.size() * 4));
+        load();
+        saveSettings(kSaveSettings);
+        EXPECT_EQ(extra(), c.expected) << c.stored.size();
+    }
+}
+
 } // namespace
