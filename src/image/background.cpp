@@ -140,12 +140,12 @@ int estimatePictureColour(const PackedDib& picture, int32_t allowInput, uint32_t
     return 0;
 }
 
-int estimateBackground(const WallpaperEntry& entry, uint32_t* colour) {
+int estimateBackground(const WallpaperEntry& entry, uint32_t* colour, int32_t upright) {
     if (!colour || !entry.path[0])
         return 1;
     WaitCursor wait; // busy from the first read until the result
     PackedDib picture;
-    switch (loadPicture(entry.path, 1, &picture)) {
+    switch (loadPicture(entry.path, 1, &picture, upright)) {
     case LoadResult::Failed:
         return 1;
     case LoadResult::Cancelled:

@@ -3,14 +3,16 @@
 #include <memory>
 #include <new>
 
+#include "image/bmp_file.h"
 #include "image/bmp_row_sink.h"
 #include "image/file_source.h"
 #include "image/jpeg/jpeg_decoder.h"
+#include "image/orient_picture.h"
 #include "platform/cancel.h"
 #include "platform/cpu.h"
 
 int convertJpeg(plat::FileHandle file, const char16_t* sourcePath, const char16_t* outputPath, int32_t* abortFlag,
-                PackedDib* memoryResult) {
+                PackedDib* memoryResult, int32_t upright) {
     int32_t allowInput = abortFlag ? *abortFlag : 0;
     if (abortFlag)
         *abortFlag = 0;
@@ -29,6 +31,7 @@ int convertJpeg(plat::FileHandle file, const char16_t* sourcePath, const char16_
     }
 
     std::unique_ptr<BmpRowSink> sink;
+    int32_t orientation = 1;
     {
         std::unique_ptr<JpegDecoder> decoder(new (std::nothrow) JpegDecoder(&source, HasMmx != 0));
         if (!decoder || decoder->errorCode() != 0 || decoder->begin() != 0)
@@ -51,10 +54,23 @@ int convertJpeg(plat::FileHandle file, const char16_t* sourcePath, const char16_
         }
         if (decoder->errorCode() != 0)
             return 0;
+        if (upright)
+            orientation = decoder->orientation();
     } // the decoder goes (and lets go of the source) before the sink delivers
 
+    if (orientation < 2 || orientation > 8) {
+        if (toFile)
+            return sink->saveToFile(outputPath);
+        *memoryResult = sink->takePicture();
+        return *memoryResult ? 1 : 0;
+    }
+    PackedDib picture = sink->takePicture();
+    DibLayout l;
+    if (!picture || !orientToUpright(picture, orientation) || !locateDib(picture, &l))
+        return 0;
     if (toFile)
-        return sink->saveToFile(outputPath);
-    *memoryResult = sink->takePicture();
-    return *memoryResult ? 1 : 0;
+        return writeBmpFile(outputPath, picture.data(), picture.data() + l.tableOffset, l.tableEntries,
+                            picture.data() + l.pixelOffset, l.stride, static_cast<uint32_t>(l.rows));
+    *memoryResult = std::move(picture);
+    return 1;
 }

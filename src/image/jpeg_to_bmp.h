@@ -14,6 +14,8 @@
 // user cancelled between rows: the result then holds the rows decoded so far
 // and black below them, and the caller decides what to do with it.
 // 1 = written / delivered, 0 = failed (nothing is left behind; a decoder
-// fault never yields a partial picture).
+// fault never yields a partial picture). With `upright` the picture is turned
+// by its Exif orientation before it is delivered (the turn needs a second
+// picture's memory for a moment; failing that, the conversion fails).
 int convertJpeg(plat::FileHandle file, const char16_t* sourcePath, const char16_t* outputPath, int32_t* abortFlag,
-                PackedDib* memoryResult);
+                PackedDib* memoryResult, int32_t upright = 0);

@@ -8,7 +8,7 @@
 WaitCursor::WaitCursor() : previous_(plat::showWaitCursor()) {}
 WaitCursor::~WaitCursor() { plat::restoreCursor(previous_); }
 
-LoadResult loadPicture(const char16_t* path, int32_t allowInput, PackedDib* picture) {
+LoadResult loadPicture(const char16_t* path, int32_t allowInput, PackedDib* picture, int32_t upright) {
     if (!path || !*path || !picture)
         return LoadResult::Failed;
     plat::FileHandle file = plat::openForRead(path, true);
@@ -27,7 +27,7 @@ LoadResult loadPicture(const char16_t* path, int32_t allowInput, PackedDib* pict
         if (magic[0] == 'B' && magic[1] == 'M')
             dib = readBmp(file, &abortFlag);
         else if (magic[0] == 0xFF && magic[1] == 0xD8 && magic[2] == 0xFF)
-            convertJpeg(file, nullptr, nullptr, &abortFlag, &dib);
+            convertJpeg(file, nullptr, nullptr, &abortFlag, &dib, upright);
         plat::closeFile(file);
     }
     if (!dib)

@@ -10,8 +10,8 @@ enum class LoadResult { Loaded, Failed, Cancelled };
 
 // "BM" is read as a BMP file, FF D8 FF is decoded as a JPEG; anything else is
 // no picture. allowInput goes to the reader's cancel poll. A cancelled read
-// drops what was read.
-LoadResult loadPicture(const char16_t* path, int32_t allowInput, PackedDib* picture);
+// drops what was read. With `upright` a JPEG is turned by its Exif orientation.
+LoadResult loadPicture(const char16_t* path, int32_t allowInput, PackedDib* picture, int32_t upright = 0);
 
 // Shows the wait cursor for its lifetime.
 class WaitCursor {

@@ -107,6 +107,8 @@ bool PictureRows::openJpeg() {
     return true;
 }
 
+int32_t PictureRows::orientation() const { return ready_ && decoder_ ? decoder_->orientation() : 1; }
+
 void PictureRows::openMemory(const PackedDib& picture) {
     ready_ = locateDib(picture, &layout_);
     if (ready_ && isRlePicture(layout_)) {

@@ -48,6 +48,9 @@ class PictureRows {
     // first layout().pixelOffset bytes (header and colour table).
     const DibLayout& layout() const { return layout_; }
     const uint8_t* front() const { return front_; }
+    // The Exif orientation of a JPEG (1 for every other picture): the rows
+    // are handed over as stored, the caller turns what it makes of them.
+    int32_t orientation() const;
 
     // Reads the rows counted from the top that `wanted` marks (one flag per
     // row), in the order the picture stores them, and calls take(topRow,

@@ -3,10 +3,10 @@
 #include "app_core/format_text.h"
 #include "image/scale.h"
 
-PreviewPicture readPreviewPicture(const char16_t* path, int32_t width, int32_t height) {
+PreviewPicture readPreviewPicture(const char16_t* path, int32_t width, int32_t height, int32_t upright) {
     PreviewPicture result;
     // The user may stop a long read; the preview then shows the part read.
-    SampledPicture sampled = readSampledPicture(path, width, height, 1);
+    SampledPicture sampled = readSampledPicture(path, width, height, 1, upright);
     switch (sampled.file) {
     case PictureFile::CannotOpen: result.failure = preview_text::kCannotOpen; break;
     case PictureFile::Unknown: result.failure = preview_text::kUnknownType; break;

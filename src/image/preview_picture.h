@@ -28,8 +28,9 @@ struct PreviewPicture {
 // Reads the picture at path straight into width x height (its proportions
 // not kept, each preview pixel taken from the source pixel under it, as a
 // COLORONCOLOR stretch would), so a large photograph never has to be held
-// whole. Shows the wait cursor while it reads.
-PreviewPicture readPreviewPicture(const char16_t* path, int32_t width, int32_t height);
+// whole. Shows the wait cursor while it reads. With `upright` a JPEG is shown
+// turned by its Exif orientation (the description keeps its stored size).
+PreviewPicture readPreviewPicture(const char16_t* path, int32_t width, int32_t height, int32_t upright = 0);
 
 // "640 x 480, 8 bpp": the picture's own width, height as stored (negative
 // for a top-down picture) and bit count.

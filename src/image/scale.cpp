@@ -9,6 +9,7 @@
 
 #include "image/bmp_file.h"
 #include "image/nearest_colour.h"
+#include "image/orient_picture.h"
 #include "image/picture_loader.h"
 #include "image/pixel_format.h"
 #include "image/quantize.h"
@@ -30,11 +31,28 @@ bool readableSource(const DibLayout& l) {
     return false;
 }
 
+// A picture stored turned (a photo with its camera's orientation) is sampled
+// as stored and the small result is turned, so that nothing larger than the
+// result is held. For that to pick exactly the pixels that sampling the
+// upright picture would, an axis the turn reverses is sampled from its far
+// end: the rule's rounding is not symmetric.
+struct Turn {
+    int32_t orientation = 1;
+    bool swapsSides() const { return orientation >= 5 && orientation <= 8; }
+    bool reversesColumns() const { return orientation == 2 || orientation == 3 || orientation == 7 || orientation == 8; }
+    bool reversesRows() const { return orientation == 3 || orientation == 4 || orientation == 6 || orientation == 7; }
+};
+
+uint32_t sampleIndex(uint32_t i, uint32_t sourceCount, uint32_t targetCount, bool reversed) {
+    return reversed ? sourceCount - 1 - resampleIndex(targetCount - 1 - i, sourceCount, targetCount)
+                    : resampleIndex(i, sourceCount, targetCount);
+}
+
 // Source column of every output column.
-std::vector<uint32_t> sampleColumns(uint32_t srcW, uint32_t dstW) {
+std::vector<uint32_t> sampleColumns(uint32_t srcW, uint32_t dstW, bool reversed = false) {
     std::vector<uint32_t> columns(dstW);
     for (uint32_t x = 0; x < dstW; ++x)
-        columns[x] = resampleIndex(x, srcW, dstW);
+        columns[x] = sampleIndex(x, srcW, dstW, reversed);
     return columns;
 }
 
@@ -46,12 +64,12 @@ using MakeRow = std::function<void(const uint8_t* source, uint8_t* output)>;
 // and handed over with a null output row; with columns, only those pixels
 // of a row are made right.
 RowsResult sampleRows(PictureRows& rows, ScaledPicture& out, bool everyRow, const std::vector<uint32_t>* columns,
-                      int32_t allowInput, const MakeRow& make) {
+                      int32_t allowInput, const MakeRow& make, bool reversed = false) {
     const uint32_t srcRows = static_cast<uint32_t>(rows.layout().rows), n = static_cast<uint32_t>(out.height);
-    std::vector<uint32_t> rowOf(n);
+    std::vector<uint32_t> rowOf(n); // ascending either way
     std::vector<bool> wanted(srcRows, everyRow);
     for (uint32_t y = 0; y < n; ++y)
-        wanted[rowOf[y] = resampleIndex(y, srcRows, n)] = true;
+        wanted[rowOf[y] = sampleIndex(y, srcRows, n, reversed)] = true;
     return rows.readRows(wanted, columns, allowInput, [&](uint32_t top, const uint8_t* source) {
         auto taking = std::equal_range(rowOf.begin(), rowOf.end(), top);
         uint32_t first = static_cast<uint32_t>(taking.first - rowOf.begin());
@@ -64,6 +82,17 @@ RowsResult sampleRows(PictureRows& rows, ScaledPicture& out, bool everyRow, cons
 
 int resultOf(RowsResult r) {
     return r == RowsResult::Done ? 0 : (r == RowsResult::Cancelled ? 2 : 1);
+}
+
+// Turns a picture sampled as stored upright; false when memory runs out.
+bool turnUpright(ScaledPicture& picture, Turn turn) {
+    if (turn.orientation < 2 || turn.orientation > 8)
+        return true;
+    DibLayout l;
+    if (!orientToUpright(picture.dib, turn.orientation) || !locateDib(picture.dib, &l))
+        return false;
+    picture.width = l.width, picture.height = l.rows, picture.stride = l.stride;
+    return true;
 }
 
 void putIndex(uint8_t* row, uint16_t bits, uint32_t x, uint32_t index) {
@@ -164,23 +193,31 @@ int ScaledPicture::write(const char16_t* path) {
 
 namespace {
 
-// The picture in its own format at width x height. 0 = done, 1 = failed,
-// 2 = cancelled (out then holds the rows read so far).
-int scaleRows(PictureRows& rows, int32_t width, int32_t height, int32_t allowInput, ScaledPicture* out) {
+// The picture in its own format at width x height, upright by `turn`.
+// 0 = done, 1 = failed, 2 = cancelled (out then holds the rows read so far).
+int scaleRows(PictureRows& rows, int32_t width, int32_t height, int32_t allowInput, ScaledPicture* out,
+              Turn turn = Turn()) {
     const DibLayout& l = rows.layout();
     if (!rows.ready() || !readableSource(l) || l.width == 0 || l.rows == 0)
         return 1;
+    if (turn.swapsSides())
+        std::swap(width, height);
     uint32_t entries = isPaletteDepth(l.bitCount) ? l.tableEntries : 0;
     if (!out->allocate(width, height, l.bitCount, entries, l.clrImportant))
         return 1;
     copyTable(rows.front(), l, out->table(), entries);
     const std::vector<uint32_t> columns =
-        sampleColumns(static_cast<uint32_t>(l.width), static_cast<uint32_t>(width));
+        sampleColumns(static_cast<uint32_t>(l.width), static_cast<uint32_t>(width), turn.reversesColumns());
     const ChannelSet channels = describeChannels(l);
-    return resultOf(sampleRows(rows, *out, false, &columns, allowInput, [&](const uint8_t* source, uint8_t* output) {
-        stretchRowSameFormat(source, l, channels, columns, output);
-    }));
+    const int r = resultOf(sampleRows(
+        rows, *out, false, &columns, allowInput,
+        [&](const uint8_t* source, uint8_t* output) { stretchRowSameFormat(source, l, channels, columns, output); },
+        turn.reversesRows()));
+    return r == 1 || turnUpright(*out, turn) ? r : 1;
 }
+
+// The orientation to undo: the picture's own when the caller wants it upright.
+Turn turnFor(const PictureRows& rows, int32_t upright) { return Turn{upright ? rows.orientation() : 1}; }
 
 } // namespace
 
@@ -194,7 +231,7 @@ int scalePicture(const PackedDib& picture, int32_t width, int32_t height, int32_
 }
 
 int scaleToFile(const WallpaperEntry& entry, const char16_t* outputPath, int32_t* width, int32_t* height,
-                int32_t keepAspect, int32_t allowInput) {
+                int32_t keepAspect, int32_t allowInput, int32_t upright) {
     if (!entry.path[0] || !outputPath || !*outputPath || !width || !height)
         return 1;
     if (*width < 1 || *height < 1 || *width > kMaxDibSide || *height > kMaxDibSide)
@@ -208,9 +245,12 @@ int scaleToFile(const WallpaperEntry& entry, const char16_t* outputPath, int32_t
         const DibLayout& l = rows.layout();
         if (!rows.ready() || l.width == 0 || l.rows == 0)
             return 1;
-        if (keepAspect)
+        const Turn turn = turnFor(rows, upright);
+        if (keepAspect && turn.swapsSides())
+            fitInBox(l.rows, l.width, &targetW, &targetH);
+        else if (keepAspect)
             fitInBox(l.width, l.rows, &targetW, &targetH);
-        int r = scaleRows(rows, targetW, targetH, allowInput, &scaled);
+        int r = scaleRows(rows, targetW, targetH, allowInput, &scaled, turn);
         if (r != 0)
             return r;
     }
@@ -221,14 +261,15 @@ int scaleToFile(const WallpaperEntry& entry, const char16_t* outputPath, int32_t
     return 0;
 }
 
-SampledPicture readSampledPicture(const char16_t* path, int32_t width, int32_t height, int32_t allowInput) {
+SampledPicture readSampledPicture(const char16_t* path, int32_t width, int32_t height, int32_t allowInput,
+                                  int32_t upright) {
     SampledPicture result;
     WaitCursor wait;
     PictureRows rows;
     result.file = rows.openFile(path, allowInput);
     result.source = rows.layout();
     ScaledPicture sampled;
-    int r = scaleRows(rows, width, height, allowInput, &sampled);
+    int r = scaleRows(rows, width, height, allowInput, &sampled, turnFor(rows, upright));
     if (r != 1) {
         result.dib = std::move(sampled.dib);
         result.cancelled = r == 2;
@@ -262,7 +303,7 @@ namespace {
 // The logo from the picture's rows. Every output pixel becomes the colour of
 // its source pixel first; the table is known only after the last row when
 // the picture gets its own reduction. 0 = done, 1 = failed, 2 = cancelled.
-int logoRows(PictureRows& rows, int32_t fastLogo, ScaledPicture* out) {
+int logoRows(PictureRows& rows, int32_t fastLogo, ScaledPicture* out, Turn turn = Turn()) {
     const DibLayout& l = rows.layout();
     if (!rows.ready() || !readableSource(l) || l.width == 0 || l.rows == 0)
         return 1;
@@ -274,10 +315,13 @@ int logoRows(PictureRows& rows, int32_t fastLogo, ScaledPicture* out) {
     if (palettePicture)
         loadIndexColours(rows.front(), l, &colours);
 
-    ScaledPicture sampled; // 24 bits, blue, green, red
-    if (!sampled.allocate(kLogoWidth, kLogoHeight, 24, 0, 0))
+    ScaledPicture sampled; // 24 bits, blue, green, red; as the picture is stored
+    const bool swap = turn.swapsSides();
+    if (!sampled.allocate(swap ? kLogoHeight : kLogoWidth, swap ? kLogoWidth : kLogoHeight, 24, 0, 0))
         return 1;
-    const std::vector<uint32_t> columns = sampleColumns(static_cast<uint32_t>(l.width), kLogoWidth);
+    const uint32_t sampledWidth = static_cast<uint32_t>(sampled.width);
+    const std::vector<uint32_t> columns =
+        sampleColumns(static_cast<uint32_t>(l.width), sampledWidth, turn.reversesColumns());
     const ChannelSet channels = describeChannels(l);
     const uint32_t bytes = l.bitCount / 8;
     // The reduction counts every pixel; otherwise the sampled ones will do.
@@ -285,7 +329,7 @@ int logoRows(PictureRows& rows, int32_t fastLogo, ScaledPicture* out) {
     RowsResult read = sampleRows(rows, sampled, reduce, only, 0, [&](const uint8_t* source, uint8_t* output) {
         if (reduce)
             countRowColours(source, l, histogram.get());
-        for (uint32_t x = 0; output && x < kLogoWidth; ++x, output += 3) {
+        for (uint32_t x = 0; output && x < sampledWidth; ++x, output += 3) {
             if (palettePicture) {
                 std::memcpy(output, colours.bgr0[paletteIndex(source, l.bitCount, columns[x])], 3);
             } else {
@@ -294,9 +338,11 @@ int logoRows(PictureRows& rows, int32_t fastLogo, ScaledPicture* out) {
                 output[0] = c.blue, output[1] = c.green, output[2] = c.red;
             }
         }
-    });
+    }, turn.reversesRows());
     if (read != RowsResult::Done)
         return resultOf(read);
+    if (!turnUpright(sampled, turn))
+        return 1;
 
     // The table: the picture's own (up to 256 entries), the fixed palette, or
     // the reduction of the whole picture as quantizeTo256 makes it.
@@ -332,7 +378,7 @@ int logoRows(PictureRows& rows, int32_t fastLogo, ScaledPicture* out) {
 
 } // namespace
 
-int buildLogoBitmap(const WallpaperEntry& entry, const char16_t* outputPath, int32_t fastLogo) {
+int buildLogoBitmap(const WallpaperEntry& entry, const char16_t* outputPath, int32_t fastLogo, int32_t upright) {
     if (!entry.path[0] || !outputPath || !*outputPath)
         return 0;
     ScaledPicture logo;
@@ -340,7 +386,7 @@ int buildLogoBitmap(const WallpaperEntry& entry, const char16_t* outputPath, int
         WaitCursor wait;
         PictureRows rows;
         rows.openFile(entry.path, 0);
-        switch (logoRows(rows, fastLogo, &logo)) {
+        switch (logoRows(rows, fastLogo, &logo, turnFor(rows, upright))) {
         case 1:
             return 0;
         case 2:

@@ -61,8 +61,11 @@ int scalePicture(const PackedDib& source, int32_t width, int32_t height, int32_t
 // output takes are read (a JPEG is decoded row by row without being held),
 // with a cancel poll after each. 0 = written (*width, *height = the size
 // made), 1 = failed (no new file left behind), 2 = cancelled.
+// With `upright`, a JPEG is made upright by its Exif orientation: the box and
+// the sampling are the upright picture's, the result equals scaling the turned
+// whole picture, and only the small result is ever turned.
 int scaleToFile(const WallpaperEntry& entry, const char16_t* outputPath, int32_t* width, int32_t* height,
-                int32_t keepAspect, int32_t allowInput);
+                int32_t keepAspect, int32_t allowInput, int32_t upright = 0);
 
 // The fixed logo palette: 31 greys, the 6x6x6 colour cube without its white
 // corner, then 10 black entries. 246 meaningful entries.
@@ -79,8 +82,9 @@ constexpr int32_t kLogoHeight = 400;
 // The reduction's palette is that of the whole picture (quantizeTo256's), so
 // every row is read for it; only the sampled pixels are kept.
 // Runs unattended (only the cancel menu and window messages stop it).
-// 1 = written or cancelled, 0 = failed.
-int buildLogoBitmap(const WallpaperEntry& entry, const char16_t* outputPath, int32_t fastLogo);
+// 1 = written or cancelled, 0 = failed. With `upright` a JPEG is made
+// upright by its Exif orientation, as in scaleToFile.
+int buildLogoBitmap(const WallpaperEntry& entry, const char16_t* outputPath, int32_t fastLogo, int32_t upright = 0);
 
 // The logo picture from a picture in memory (consumed). 0 = done, 1 = failed,
 // 2 = cancelled.
@@ -90,11 +94,13 @@ int buildLogoPicture(const WallpaperEntry& entry, PackedDib source, int32_t fast
 // kept) by the same rule and in the same form as scaleToFile, for a preview:
 // nothing larger than the result is held. CheckUserAbort(allowInput) runs
 // after every source row read; a cancelled read keeps the rows read so far,
-// the others stay zero (black).
+// the others stay zero (black). With `upright` a JPEG is made upright by its
+// Exif orientation, as in scaleToFile; `source` stays the picture as stored.
 struct SampledPicture {
     PictureFile file = PictureFile::CannotOpen; // what the file was, for the failure text
     DibLayout source;                           // the picture's own layout (its size and depth as stored)
     PackedDib dib;                              // the sampled picture; empty on failure
     bool cancelled = false;
 };
-SampledPicture readSampledPicture(const char16_t* path, int32_t width, int32_t height, int32_t allowInput);
+SampledPicture readSampledPicture(const char16_t* path, int32_t width, int32_t height, int32_t allowInput,
+                                  int32_t upright = 0);

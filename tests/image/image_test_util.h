@@ -125,6 +125,13 @@ inline Dib pattern(int32_t width, int32_t height, uint16_t bitCount) {
     return dib(width, height, bitCount, std::move(p), std::move(table));
 }
 
+// The JPEG with an Exif block recording `orientation` right after its start.
+inline Bytes withOrientation(Bytes jpeg, uint8_t orientation) {
+    const Bytes exif = {0xFF, 0xE1, 0, 34, 'E', 'x', 'i', 'f', 0, 0, 'I', 'I', 42, 0, 8, 0, 0, 0, 1, 0,
+                        0x12, 0x01, 3, 0, 1, 0, 0, 0, orientation, 0, 0, 0, 0, 0, 0, 0};
+    return jpeg.insert(jpeg.begin() + 2, exif.begin(), exif.end()), jpeg;
+}
+
 // For one scope, a cancel poll that answers 1 from its n-th call on
 // (1-based; 0: never), counting the calls and keeping the last allowInput.
 struct PollGuard {
