@@ -36,6 +36,8 @@ void tell(const char16_t* format, const char16_t* path, uint32_t icon) {
     plat::messageBox(nullptr, message, desk::text::kCaption, icon);
 }
 
+// A photo shown upright counts by its upright size: the screen it is fitted to
+// and the automatic stretch judge the picture that will be seen.
 desk::PictureFacts jpegFacts(plat::FileHandle file) {
     desk::PictureFacts facts;
     facts.jpeg = true;
@@ -44,8 +46,9 @@ desk::PictureFacts jpegFacts(plat::FileHandle file) {
         return facts;
     JpegDecoder decoder(&source, HasMmx != 0);
     if (decoder.errorCode() == 0 && decoder.begin() == 0) {
-        facts.width = decoder.width();
-        facts.height = decoder.height();
+        const bool sideways = ExtraSettings.uprightPhotos && decoder.orientation() >= 5;
+        facts.width = sideways ? decoder.height() : decoder.width();
+        facts.height = sideways ? decoder.width() : decoder.height();
         facts.bitsPerPixel = decoder.componentCount() == 3 ? 24 : 8;
     }
     return facts; // the source lets go of the borrowed handle
@@ -85,7 +88,7 @@ int makeIntermediate(const WallpaperEntry& entry, const desk::PictureFacts& fact
     if (decision.style == desk::kFitted) {
         plat::ScreenSize screen = plat::screenSize();
         int32_t width = screen.width, height = screen.height;
-        int r = scaleToFile(entry, temp, &width, &height, decision.keepAspect, allowAbort);
+        int r = scaleToFile(entry, temp, &width, &height, decision.keepAspect, allowAbort, ExtraSettings.uprightPhotos);
         if (r == 1) {
             tell(desk::text::kStretchFailed, entry.path, MB_ICONERROR);
             return kApplyFailed;
@@ -99,7 +102,7 @@ int makeIntermediate(const WallpaperEntry& entry, const desk::PictureFacts& fact
     }
     if (facts.jpeg) {
         int32_t abortFlag = allowAbort;
-        if (!convertJpeg(nullptr, entry.path, temp, &abortFlag, nullptr)) {
+        if (!convertJpeg(nullptr, entry.path, temp, &abortFlag, nullptr, ExtraSettings.uprightPhotos)) {
             tell(desk::text::kJpegFailed, entry.path, MB_ICONERROR);
             return kApplyFailed;
         }

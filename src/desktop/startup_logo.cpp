@@ -68,7 +68,7 @@ WallpaperEntry* BuildStartupLogo(WallpaperCollection& collection) {
     char16_t logo[plat::kPathUnits], backup[plat::kPathUnits];
     if (!startupLogoPaths(logo, backup, plat::kPathUnits))
         return nullptr;
-    return buildLogoBitmap(*entry, logo, AppSettings.fastLogo) ? entry : nullptr;
+    return buildLogoBitmap(*entry, logo, AppSettings.fastLogo, ExtraSettings.uprightPhotos) ? entry : nullptr;
 }
 
 void RestoreStartupLogo(HWND owner) {

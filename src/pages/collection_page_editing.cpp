@@ -255,7 +255,7 @@ void onEstimate(HWND page) {
         return;
     if (selection.count == 1) {
         uint32_t colour = 0;
-        const int result = estimateBackground(*selection.entries[0], &colour);
+        const int result = estimateBackground(*selection.entries[0], &colour, ExtraSettings.uprightPhotos);
         if (result == 0) {
             selection.entries[0]->backgroundColour = colour;
             showBackgroundSwatch(page, colour);
@@ -278,7 +278,7 @@ void onEstimate(HWND page) {
     for (int i = 0; i < selection.count; ++i) {
         if (onlyChanging && !selection.entries[i]->changeColours)
             continue;
-        const int result = estimateBackground(*selection.entries[i], &colours[i]);
+        const int result = estimateBackground(*selection.entries[i], &colours[i], ExtraSettings.uprightPhotos);
         if (result == 2) {
             ask(page, page_text::kCancelled, plat::kMbIconInformation);
             return;

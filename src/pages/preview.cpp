@@ -8,6 +8,7 @@
 #include "platform/system_info.h"
 #include "platform/text.h"
 #include "platform/win_windows.h"
+#include "settings/app_settings.h"
 
 namespace {
 
@@ -76,8 +77,8 @@ int buildPreview(WallpaperEntry& entry, HWND window) {
     // still reads it, so that a bad file is named before the preview fails.
     RECT client = {};
     GetClientRect(window, &client);
-    PreviewPicture picture =
-        readPreviewPicture(entry.path, client.right > 0 ? client.right : 1, client.bottom > 0 ? client.bottom : 1);
+    PreviewPicture picture = readPreviewPicture(entry.path, client.right > 0 ? client.right : 1,
+                                                client.bottom > 0 ? client.bottom : 1, ExtraSettings.uprightPhotos);
     if (!picture.dib) {
         fail(entry, picture.failure);
         return 0;
