@@ -9,6 +9,8 @@
 #include "desktop_test_support.h"
 #include "image/bmp_file.h"
 #include "image/jpeg_to_bmp.h"
+#include "image/orient_picture.h"
+#include "image/picture_loader.h"
 #include "image/quantize.h"
 #include "image/scale.h"
 #include "platform/working_folder.h"
@@ -114,6 +116,25 @@ TEST_F(ApplyWallpaperTest, EveryKindOfPictureIsShownWithItsRegistryValues) {
         EXPECT_EQ(got, readAll(c.expect == Copied ? c.source : c.expect == EightBits ? shown : expected));
         EXPECT_TRUE(c.expect != EightBits || got.at(28) == 8);
     }
+}
+
+TEST_F(ApplyWallpaperTest, PhotosAreShownUprightUnlessTheOptionIsOff) {
+    // Stored sideways: a small photo is converted turned; one that fits the
+    // screen only as stored (1000 x 700) is fitted by its upright size.
+    const std::u16string expected = dir.file(u"expected.bmp");
+    for (const char16_t* name : {u"small420.jpg", u"wide1000x700.jpg"})
+        for (int32_t upright : {0, 1}) {
+            ExtraSettings.uprightPhotos = upright;
+            EXPECT_EQ(apply(writeTemp(dir, withOrientation(readAll(picture(name)), 6), u".jpg"), 1), Texts());
+            PackedDib whole; // decoded as stored, turned whole, fitted here
+            DibLayout l;
+            ScaledPicture scaled;
+            ASSERT_TRUE(loadPicture(picture(name).c_str(), 0, &whole) == LoadResult::Loaded &&
+                        orientToUpright(whole, upright ? 6 : 1) && locateDib(whole, &l));
+            const bool fit = l.rows > kScreen.height;
+            ASSERT_EQ(scalePicture(whole, fit ? 537 : l.width, fit ? 768 : l.rows, 0, &scaled), 0);
+            EXPECT_EQ(readAll(shown), (scaled.write(expected.c_str()), readAll(expected))) << upright;
+        }
 }
 
 TEST_F(ApplyWallpaperTest, UnusablePicturesAreReportedAndChangeNothing) {
