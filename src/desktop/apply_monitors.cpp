@@ -213,10 +213,10 @@ int applyPerMonitor(const WallpaperEntry& entry, const char16_t* primaryPath, co
                     r = kApplyFailed;
                 }
             }
-            if (r == kApplied)
-                wallpaper->SetWallpaper(ids[i], reinterpret_cast<const wchar_t*>(shown));
-            else
+            if (r != kApplied)
                 result = r;
+            else if (FAILED(wallpaper->SetWallpaper(ids[i], reinterpret_cast<const wchar_t*>(shown))))
+                result = kOneMonitor; // an interface without the service: one tiled bitmap instead
         }
     } else if (!monitors.empty()) {
         result = kApplyFailed;
