@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include "app_core/app_state.h"
 #include "desktop/apply_monitors.h"
 #include "desktop/desktop.h"
 #include "desktop/desktop_texts.h"
@@ -259,6 +260,35 @@ TEST_F(ApplyWallpaperTest, SeveralMonitorsShareOneTiledPictureStartingAtThePrima
             }
     }
     EXPECT_EQ(wrong, 0);
+}
+
+TEST_F(ApplyWallpaperTest, FurtherMonitorsShowTheNextPicturesOfTheCollection) {
+    // Three pictures, the current one last: the monitor right of the primary
+    // takes the first again (round the end), the one beyond it the second.
+    const std::u16string sources[] = {bmp(24, 32, 24), bmp(24, 16, 12), bmp(24, 8, 6)};
+    ActiveCollection.clear();
+    for (const auto& path : sources)
+        ASSERT_EQ(ActiveCollection.addPath(path.c_str()), AddOutcome::Added);
+    const desk::MonitorRect monitors[] = {{0, 0, 32, 24, true}, {64, 0, 96, 24, false}, {32, 0, 64, 24, false}};
+    overrideMonitors(monitors, 3);
+    ExtraSettings.nextPicturePerMonitor = 1;
+    EXPECT_EQ(apply(sources[2], 1), Texts());
+    ExtraSettings.nextPicturePerMonitor = 0;
+    overrideMonitors(nullptr, 0);
+    ActiveCollection.clear();
+    const Bytes got = readAll(shown);
+    ASSERT_EQ(readLe32(&got[18]), 96u);
+    // Each picture centred on its monitor, as the system centres it on one screen.
+    const std::pair<int, int32_t> shownOn[] = {{2, 0}, {0, 32}, {1, 64}}; // picture, monitor's left
+    for (const auto& [picture, left] : shownOn) {
+        const Bytes source = readAll(sources[picture]);
+        const int32_t w = int32_t(readLe32(&source[18])), h = int32_t(readLe32(&source[22]));
+        int wrong = 0;
+        for (int32_t y = 0; y < h; ++y)
+            for (int32_t x = 0; x < w; ++x)
+                wrong += bmpPixel(got, left + (32 - w) / 2 + x, (24 - h) / 2 + y) != bmpPixel(source, x, y);
+        EXPECT_EQ(wrong, 0) << "picture " << picture;
+    }
 }
 
 TEST(Win32CheckUserAbort, PendingMessagesCancelAsLongAsTheyWait) {
