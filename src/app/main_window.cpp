@@ -210,6 +210,18 @@ void reapplyCurrent() {
     refreshTray();
 }
 
+// Monitors seen at the last look (the main window's thread only).
+int32_t g_monitorsSeen = 0;
+
+// A monitor plugged in, removed or resized gets its picture again; with a
+// single monitor before and after, the system's own rescaling is left alone.
+void onDisplayChange() {
+    int32_t before = g_monitorsSeen;
+    g_monitorsSeen = MonitorCount();
+    if (before > 1 || g_monitorsSeen > 1)
+        reapplyCurrent();
+}
+
 void togglePause() {
     if (AppSettings.PauseState == kAutoPaused)
         recordIgnoredWindows();
@@ -415,7 +427,10 @@ INT_PTR CALLBACK mainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return TRUE;
     case WM_PALETTECHANGED:
     case WM_QUERYNEWPALETTE:
-    case WM_DISPLAYCHANGE: forwardToPage(message, wParam, lParam); return FALSE;
+    case WM_DISPLAYCHANGE:
+        onDisplayChange();
+        forwardToPage(message, wParam, lParam);
+        return FALSE;
     default: return FALSE;
     }
 }
@@ -425,6 +440,7 @@ INT_PTR CALLBACK mainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
 HWND createMainWindow(HINSTANCE instance, bool showAtStart, bool* tabsFailed) {
     AppInstance = instance;
     g_tabsFailed = false;
+    g_monitorsSeen = MonitorCount();
     InitParameter init{showAtStart};
     HWND window = win::CreateDialogParamW(instance, MAKEINTRESOURCEW(IDD_MAIN), nullptr, mainDialogProc,
                                           reinterpret_cast<LPARAM>(&init));

@@ -6,6 +6,7 @@
 #include "platform/win_system.h"
 
 #include "app_core/format_text.h"
+#include "desktop/apply_monitors.h"
 #include "desktop/desktop.h"
 #include "desktop/desktop_shell.h"
 #include "desktop/desktop_texts.h"
@@ -205,7 +206,14 @@ int ApplyWallpaper(const WallpaperEntry& entry, int allowAbort) {
     plat::copyText(shown, plat::kPathUnits, temp);
     plat::appendText(temp, plat::kPathUnits, u"~krok1.bmp");
     plat::appendText(shown, plat::kPathUnits, u"desktop.bmp");
-    int made = makeIntermediate(entry, facts, decision, temp, allowAbort);
+    int made = applyToMonitors(entry, shown, temp, &decision.style, allowAbort);
+    if (made == kOneMonitor)
+        made = makeIntermediate(entry, facts, decision, temp, allowAbort);
+    if (made == kShownPerMonitor) {
+        if (entry.changeColours)
+            setDesktopColour(entry.backgroundColour);
+        return kApplied;
+    }
     if (made != kApplied)
         return made;
 

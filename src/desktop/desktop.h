@@ -16,6 +16,9 @@ extern bool ComInitialized;
 // well as the cancel popup.
 int ApplyWallpaper(const WallpaperEntry& entry, int allowAbort);
 
+// How many monitors the desktop has now (1 where the system cannot tell).
+int32_t MonitorCount();
+
 // Re-asserts the desktop icon label colours of entry; called once a second.
 void RefreshIconLabels(const WallpaperEntry& entry);
 

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <utility>
 
+#include "desktop/apply_monitors.h"
 #include "platform/cancel.h"
 
 namespace apptest {
@@ -84,6 +85,27 @@ TEST_F(ChangeCycleTest, TimerTwoCountsDownChangesAndRestarts) {
 }
 
 // A stored order the settings page shows as "náhodně" changes at random.
+TEST_F(ChangeCycleTest, ADisplayChangeReappliesOnlyWithSeveralMonitors) {
+    const desk::MonitorRect two[] = {{0, 0, 1024, 768, true}, {1024, 0, 1824, 600, false}};
+    const desk::MonitorRect one[] = {{0, 0, 1280, 1024, true}};
+    overrideMonitors(one, 1);
+    start();
+    timer(2, 3);
+    ASSERT_EQ(Applied.size(), 1u);
+    // Each step: the monitors after the change, and whether it re-applies.
+    const std::pair<const desk::MonitorRect*, bool> steps[] = {
+        {one, false}, {two, true}, {two, true}, {one, true}, {one, false}};
+    for (const auto& [monitors, again] : steps) {
+        const size_t before = Applied.size();
+        overrideMonitors(monitors, monitors == two ? 2 : 1);
+        SendMessageW(window, WM_DISPLAYCHANGE, 32, MAKELPARAM(1280, 1024));
+        EXPECT_EQ(Applied.size(), before + (again ? 1 : 0));
+        EXPECT_EQ(Applied.back().first, pictures[0]) << "the current picture";
+    }
+    overrideMonitors(nullptr, 0);
+    quit();
+}
+
 TEST_F(ChangeCycleTest, AnOrderOutsideTheThreeChangesAtRandom) {
     storeSettings([](AppSettingsRecord& s) {
         s.changeOrder = 7;

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "app_core/app_state.h"
+#include "desktop/apply_monitors.h"
 #include "desktop/desktop.h"
 #include "desktop/desktop_texts.h"
 #include "desktop_test_support.h"
@@ -230,6 +232,84 @@ TEST_F(ApplyWallpaperTest, FoldersAndFilesThatCannotBeWrittenAreReported) {
     EXPECT_EQ(apply(bmp(24, 16, 16), 0), Texts{told(text::kFolderNotWritable, blocker + u"\\Plochar")});
     SetEnvironmentVariableW(L"LOCALAPPDATA", hadLocal ? saved : nullptr);
     plat::overrideProgramFolder(nullptr);
+}
+
+namespace {
+
+// Pixel (x, y) from the top of a 24-bit BMP file, as 0xRRGGBB.
+uint32_t bmpPixel(const Bytes& f, int32_t x, int32_t y) {
+    const int32_t w = int32_t(readLe32(&f[18])), h = int32_t(readLe32(&f[22]));
+    const size_t at = readLe32(&f[10]) + size_t(h - 1 - y) * ((w * 3 + 3) & ~3) + 3 * size_t(x);
+    return f.at(at) | f.at(at + 1) << 8 | uint32_t(f.at(at + 2)) << 16;
+}
+
+} // namespace
+
+TEST_F(ApplyWallpaperTest, SeveralMonitorsShareOneTiledPictureStartingAtThePrimary) {
+    // The picture as one monitor of each size shows it (centred by the system).
+    const std::u16string source = bmp(24, 100, 50);
+    const plat::ScreenSize sizes[] = {{64, 48}, {32, 24}};
+    Bytes single[2];
+    for (int i = 0; i < 2; ++i) {
+        plat::overrideScreenSize(&sizes[i]);
+        apply(source, 1, 0, kStyleStretchedProportionally);
+        single[i] = readAll(shown);
+    }
+    // The second monitor left of and above the primary.
+    const desk::MonitorRect monitors[] = {{0, 0, 64, 48, true}, {-32, -8, 0, 16, false}};
+    overrideMonitors(monitors, 2);
+    EXPECT_EQ(apply(source, 1, 0, kStyleStretchedProportionally), Texts());
+    overrideMonitors(nullptr, 0);
+    EXPECT_EQ(userString(kDesktopKey, L"TileWallpaper") + userString(kDesktopKey, L"WallpaperStyle"), u"10");
+    const Bytes got = readAll(shown);
+    ASSERT_GT(got.size(), 54u);
+    ASSERT_EQ(readLe32(&got[18]), 96u);
+    ASSERT_EQ(readLe32(&got[22]), 56u);
+    const uint32_t c = GetSysColor(COLOR_BACKGROUND);
+    const uint32_t background = (c & 0xFF) << 16 | (c & 0xFF00) | (c >> 16 & 0xFF);
+    int wrong = 0;
+    for (int i = 0; i < 2; ++i) {
+        const int32_t pw = int32_t(readLe32(&single[i][18])), ph = int32_t(readLe32(&single[i][22]));
+        const int32_t px = (sizes[i].width - pw) / 2, py = (sizes[i].height - ph) / 2;
+        for (int32_t y = 0; y < sizes[i].height; ++y)
+            for (int32_t x = 0; x < sizes[i].width; ++x) {
+                // Tiled from the primary's top-left: virtual (x, y) is pixel (x mod 96, y mod 56).
+                const int32_t vx = monitors[i].left + x, vy = monitors[i].top + y;
+                const bool inside = x >= px && x < px + pw && y >= py && y < py + ph;
+                const uint32_t expected = inside ? bmpPixel(single[i], x - px, y - py) : background;
+                wrong += bmpPixel(got, (vx + 96) % 96, (vy + 56) % 56) != expected;
+            }
+    }
+    EXPECT_EQ(wrong, 0);
+}
+
+TEST_F(ApplyWallpaperTest, FurtherMonitorsShowTheNextPicturesOfTheCollection) {
+    // Three pictures, the current one last: the monitor right of the primary
+    // takes the first again (round the end), the one beyond it the second.
+    const std::u16string sources[] = {bmp(24, 32, 24), bmp(24, 16, 12), bmp(24, 8, 6)};
+    ActiveCollection.clear();
+    for (const auto& path : sources)
+        ASSERT_EQ(ActiveCollection.addPath(path.c_str()), AddOutcome::Added);
+    const desk::MonitorRect monitors[] = {{0, 0, 32, 24, true}, {64, 0, 96, 24, false}, {32, 0, 64, 24, false}};
+    overrideMonitors(monitors, 3);
+    ExtraSettings.nextPicturePerMonitor = 1;
+    EXPECT_EQ(apply(sources[2], 1), Texts());
+    ExtraSettings.nextPicturePerMonitor = 0;
+    overrideMonitors(nullptr, 0);
+    ActiveCollection.clear();
+    const Bytes got = readAll(shown);
+    ASSERT_EQ(readLe32(&got[18]), 96u);
+    // Each picture centred on its monitor, as the system centres it on one screen.
+    const std::pair<int, int32_t> shownOn[] = {{2, 0}, {0, 32}, {1, 64}}; // picture, monitor's left
+    for (const auto& [picture, left] : shownOn) {
+        const Bytes source = readAll(sources[picture]);
+        const int32_t w = int32_t(readLe32(&source[18])), h = int32_t(readLe32(&source[22]));
+        int wrong = 0;
+        for (int32_t y = 0; y < h; ++y)
+            for (int32_t x = 0; x < w; ++x)
+                wrong += bmpPixel(got, left + (32 - w) / 2 + x, (24 - h) / 2 + y) != bmpPixel(source, x, y);
+        EXPECT_EQ(wrong, 0) << "picture " << picture;
+    }
 }
 
 TEST(Win32CheckUserAbort, PendingMessagesCancelAsLongAsTheyWait) {
