@@ -85,11 +85,14 @@ WallpaperEntry entryAfter(const WallpaperEntry& current, int32_t offset) {
     return *e;
 }
 
+// The picture's size as it is shown: a photo turned upright by a quarter
+// (orientations 5 to 8) swaps its width and height.
 bool pictureSize(const WallpaperEntry& entry, int32_t* w, int32_t* h) {
     PictureRows rows;
     rows.openFile(entry.path, 0);
-    *w = rows.layout().width;
-    *h = rows.layout().rows;
+    const bool quarterTurn = ExtraSettings.uprightPhotos && rows.orientation() >= 5 && rows.orientation() <= 8;
+    *w = quarterTurn ? rows.layout().rows : rows.layout().width;
+    *h = quarterTurn ? rows.layout().width : rows.layout().rows;
     return rows.ready() && *w > 0 && *h > 0;
 }
 
@@ -136,7 +139,8 @@ int composeToFile(const std::vector<desk::MonitorRect>& monitors, const MonitorP
     int r = composeMonitors(
         monitors.data(), plan.placements.data() + first, monitors.size(), colour, forTiling,
         [&](size_t i, int32_t w, int32_t h, PackedDib* out) {
-            SampledPicture s = readSampledPicture(plan.entries[first + i].path, w, h, allowAbort);
+            SampledPicture s = readSampledPicture(plan.entries[first + i].path, w, h, allowAbort,
+                                                   ExtraSettings.uprightPhotos);
             *out = std::move(s.dib);
             return s.cancelled ? 2 : (*out ? 0 : 1);
         },
@@ -197,11 +201,11 @@ int applyPerMonitor(const WallpaperEntry& entry, const char16_t* primaryPath, co
             plat::copyText(shown, plat::kPathUnits, primaryPath);
             if (!own.primary) {
                 ++further;
-                char16_t suffix[12] = u"-00.bmp";
-                suffix[1] = char16_t(u'0' + further / 10 % 10), suffix[2] = char16_t(u'0' + further % 10);
+                char16_t suffix[16];
+                formatText(suffix, 16, u"-%i.bmp", FormatArg(further));
                 size_t length = plat::textLength(shown);
                 shown[length > 4 ? length - 4 : 0] = 0;
-                plat::appendText(shown, plat::kPathUnits, further < 10 ? (suffix[1] = u'-', suffix + 1) : suffix);
+                plat::appendText(shown, plat::kPathUnits, suffix);
             }
             int r = composeToFile(one, plan, i, colour, false, temp, allowAbort);
             if (r == kApplied) {

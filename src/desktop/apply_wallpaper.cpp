@@ -209,6 +209,8 @@ int ApplyWallpaper(const WallpaperEntry& entry, int allowAbort) {
     int made = applyToMonitors(entry, shown, temp, &decision.style, allowAbort);
     if (made == kOneMonitor)
         made = makeIntermediate(entry, facts, decision, temp, allowAbort);
+    else if (made == kApplied)
+        facts.bitsPerPixel = 24; // the bitmap composed over the monitors, whatever the picture's depth
     if (made == kShownPerMonitor) {
         if (entry.changeColours)
             setDesktopColour(entry.backgroundColour);
