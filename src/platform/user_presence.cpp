@@ -21,6 +21,18 @@ using GetUserObjectInformationWFn = BOOL(WINAPI*)(HANDLE, int, PVOID, DWORD, LPD
 using CloseDesktopFn = BOOL(WINAPI*)(HDESK);
 using GetShellWindowFn = HWND(WINAPI*)();
 
+// SYSTEM_POWER_STATUS with its fourth byte named: older SDKs call it Reserved1.
+struct PowerStatus {
+    BYTE acLineStatus;
+    BYTE batteryFlag;
+    BYTE batteryLifePercent;
+    BYTE systemStatusFlag; // 1: the battery saver is on
+    DWORD batteryLifeTime;
+    DWORD batteryFullLifeTime;
+};
+static_assert(sizeof(PowerStatus) == sizeof(SYSTEM_POWER_STATUS));
+using GetSystemPowerStatusFn = BOOL(WINAPI*)(PowerStatus*);
+
 bool shellSaysBusy() {
     static const SHQueryUserNotificationStateFn query =
         win::systemFunction<SHQueryUserNotificationStateFn>("shell32.dll", "SHQueryUserNotificationState");
@@ -94,6 +106,13 @@ bool workstationLocked() {
     BOOL named = information(desktop, UOI_NAME, name, sizeof name - sizeof name[0], &needed);
     close(desktop);
     return !named || win::lstrcmpiW(name, L"Default") != 0;
+}
+
+bool batterySaverOn() {
+    static const GetSystemPowerStatusFn status =
+        win::systemFunction<GetSystemPowerStatusFn>("kernel32.dll", "GetSystemPowerStatus");
+    PowerStatus power = {};
+    return status != nullptr && status(&power) && power.systemStatusFlag == 1;
 }
 
 } // namespace plat

@@ -1,5 +1,6 @@
 // Whether the user is busy with something a wallpaper change must not
-// disturb: a full-screen program in the foreground, or a locked workstation.
+// disturb: a full-screen program in the foreground, a locked workstation, or
+// the battery saver asking programs to hold back.
 // Win32 only; both are asked anew on every call (cheap: a few system calls).
 #pragma once
 
@@ -14,5 +15,9 @@ bool fullScreenProgramRunning();
 // True while the workstation is locked (or another desktop, such as the
 // secure one of a password prompt, takes the input). Always false on 9x.
 bool workstationLocked();
+
+// True while the battery saver is on (Windows 10 on; older systems leave that
+// byte of the power status 0, and NT 4 has no power status at all).
+bool batterySaverOn();
 
 } // namespace plat

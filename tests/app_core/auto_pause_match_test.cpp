@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app_core/auto_pause_match.h"
+#include "settings/app_settings.h"
 
 namespace {
 
@@ -54,11 +55,40 @@ bool saver() { return g_saver; }
 TEST(AutoPauseMatchTest, TheUsersPauseTheOpenWindowAndAScreenSaverHoldTheState) {
     for (int holder = 0; holder < 4; ++holder) {
         g_saver = holder == 3;
-        EXPECT_EQ(autoPauseStep(holder == 1 ? 1 : 2, holder == 2, kDefaultList, saver),
+        EXPECT_EQ(autoPauseStep(holder == 1 ? 1 : 2, holder == 2, kDefaultList, saver, true),
                   holder == 0 ? AutoPauseStep::Search : AutoPauseStep::Nothing)
             << holder;
     }
     g_saver = false;
+}
+
+int g_asked = 0;
+bool yes() { return ++g_asked > 0; }
+
+TEST(AutoPauseMatchTest, FullScreenAndBatterySaverPauseWhileSwitchedOnUntilTheyEndOrAreCancelled) {
+    // Only a switched-on reason is asked and counts.
+    for (int on : {0, 1}) {
+        g_asked = 0;
+        const PresenceReasons r = presenceReasons(ExtraSettingsRecord{0, on, on, 0}, PresenceTests{yes, yes});
+        EXPECT_EQ(r.fullScreen, on == 1);
+        EXPECT_EQ(r.batterySaver, on == 1);
+        EXPECT_EQ(g_asked, on * 2);
+    }
+    // An empty title list neither stops the search nor ends a pause the
+    // switches may have caused.
+    for (int32_t state : {0, 2}) {
+        EXPECT_EQ(autoPauseStep(state, false, u"", nullptr, true), AutoPauseStep::Search) << state;
+        EXPECT_EQ(autoPauseStep(state, false, u"", nullptr, false),
+                  state == 2 ? AutoPauseStep::ClearStale : AutoPauseStep::Nothing);
+    }
+    // A cancelled reason stays exempt while it lasts; once it ended it pauses again.
+    PresenceReasons exempt{false, false};
+    EXPECT_TRUE(presencePauses({true, false}, exempt));
+    exempt = {true, false};
+    EXPECT_FALSE(presencePauses({true, false}, exempt));
+    EXPECT_TRUE(presencePauses({true, true}, exempt)) << "another reason is not exempt";
+    EXPECT_FALSE(presencePauses({false, false}, exempt));
+    EXPECT_TRUE(presencePauses({true, false}, exempt));
 }
 
 } // namespace
