@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "platform/system_info.h"
 #include "platform/user_presence.h"
 
 TEST(UserPresence, OnlyAnotherProgramsWindowCoveringTheScreenCounts) {
@@ -40,6 +41,28 @@ TEST(UserPresence, OnlyAnotherProgramsWindowCoveringTheScreenCounts) {
     EXPECT_FALSE(plat::fullScreenProgramRunning()) << "foreground " << GetForegroundWindow();
 }
 
-TEST(UserPresence, AnUnlockedSessionIsNotLocked) {
+struct DesktopRun {
+    HDESK desktop;
+    bool moved, locked;
+};
+DWORD WINAPI askOnDesktop(void* p) {
+    auto* r = static_cast<DesktopRun*>(p);
+    r->moved = SetThreadDesktop(r->desktop) != 0;
+    r->locked = plat::workstationLocked();
+    return 0;
+}
+
+TEST(UserPresence, OnlyAnotherDesktopTakingTheInputCountsAsLocked) {
     EXPECT_FALSE(plat::workstationLocked());
+    // A thread on a desktop of its own, whatever its name, while the input
+    // stays on the default one: the user cannot see that desktop.
+    HDESK other = CreateDesktopW(L"PlocharPresence", nullptr, nullptr, 0, GENERIC_ALL, nullptr);
+    ASSERT_NE(other, nullptr);
+    DesktopRun run{other, false, false};
+    HANDLE thread = CreateThread(nullptr, 0, askOnDesktop, &run, 0, nullptr);
+    WaitForSingleObject(thread, 10000);
+    CloseHandle(thread);
+    CloseDesktop(other);
+    ASSERT_TRUE(run.moved);
+    EXPECT_EQ(run.locked, !plat::isWindows9x()) << "9x has no desktops to lock";
 }
