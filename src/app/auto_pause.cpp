@@ -7,11 +7,20 @@
 #include "app_core/app_state.h"
 #include "app_core/auto_pause_match.h"
 #include "platform/system_info.h"
+#include "platform/user_presence.h"
 #include "platform/win_newer.h"
 #include "platform/win_windows.h"
 #include "settings/settings_store.h"
 
 namespace {
+
+// The presence reasons the user cancelled an automatic pause for (main
+// window thread only).
+PresenceReasons g_exemptPresence = {false, false};
+
+PresenceReasons presenceNow() {
+    return presenceReasons(ExtraSettings, PresenceTests{plat::fullScreenProgramRunning, plat::batterySaverOn});
+}
 
 // Reads a window's title lower-cased (A-Z only) into a kTitleUnits buffer.
 void lowerTitleOf(HWND window, char16_t* title) {
@@ -88,17 +97,21 @@ void setPauseState(int32_t state) {
 void checkAutoPause() {
     // Looking at every window's title is background work.
     SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);
-    switch (autoPauseStep(AppSettings.PauseState, isMainWindowVisible(), AutoPauseList.get(),
-                          isScreenSaverRunning)) {
+    const bool presenceSwitches = ExtraSettings.pauseForFullScreen == 1 || ExtraSettings.pauseOnBatterySaver == 1;
+    switch (autoPauseStep(AppSettings.PauseState, isMainWindowVisible(), AutoPauseList.get(), isScreenSaverRunning,
+                          presenceSwitches)) {
     case AutoPauseStep::Search: {
-        pruneIgnoredTitles(IgnoredTitles, kIgnoredTitlesUnits, windowWithTitleExists, nullptr);
-        bool found = false;
-        EnumWindows(matchWindow, reinterpret_cast<LPARAM>(&found));
-        setPauseState(found ? 2 : 0);
+        // The cheap presence tests first; the window titles only without them.
+        bool found = presencePauses(presenceNow(), g_exemptPresence);
+        if (!found && AutoPauseList && AutoPauseList[0]) {
+            pruneIgnoredTitles(IgnoredTitles, kIgnoredTitlesUnits, windowWithTitleExists, nullptr);
+            EnumWindows(matchWindow, reinterpret_cast<LPARAM>(&found));
+        }
+        setPauseState(found ? kAutoPaused : kRunning);
         break;
     }
     case AutoPauseStep::ClearStale:
-        setPauseState(0);
+        setPauseState(kRunning);
         break;
     case AutoPauseStep::Nothing:
         break;
@@ -107,6 +120,7 @@ void checkAutoPause() {
 }
 
 void recordIgnoredWindows() {
+    g_exemptPresence = presenceNow();
     for (char16_t& c : IgnoredTitles)
         c = 0;
     if (AutoPauseList && AutoPauseList[0])

@@ -16,6 +16,7 @@
 #include "desktop/desktop.h"
 #include "platform/message_box.h"
 #include "platform/system_info.h"
+#include "platform/user_presence.h"
 #include "platform/win_messages.h"
 #include "platform/win_windows.h"
 #include "resource_ids.h"
@@ -131,7 +132,7 @@ BOOL onInitDialog(HWND window, const InitParameter* init) {
 void onChangeTimer() {
     const ChangeTickInput in{AppSettings.PauseState, isMainWindowVisible(), AppSettings.periodicChange, entries(),
                              TrayMenuOpen, AppSettings.intervalMinutes, isBusy()};
-    const TickOutcome outcome = changeCycleTick(ChangeCountdown, in, isScreenSaverRunning);
+    const TickOutcome outcome = changeCycleTick(ChangeCountdown, in, isScreenSaverRunning, plat::workstationLocked);
     if (outcome == TickOutcome::Idle)
         return;
     if (outcome == TickOutcome::ChangeDue)

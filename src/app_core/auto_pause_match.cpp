@@ -133,11 +133,24 @@ void pruneIgnoredTitles(char16_t* ignored, size_t units, WindowSearch windowExis
 }
 
 AutoPauseStep autoPauseStep(int32_t pauseState, bool windowVisible, const char16_t* list,
-                            bool (*screenSaverRunning)()) {
-    const bool listNonEmpty = list && list[0];
-    if (pauseState != kPausedByUser && !windowVisible && listNonEmpty && !(screenSaverRunning && screenSaverRunning()))
+                            bool (*screenSaverRunning)(), bool presenceSwitches) {
+    const bool canPause = (list && list[0]) || presenceSwitches;
+    if (pauseState != kPausedByUser && !windowVisible && canPause && !(screenSaverRunning && screenSaverRunning()))
         return AutoPauseStep::Search;
-    if (pauseState == kAutoPaused && !listNonEmpty)
+    if (pauseState == kAutoPaused && !canPause)
         return AutoPauseStep::ClearStale;
     return AutoPauseStep::Nothing;
+}
+
+PresenceReasons presenceReasons(const ExtraSettingsRecord& extra, const PresenceTests& tests) {
+    PresenceReasons now{false, false};
+    now.fullScreen = extra.pauseForFullScreen == 1 && tests.fullScreenProgram && tests.fullScreenProgram();
+    now.batterySaver = extra.pauseOnBatterySaver == 1 && tests.batterySaver && tests.batterySaver();
+    return now;
+}
+
+bool presencePauses(const PresenceReasons& now, PresenceReasons& exempt) {
+    exempt.fullScreen = exempt.fullScreen && now.fullScreen;
+    exempt.batterySaver = exempt.batterySaver && now.batterySaver;
+    return (now.fullScreen && !exempt.fullScreen) || (now.batterySaver && !exempt.batterySaver);
 }

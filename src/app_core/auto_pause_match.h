@@ -52,11 +52,34 @@ bool recordIgnoredTitle(char16_t* ignored, size_t units, const char16_t* lowerTi
 using WindowSearch = bool (*)(const char16_t* lowerPart, void* context);
 void pruneIgnoredTitles(char16_t* ignored, size_t units, WindowSearch windowExists, void* context);
 
-// What the periodic check does in the present state.
+// What the periodic check does in the present state. presenceSwitches: the
+// user wants a pause for a full-screen program or the battery saver.
 enum class AutoPauseStep {
-    Search,     // look for matching windows: state becomes 2 or 0
-    ClearStale, // automatic pause with an empty list: back to 0
+    Search,     // look for a reason to pause (presence, matching windows): state becomes 2 or 0
+    ClearStale, // automatic pause with an empty list and no presence switch: back to 0
     Nothing,
 };
 AutoPauseStep autoPauseStep(int32_t pauseState, bool windowVisible, const char16_t* list,
-                            bool (*screenSaverRunning)());
+                            bool (*screenSaverRunning)(), bool presenceSwitches);
+
+// Reasons for the automatic pause that come from what the user is doing
+// rather than from window titles.
+struct PresenceReasons {
+    bool fullScreen;   // a full-screen program is in front
+    bool batterySaver; // the battery saver is on
+};
+
+struct PresenceTests {
+    bool (*fullScreenProgram)();
+    bool (*batterySaver)();
+};
+
+struct ExtraSettingsRecord;
+
+// The reasons that hold now; only the tests whose switch is on are asked.
+PresenceReasons presenceReasons(const ExtraSettingsRecord& extra, const PresenceTests& tests);
+
+// Whether the reasons of now pause the change. exempt holds the reasons the
+// user cancelled an automatic pause for: each stays exempt until it ends, so
+// the pause is not back a moment after the cancel.
+bool presencePauses(const PresenceReasons& now, PresenceReasons& exempt);

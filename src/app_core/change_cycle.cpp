@@ -3,16 +3,19 @@
 #include "collection/wallpaper_collection.h"
 #include "settings/app_settings.h"
 
-TickOutcome changeCycleTick(int32_t& countdown, const ChangeTickInput& in, ScreenSaverTest screenSaverRunning) {
+TickOutcome changeCycleTick(int32_t& countdown, const ChangeTickInput& in, ScreenSaverTest screenSaverRunning,
+                            ScreenSaverTest workstationLocked) {
     // The countdown stands still while paused, while the window is open and
     // while there is nothing to change to.
     if (in.pauseState != kRunning || in.windowVisible || !in.periodicChange || in.entryCount <= 0)
         return TickOutcome::Idle;
     --countdown;
     // A change that falls due while the user works in the tray menu, while
-    // another operation is still running or while a screen saver runs waits
-    // another minute.
-    if (countdown < 1 && (in.trayMenuOpen || in.busy || (screenSaverRunning && screenSaverRunning())))
+    // another operation is still running, while a screen saver runs or while
+    // the workstation is locked (nobody sees it; it comes after the unlock)
+    // waits another minute.
+    if (countdown < 1 && (in.trayMenuOpen || in.busy || (screenSaverRunning && screenSaverRunning()) ||
+                          (workstationLocked && workstationLocked())))
         countdown = 1;
     if (countdown < 1) {
         countdown = in.intervalMinutes;

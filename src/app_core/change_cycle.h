@@ -37,10 +37,11 @@ enum class TickOutcome {
     ChangeDue, // the countdown restarted: change the picture, then update the tray
 };
 
-// One tick of timer 2. countdown is ChangeCountdown. The screen-saver test is
-// asked only when the countdown has just run out.
+// One tick of timer 2. countdown is ChangeCountdown. The screen-saver and
+// lock tests are asked only when the countdown has just run out.
 using ScreenSaverTest = bool (*)();
-TickOutcome changeCycleTick(int32_t& countdown, const ChangeTickInput& in, ScreenSaverTest screenSaverRunning);
+TickOutcome changeCycleTick(int32_t& countdown, const ChangeTickInput& in, ScreenSaverTest screenSaverRunning,
+                            ScreenSaverTest workstationLocked = nullptr);
 
 struct LogoTickInput {
     int32_t pauseState;

@@ -19,7 +19,20 @@ using GetMonitorInfoWFn = BOOL(WINAPI*)(HMONITOR, MONITORINFO*);
 using OpenInputDesktopFn = HDESK(WINAPI*)(DWORD, BOOL, ACCESS_MASK);
 using GetUserObjectInformationWFn = BOOL(WINAPI*)(HANDLE, int, PVOID, DWORD, LPDWORD);
 using CloseDesktopFn = BOOL(WINAPI*)(HDESK);
+using GetThreadDesktopFn = HDESK(WINAPI*)(DWORD);
 using GetShellWindowFn = HWND(WINAPI*)();
+
+// SYSTEM_POWER_STATUS with its fourth byte named: older SDKs call it Reserved1.
+struct PowerStatus {
+    BYTE acLineStatus;
+    BYTE batteryFlag;
+    BYTE batteryLifePercent;
+    BYTE systemStatusFlag; // 1: the battery saver is on
+    DWORD batteryLifeTime;
+    DWORD batteryFullLifeTime;
+};
+static_assert(sizeof(PowerStatus) == sizeof(SYSTEM_POWER_STATUS));
+using GetSystemPowerStatusFn = BOOL(WINAPI*)(PowerStatus*);
 
 bool shellSaysBusy() {
     static const SHQueryUserNotificationStateFn query =
@@ -85,15 +98,31 @@ bool workstationLocked() {
     static const GetUserObjectInformationWFn information =
         win::systemFunction<GetUserObjectInformationWFn>("user32.dll", "GetUserObjectInformationW");
     static const CloseDesktopFn close = win::systemFunction<CloseDesktopFn>("user32.dll", "CloseDesktop");
-    if (open == nullptr || information == nullptr || close == nullptr) return false;
+    static const GetThreadDesktopFn threadDesktop =
+        win::systemFunction<GetThreadDesktopFn>("user32.dll", "GetThreadDesktop");
+    if (open == nullptr || information == nullptr || close == nullptr || threadDesktop == nullptr) return false;
     // The lock screen's desktop (Winlogon) lets no user program open it.
-    HDESK desktop = open(0, FALSE, DESKTOP_READOBJECTS);
-    if (desktop == nullptr) return true;
-    wchar_t name[64] = {};
+    HDESK input = open(0, FALSE, DESKTOP_READOBJECTS);
+    if (input == nullptr) return true;
+    // Locked, or a secure prompt in front, while another desktop takes the
+    // input. Ours need not be called "Default": Wine's virtual desktop and the
+    // desktop switchers give theirs other names.
+    wchar_t inputName[64] = {};
+    wchar_t ownName[64] = {};
     DWORD needed = 0;
-    BOOL named = information(desktop, UOI_NAME, name, sizeof name - sizeof name[0], &needed);
-    close(desktop);
-    return !named || win::lstrcmpiW(name, L"Default") != 0;
+    const DWORD bytes = sizeof inputName - sizeof inputName[0];
+    BOOL named = information(input, UOI_NAME, inputName, bytes, &needed);
+    close(input);
+    HDESK own = threadDesktop(GetCurrentThreadId()); // not to be closed
+    named = named && own != nullptr && information(own, UOI_NAME, ownName, bytes, &needed);
+    return !named || win::lstrcmpiW(inputName, ownName) != 0;
+}
+
+bool batterySaverOn() {
+    static const GetSystemPowerStatusFn status =
+        win::systemFunction<GetSystemPowerStatusFn>("kernel32.dll", "GetSystemPowerStatus");
+    PowerStatus power = {};
+    return status != nullptr && status(&power) && power.systemStatusFlag == 1;
 }
 
 } // namespace plat

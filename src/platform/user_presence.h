@@ -1,6 +1,7 @@
 // Whether the user is busy with something a wallpaper change must not
-// disturb: a full-screen program in the foreground, or a locked workstation.
-// Win32 only; both are asked anew on every call (cheap: a few system calls).
+// disturb: a full-screen program in the foreground, a locked workstation, or
+// the battery saver asking programs to hold back.
+// Win32 only; each is asked anew on every call (cheap: a few system calls).
 #pragma once
 
 namespace plat {
@@ -11,8 +12,13 @@ namespace plat {
 // this program's own windows do not count.
 bool fullScreenProgramRunning();
 
-// True while the workstation is locked (or another desktop, such as the
-// secure one of a password prompt, takes the input). Always false on 9x.
+// True while the workstation is locked, or while another desktop than this
+// program's (the secure one of a password prompt, another user's) takes the
+// input. Always false on 9x.
 bool workstationLocked();
+
+// True while the battery saver is on (Windows 10 on; older systems leave that
+// byte of the power status 0, and NT 4 has no power status at all).
+bool batterySaverOn();
 
 } // namespace plat

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app_core/auto_pause_match.h"
+#include "settings/app_settings.h"
 
 namespace {
 
@@ -54,11 +55,26 @@ bool saver() { return g_saver; }
 TEST(AutoPauseMatchTest, TheUsersPauseTheOpenWindowAndAScreenSaverHoldTheState) {
     for (int holder = 0; holder < 4; ++holder) {
         g_saver = holder == 3;
-        EXPECT_EQ(autoPauseStep(holder == 1 ? 1 : 2, holder == 2, kDefaultList, saver),
+        EXPECT_EQ(autoPauseStep(holder == 1 ? 1 : 2, holder == 2, kDefaultList, saver, true),
                   holder == 0 ? AutoPauseStep::Search : AutoPauseStep::Nothing)
             << holder;
     }
     g_saver = false;
+}
+
+bool yes() { return true; }
+
+TEST(AutoPauseMatchTest, SwitchedOnPresenceReasonsPauseUntilTheyEndOrAreCancelled) {
+    const PresenceReasons r = presenceReasons(ExtraSettingsRecord{0, 1, 0, 0}, PresenceTests{yes, yes});
+    EXPECT_TRUE(r.fullScreen && !r.batterySaver) << "the battery saver is switched off";
+    // An empty title list neither stops the search nor ends their pause.
+    EXPECT_EQ(autoPauseStep(2, false, u"", nullptr, true), AutoPauseStep::Search);
+    // A cancelled reason stays exempt while it lasts; once ended it pauses again.
+    PresenceReasons exempt{true, false};
+    EXPECT_FALSE(presencePauses({true, false}, exempt));
+    EXPECT_TRUE(presencePauses({true, true}, exempt)) << "another reason is not exempt";
+    EXPECT_FALSE(presencePauses({false, false}, exempt));
+    EXPECT_TRUE(presencePauses({true, false}, exempt));
 }
 
 } // namespace

@@ -17,12 +17,14 @@ TEST(ChangeCycleTest, StandsStillOrWaitsWhileSomethingHoldsIt) {
                   TickOutcome::Idle)
             << k;
     }
-    // The tray menu, a running operation and a screen saver hold a due change at 1.
-    for (int holder = 0; holder < 3; ++holder)
+    // The tray menu, a running operation, a screen saver and a locked
+    // workstation hold a due change at 1.
+    for (int holder = 0; holder < 4; ++holder)
         for (int32_t before : {1, 1, 0}) {
-            g_saver = holder == 2;
+            g_saver = holder >= 2;
             int32_t countdown = before;
-            EXPECT_EQ(changeCycleTick(countdown, {0, false, 1, 3, holder == 0, 5, holder == 1}, saverRunning),
+            EXPECT_EQ(changeCycleTick(countdown, {0, false, 1, 3, holder == 0, 5, holder == 1},
+                                      holder == 2 ? saverRunning : nullptr, holder == 3 ? saverRunning : nullptr),
                       TickOutcome::Counted);
             EXPECT_EQ(countdown, 1) << holder;
         }

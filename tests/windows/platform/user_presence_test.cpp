@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "platform/system_info.h"
 #include "platform/user_presence.h"
 
 TEST(UserPresence, OnlyAnotherProgramsWindowCoveringTheScreenCounts) {
@@ -40,6 +41,19 @@ TEST(UserPresence, OnlyAnotherProgramsWindowCoveringTheScreenCounts) {
     EXPECT_FALSE(plat::fullScreenProgramRunning()) << "foreground " << GetForegroundWindow();
 }
 
-TEST(UserPresence, AnUnlockedSessionIsNotLocked) {
+DWORD WINAPI lockedOnDesktop(void* desktop) {
+    return SetThreadDesktop(static_cast<HDESK>(desktop)) && plat::workstationLocked();
+}
+
+TEST(UserPresence, OnlyAnotherDesktopTakingTheInputCountsAsLocked) {
     EXPECT_FALSE(plat::workstationLocked());
+    // A thread on a desktop of its own (any name) while the input stays on ours.
+    HDESK other = CreateDesktopW(L"PlocharPresence", nullptr, nullptr, 0, GENERIC_ALL, nullptr);
+    HANDLE thread = CreateThread(nullptr, 0, lockedOnDesktop, other, 0, nullptr);
+    DWORD locked = 2;
+    WaitForSingleObject(thread, 10000);
+    GetExitCodeThread(thread, &locked);
+    CloseHandle(thread);
+    CloseDesktop(other);
+    EXPECT_EQ(locked, plat::isWindows9x() ? 0u : 1u) << "9x has no desktops to lock";
 }
