@@ -426,10 +426,12 @@ INT_PTR CALLBACK mainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
         if (wParam)
             shutDown(window, false);
         return TRUE;
-    case WM_PALETTECHANGED:
-    case WM_QUERYNEWPALETTE:
     case WM_DISPLAYCHANGE:
         onDisplayChange();
+        forwardToPage(message, wParam, lParam);
+        return FALSE;
+    case WM_PALETTECHANGED:
+    case WM_QUERYNEWPALETTE:
         forwardToPage(message, wParam, lParam);
         return FALSE;
     default: return FALSE;

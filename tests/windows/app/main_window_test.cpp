@@ -102,6 +102,13 @@ TEST_F(ChangeCycleTest, ADisplayChangeReappliesOnlyWithSeveralMonitors) {
         EXPECT_EQ(Applied.size(), before + (again ? 1 : 0));
         EXPECT_EQ(Applied.back().first, pictures[0]) << "the current picture";
     }
+    // The palette messages the window also passes on are no display change.
+    overrideMonitors(two, 2);
+    SendMessageW(window, WM_DISPLAYCHANGE, 32, MAKELPARAM(1280, 1024));
+    const size_t before = Applied.size();
+    SendMessageW(window, WM_PALETTECHANGED, 0, 0);
+    SendMessageW(window, WM_QUERYNEWPALETTE, 0, 0);
+    EXPECT_EQ(Applied.size(), before);
     overrideMonitors(nullptr, 0);
     quit();
 }
