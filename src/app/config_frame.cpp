@@ -114,7 +114,7 @@ bool insertTabs() {
 int scaled(int pixels) {
     RECT units = {0, 0, 4, 8};
     MapDialogRect(g_frame.window, &units);
-    return MulDiv(pixels, units.bottom > 0 ? units.bottom : 13, 13);
+    return win::scaleBy(pixels, units.bottom > 0 ? units.bottom : 13, 13);
 }
 
 // Sizes the tab control for the largest page, the window for the tab control
@@ -177,8 +177,10 @@ void placeButtons(int by) {
         if (!button || !GetWindowPlacement(button, &placement))
             continue;
         const RECT& r = g_frame.buttons[i];
-        placement.rcNormalPosition = {MulDiv(r.left, now.right, wasX), MulDiv(r.top, now.bottom, wasY) + by,
-                                      MulDiv(r.right, now.right, wasX), MulDiv(r.bottom, now.bottom, wasY) + by};
+        placement.rcNormalPosition = {win::scaleBy(r.left, now.right, wasX),
+                                      win::scaleBy(r.top, now.bottom, wasY) + by,
+                                      win::scaleBy(r.right, now.right, wasX),
+                                      win::scaleBy(r.bottom, now.bottom, wasY) + by};
         SetWindowPlacement(button, &placement);
     }
 }

@@ -74,8 +74,8 @@ void drawIconSample(HWND control, HDC dc, const IconSample& sample) {
     // The sample has the size of a desktop icon at the control's DPI (the
     // bitmap's at 96), like the margins around it.
     const int dpi = static_cast<int>(win::GetDpiForWindow(control));
-    const int shownWide = MulDiv(half, dpi, 96), shownTall = MulDiv(height, dpi, 96);
-    const int thick = MulDiv(3, dpi, 96), thin = MulDiv(2, dpi, 96);
+    const int shownWide = win::scaleBy(half, dpi, 96), shownTall = win::scaleBy(height, dpi, 96);
+    const int thick = win::scaleBy(3, dpi, 96), thin = win::scaleBy(2, dpi, 96);
     RECT r = {};
     GetClientRect(control, &r);
     const int width = r.right - r.left, tall = r.bottom - r.top;
@@ -103,7 +103,7 @@ void drawIconSample(HWND control, HDC dc, const IconSample& sample) {
     }
     DeleteObject(icon);
     RECT label = r;
-    label.top = r.top + shownTall + ((tall - shownTall) / 5) * 2 + MulDiv(5, dpi, 96);
+    label.top = r.top + shownTall + ((tall - shownTall) / 5) * 2 + win::scaleBy(5, dpi, 96);
     HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HFONT>(win::SendMessageW(control, WM_GETFONT, 0, 0)));
     SetBkMode(dc, sample.opaque ? OPAQUE : TRANSPARENT);
     SetBkColor(dc, sample.background & 0xFFFFFF);

@@ -97,7 +97,7 @@ int GetSystemMetricsForDpi(int index, UINT dpi) {
         return f(index, dpi);
     const UINT system = screenDpi();
     const int metric = GetSystemMetrics(index);
-    return dpi == 0 || dpi == system ? metric : MulDiv(metric, static_cast<int>(dpi), static_cast<int>(system));
+    return dpi == 0 || dpi == system ? metric : scaleBy(metric, static_cast<int>(dpi), static_cast<int>(system));
 }
 
 } // namespace win

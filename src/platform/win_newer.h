@@ -39,6 +39,16 @@ UINT GetDpiForWindow(HWND window);
 // DPI to dpi.
 int GetSystemMetricsForDpi(int index, UINT dpi);
 
+// value * numerator / denominator rounded to the nearest, as MulDiv gives it,
+// without importing MulDiv: sizes scaled from one DPI to another.
+inline int scaleBy(int value, int numerator, int denominator) {
+    if (denominator == 0)
+        return value;
+    const long long product = static_cast<long long>(value) * numerator;
+    const long long half = (denominator > 0 ? denominator : -denominator) / 2;
+    return static_cast<int>((product + ((product < 0) == (denominator < 0) ? half : -half)) / denominator);
+}
+
 // The walk GetAncestor takes where the system has no GetAncestor (so that
 // tests can compare the two on any system).
 HWND ancestorByWalking(HWND window, UINT flags);
