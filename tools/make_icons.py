@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """Draws Plochar's icons and writes them as .ico files.
 
-Each icon holds 16x16 and 32x32 images, each twice: 32-bit with an alpha
-channel, and an 8-bit fallback with a fixed palette and a 1-bit mask for
+Each icon holds images of 16, 20, 24, 28, 32 and 48 pixels (the small icon at
+100, 125, 150, 175 and 200 % scaling, the large one at 100 and 150 %), each
+twice: 32-bit with an alpha channel, and an 8-bit fallback with a fixed palette and a 1-bit mask for
 systems and displays without alpha. The pictures are drawn from simple shapes
 in a unit square, 4x4 supersampled, so the output depends on nothing but this
 script: running it again gives the same bytes.
@@ -282,7 +283,7 @@ def image8(rows, size):
 
 def ico(draw):
     images = []
-    for size in (16, 32):
+    for size in (16, 20, 24, 28, 32, 48):
         rows = render(draw, size)
         images.append((size, 32, image32(rows, size)))
         images.append((size, 8, image8(rows, size)))

@@ -48,6 +48,10 @@ struct Frame {
     HWND page = nullptr;
     int pageKind = -1;
     int centring = 0; // horizontal offset of the tab control in the window
+    // The buttons as the template placed them, and the pixels of 4x8 dialog
+    // units then: a new DPI places them anew from these.
+    RECT buttons[std::size(kButtons)] = {};
+    RECT units = {};
     const DLGTEMPLATE* templates[std::size(kPages)] = {};
 };
 Frame g_frame;
@@ -67,8 +71,10 @@ const DLGTEMPLATE* loadTemplate(int id) {
     return loaded ? static_cast<const DLGTEMPLATE*>(LockResource(loaded)) : nullptr;
 }
 
+// The tab icons at the small icon size of the window's DPI.
 bool makeImageList() {
-    const int cx = GetSystemMetrics(SM_CXSMICON), cy = GetSystemMetrics(SM_CYSMICON);
+    const UINT dpi = win::GetDpiForWindow(g_frame.window);
+    const int cx = win::GetSystemMetricsForDpi(SM_CXSMICON, dpi), cy = win::GetSystemMetricsForDpi(SM_CYSMICON, dpi);
     const UINT flags = ILC_MASK | (plat::displayBitsPerPixel() >= 8 ? ILC_COLOR8 : 0);
     g_frame.images = ImageList_Create(cx, cy, flags, 2, 2);
     if (!g_frame.images)
@@ -103,6 +109,14 @@ bool insertTabs() {
     return true;
 }
 
+// Pixels of the 8-point dialog font at 96 DPI (13 per 8 dialog units) in the
+// dialog's font now, so the frame's margins grow with the scaling.
+int scaled(int pixels) {
+    RECT units = {0, 0, 4, 8};
+    MapDialogRect(g_frame.window, &units);
+    return win::scaleBy(pixels, units.bottom > 0 ? units.bottom : 13, 13);
+}
+
 // Sizes the tab control for the largest page, the window for the tab control
 // and the buttons' row below it; returns the tab control's height.
 int placeFrame() {
@@ -113,7 +127,7 @@ int placeFrame() {
         area.bottom = size.cy > area.bottom ? size.cy : area.bottom;
     }
     MapDialogRect(g_frame.window, &area);
-    OffsetRect(&area, 3, 3);
+    OffsetRect(&area, scaled(3), scaled(3));
     win::SendMessageW(g_frame.tabs, TCM_ADJUSTRECT, TRUE, reinterpret_cast<LPARAM>(&area));
     OffsetRect(&area, -area.left, -area.top);
     const int tabWidth = area.right, tabHeight = area.bottom;
@@ -126,21 +140,47 @@ int placeFrame() {
     if (client.right >= tabWidth)
         g_frame.centring = (client.right - tabWidth) / 2;
     else
-        windowWidth = tabWidth + frameWidth + 5;
+        windowWidth = tabWidth + frameWidth + scaled(5);
     SetWindowPos(g_frame.tabs, nullptr, g_frame.centring, 0, tabWidth, tabHeight, SWP_NOZORDER | SWP_NOACTIVATE);
-    SetWindowPos(g_frame.window, nullptr, 0, 0, windowWidth, tabHeight + frameHeight + 50,
+    SetWindowPos(g_frame.window, nullptr, 0, 0, windowWidth, tabHeight + frameHeight + scaled(50),
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     return tabHeight;
 }
 
-void moveButtonsDown(int by) {
-    for (int id : kButtons) {
-        HWND button = GetDlgItem(g_frame.window, id);
+RECT dialogUnits() {
+    RECT units = {0, 0, 4, 8};
+    MapDialogRect(g_frame.window, &units);
+    return units;
+}
+
+void rememberButtons() {
+    g_frame.units = dialogUnits();
+    for (size_t i = 0; i < std::size(kButtons); ++i) {
+        HWND button = GetDlgItem(g_frame.window, kButtons[i]);
+        WINDOWPLACEMENT placement = {};
+        placement.length = sizeof placement;
+        if (button && GetWindowPlacement(button, &placement))
+            g_frame.buttons[i] = placement.rcNormalPosition;
+    }
+}
+
+// The buttons where the template put them, scaled to the dialog's font now,
+// and moved down below the tab control.
+void placeButtons(int by) {
+    const RECT now = dialogUnits();
+    const int wasX = g_frame.units.right > 0 ? g_frame.units.right : 1;
+    const int wasY = g_frame.units.bottom > 0 ? g_frame.units.bottom : 1;
+    for (size_t i = 0; i < std::size(kButtons); ++i) {
+        HWND button = GetDlgItem(g_frame.window, kButtons[i]);
         WINDOWPLACEMENT placement = {};
         placement.length = sizeof placement;
         if (!button || !GetWindowPlacement(button, &placement))
             continue;
-        OffsetRect(&placement.rcNormalPosition, 0, by);
+        const RECT& r = g_frame.buttons[i];
+        placement.rcNormalPosition = {win::scaleBy(r.left, now.right, wasX),
+                                      win::scaleBy(r.top, now.bottom, wasY) + by,
+                                      win::scaleBy(r.right, now.right, wasX),
+                                      win::scaleBy(r.bottom, now.bottom, wasY) + by};
         SetWindowPlacement(button, &placement);
     }
 }
@@ -199,7 +239,8 @@ bool buildFrame(HWND mainWindow) {
     const int tabHeight = placeFrame();
     win::SendMessageW(g_frame.tabs, TCM_SETCURSEL, 0, 0);
     onSelectionChange();
-    moveButtonsDown(tabHeight + 5);
+    rememberButtons();
+    placeButtons(tabHeight + scaled(5));
     return true;
 }
 
@@ -219,6 +260,28 @@ void destroyConfigFrame() {
     if (g_frame.images)
         ImageList_Destroy(g_frame.images);
     g_frame = Frame();
+}
+
+void onConfigFrameDpiChanged() {
+    if (!g_frame.tabs)
+        return;
+    // Icons of the new size, then the tab control in the dialog's font of
+    // the new DPI sized again for the largest page.
+    HIMAGELIST old = g_frame.images;
+    if (makeImageList()) {
+        win::SendMessageW(g_frame.tabs, TCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(g_frame.images));
+        if (old)
+            ImageList_Destroy(old);
+    } else {
+        g_frame.images = old;
+    }
+    win::SendMessageW(g_frame.tabs, WM_SETFONT, win::SendMessageW(g_frame.window, WM_GETFONT, 0, 0), FALSE);
+    const int tabHeight = placeFrame();
+    placeButtons(tabHeight + scaled(5));
+    // The page is made anew, as a change of tab makes it, in the new font.
+    if (g_frame.page)
+        onSelectionChange();
+    InvalidateRect(g_frame.window, nullptr, TRUE);
 }
 
 void setConfigFrameFails(bool fails) { g_failForTests = fails; }

@@ -22,5 +22,7 @@ void refreshCollectionPage();
 // WM_NOTIFY of the main window; true when it was the tab control's.
 bool onConfigFrameNotify(const NMHDR* header);
 void createButtonTooltips(HWND mainWindow);
+// The window has taken its place at a new DPI: the frame is laid out anew.
+void onConfigFrameDpiChanged();
 // Tests make the frame fail as a missing resource would.
 void setConfigFrameFails(bool fails);

@@ -18,6 +18,7 @@
 #include "platform/system_info.h"
 #include "platform/user_presence.h"
 #include "platform/win_messages.h"
+#include "platform/win_newer.h"
 #include "platform/win_windows.h"
 #include "resource_ids.h"
 #include "settings/settings_store.h"
@@ -434,6 +435,16 @@ INT_PTR CALLBACK mainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_QUERYNEWPALETTE:
         forwardToPage(message, wParam, lParam);
         return FALSE;
+    case WM_DPICHANGED: {
+        // Moved to a monitor of another scaling, or the scaling changed:
+        // the place Windows suggests keeps the window under the mouse.
+        const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+        if (suggested)
+            SetWindowPos(window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                         suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+        onConfigFrameDpiChanged();
+        return TRUE;
+    }
     default: return FALSE;
     }
 }

@@ -22,6 +22,7 @@
 #include "platform/message_box.h"
 #include "platform/text.h"
 #include "platform/win_messages.h"
+#include "platform/win_newer.h"
 #include "platform/win_windows.h"
 #include "settings/app_settings.h"
 
@@ -233,19 +234,33 @@ void prepareRecords(HWND page, CollectionPage* s) {
     s->colour.Flags = CC_RGBINIT | CC_FULLOPEN;
 }
 
+constexpr struct {
+    int button, icon;
+} kButtonIcons[] = {{IDC_COLL_SORT, IDI_COLL_SORT},
+                    {IDC_COLL_UP, IDI_COLL_UP},
+                    {IDC_COLL_DOWN, IDI_COLL_DOWN},
+                    {IDC_COLL_REMOVE, IDI_COLL_REMOVE},
+                    {IDC_COLL_ADD, IDI_COLL_ADD}};
+
+// The small icon size of the page's DPI: the page owns the icons, which
+// go with it (onDestroy).
 void setButtonIcons(HWND page) {
     HINSTANCE instance = reinterpret_cast<HINSTANCE>(win::GetWindowLongPtrW(page, GWLP_HINSTANCE));
-    const struct {
-        int button, icon;
-    } icons[] = {{IDC_COLL_SORT, IDI_COLL_SORT},
-                 {IDC_COLL_UP, IDI_COLL_UP},
-                 {IDC_COLL_DOWN, IDI_COLL_DOWN},
-                 {IDC_COLL_REMOVE, IDI_COLL_REMOVE},
-                 {IDC_COLL_ADD, IDI_COLL_ADD}};
-    for (const auto& i : icons) {
-        HANDLE icon = win::LoadImageW(instance, MAKEINTRESOURCEW(i.icon), IMAGE_ICON, 16, 16, LR_SHARED);
+    const UINT dpi = win::GetDpiForWindow(page);
+    const int cx = win::GetSystemMetricsForDpi(SM_CXSMICON, dpi), cy = win::GetSystemMetricsForDpi(SM_CYSMICON, dpi);
+    for (const auto& i : kButtonIcons) {
+        HANDLE icon = win::LoadImageW(instance, MAKEINTRESOURCEW(i.icon), IMAGE_ICON, cx, cy, 0);
         if (icon)
             win::SendDlgItemMessageW(page, i.button, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
+    }
+}
+
+void freeButtonIcons(HWND page) {
+    for (const auto& i : kButtonIcons) {
+        HICON icon = reinterpret_cast<HICON>(
+            win::SendDlgItemMessageW(page, i.button, BM_SETIMAGE, IMAGE_ICON, 0));
+        if (icon)
+            DestroyIcon(icon);
     }
 }
 
@@ -285,6 +300,7 @@ BOOL onInit(HWND page) {
 
 void onDestroy(HWND page) {
     releasePreview(page);
+    freeButtonIcons(page);
     removeDropFilter(list(page));
     if (CollectionPage* s = state(page))
         if (s->tooltip)

@@ -7,6 +7,7 @@
 #include "pages/page_texts.h"
 #include "pages/preview.h"
 #include "platform/win_messages.h"
+#include "platform/win_newer.h"
 #include "settings/app_settings.h"
 #include "platform/win_windows.h"
 
@@ -70,14 +71,19 @@ void drawIconSample(HWND control, HDC dc, const IconSample& sample) {
     BITMAP info = {};
     win::GetObjectW(icon, sizeof info, &info);
     const int half = info.bmWidth / 2, height = info.bmHeight;
+    // The sample has the size of a desktop icon at the control's DPI (the
+    // bitmap's at 96), like the margins around it.
+    const int dpi = static_cast<int>(win::GetDpiForWindow(control));
+    const int shownWide = win::scaleBy(half, dpi, 96), shownTall = win::scaleBy(height, dpi, 96);
+    const int thick = win::scaleBy(3, dpi, 96), thin = win::scaleBy(2, dpi, 96);
     RECT r = {};
     GetClientRect(control, &r);
     const int width = r.right - r.left, tall = r.bottom - r.top;
     if (sample.frame) {
-        const RECT sides[] = {{r.left, r.top, r.right, r.top + 3},
-                              {r.left, r.top, r.left + 3, r.bottom},
-                              {r.left, r.bottom - 2, r.right, r.bottom},
-                              {r.right - 2, r.top, r.right, r.bottom}};
+        const RECT sides[] = {{r.left, r.top, r.right, r.top + thick},
+                              {r.left, r.top, r.left + thick, r.bottom},
+                              {r.left, r.bottom - thin, r.right, r.bottom},
+                              {r.right - thin, r.top, r.right, r.bottom}};
         for (const RECT& side : sides)
             fillRect(dc, side, sample.background);
     }
@@ -87,15 +93,17 @@ void drawIconSample(HWND control, HDC dc, const IconSample& sample) {
     if (memory) {
         HGDIOBJ old = SelectObject(memory, icon);
         BitBlt(memory, 0, 0, half, height, memory, half, 0, SRCAND);
-        const int x = r.left + (width - half) / 2, y = r.top + ((tall - height) / 5) * 2;
-        BitBlt(dc, x, y, half, height, memory, half, 0, 0x00220326); // DSna
-        BitBlt(dc, x, y, half, height, memory, 0, 0, SRCPAINT);
+        const int x = r.left + (width - shownWide) / 2, y = r.top + ((tall - shownTall) / 5) * 2;
+        const int oldMode = SetStretchBltMode(dc, COLORONCOLOR); // the mask's edges stay hard
+        StretchBlt(dc, x, y, shownWide, shownTall, memory, half, 0, half, height, 0x00220326); // DSna
+        StretchBlt(dc, x, y, shownWide, shownTall, memory, 0, 0, half, height, SRCPAINT);
+        SetStretchBltMode(dc, oldMode);
         SelectObject(memory, old);
         DeleteDC(memory);
     }
     DeleteObject(icon);
     RECT label = r;
-    label.top = r.top + height + ((tall - height) / 5) * 2 + 5;
+    label.top = r.top + shownTall + ((tall - shownTall) / 5) * 2 + win::scaleBy(5, dpi, 96);
     HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HFONT>(win::SendMessageW(control, WM_GETFONT, 0, 0)));
     SetBkMode(dc, sample.opaque ? OPAQUE : TRANSPARENT);
     SetBkColor(dc, sample.background & 0xFFFFFF);

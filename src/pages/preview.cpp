@@ -117,7 +117,23 @@ int buildPreview(WallpaperEntry& entry, HWND window) {
     return 1;
 }
 
+namespace {
+
+// Whether the cached preview was made for the control's present size: a
+// new DPI resizes the control, and a stretched copy would blur the picture.
+bool fitsControl(const WallpaperEntry& entry, HWND window) {
+    BITMAP made = {};
+    RECT client = {};
+    GetClientRect(window, &client);
+    return win::GetObjectW(static_cast<HBITMAP>(entry.previewBitmap), sizeof made, &made) != 0 &&
+           made.bmWidth == client.right && made.bmHeight == client.bottom;
+}
+
+} // namespace
+
 int paintPreview(WallpaperEntry& entry, HWND window, BOOL forceBackground, HDC given) {
+    if (entry.previewBitmap && !fitsControl(entry, window))
+        entry.releasePreview();
     if (!entry.previewBitmap && !buildPreview(entry, window)) {
         win::SetWindowTextW(window, reinterpret_cast<LPCWSTR>(page_text::kProductText));
         return 0;

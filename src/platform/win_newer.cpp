@@ -11,6 +11,16 @@ using IsProcessorFeaturePresentFn = BOOL(WINAPI*)(DWORD);
 using OpenDesktopWFn = HDESK(WINAPI*)(LPCWSTR, DWORD, BOOL, ACCESS_MASK);
 using InitCommonControlsExFn = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
 using CloseDesktopFn = BOOL(WINAPI*)(HDESK);
+using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+using GetSystemMetricsForDpiFn = int(WINAPI*)(int, UINT);
+
+UINT screenDpi() {
+    HDC screen = GetDC(nullptr);
+    const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 0;
+    if (screen)
+        ReleaseDC(nullptr, screen);
+    return dpi > 0 ? static_cast<UINT>(dpi) : 96;
+}
 
 } // namespace
 
@@ -72,6 +82,22 @@ HDESK OpenDesktopW(LPCWSTR name, DWORD flags, BOOL inherit, ACCESS_MASK access) 
 BOOL CloseDesktop(HDESK desktop) {
     static const CloseDesktopFn f = systemFunction<CloseDesktopFn>("user32.dll", "CloseDesktop");
     return f != nullptr ? f(desktop) : FALSE;
+}
+
+UINT GetDpiForWindow(HWND window) {
+    static const GetDpiForWindowFn f = systemFunction<GetDpiForWindowFn>("user32.dll", "GetDpiForWindow");
+    const UINT dpi = f != nullptr ? f(window) : 0;
+    return dpi != 0 ? dpi : screenDpi();
+}
+
+int GetSystemMetricsForDpi(int index, UINT dpi) {
+    static const GetSystemMetricsForDpiFn f =
+        systemFunction<GetSystemMetricsForDpiFn>("user32.dll", "GetSystemMetricsForDpi");
+    if (f != nullptr)
+        return f(index, dpi);
+    const UINT system = screenDpi();
+    const int metric = GetSystemMetrics(index);
+    return dpi == 0 || dpi == system ? metric : scaleBy(metric, static_cast<int>(dpi), static_cast<int>(system));
 }
 
 } // namespace win

@@ -25,6 +25,30 @@ BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX* controls);
 HDESK OpenDesktopW(LPCWSTR name, DWORD flags, BOOL inherit, ACCESS_MASK access);
 BOOL CloseDesktop(HDESK desktop);
 
+// Windows 8.1 on: sent to a top-level window whose DPI changed (it moved to
+// another monitor, or the scaling was changed); lParam points to the
+// rectangle the window should take.
+#ifndef WM_DPICHANGED
+#define WM_DPICHANGED 0x02E0
+#endif
+
+// Windows 10 1607 on; before it the screen's pixels per inch, the one DPI of
+// the whole system.
+UINT GetDpiForWindow(HWND window);
+// Windows 10 1607 on; before it the system's metric scaled from the screen's
+// DPI to dpi.
+int GetSystemMetricsForDpi(int index, UINT dpi);
+
+// value * numerator / denominator rounded to the nearest, as MulDiv gives it,
+// without importing MulDiv: sizes scaled from one DPI to another.
+inline int scaleBy(int value, int numerator, int denominator) {
+    if (denominator == 0)
+        return value;
+    const long long product = static_cast<long long>(value) * numerator;
+    const long long half = (denominator > 0 ? denominator : -denominator) / 2;
+    return static_cast<int>((product + ((product < 0) == (denominator < 0) ? half : -half)) / denominator);
+}
+
 // The walk GetAncestor takes where the system has no GetAncestor (so that
 // tests can compare the two on any system).
 HWND ancestorByWalking(HWND window, UINT flags);

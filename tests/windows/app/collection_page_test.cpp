@@ -338,6 +338,15 @@ TEST_F(CollectionPageTest, PreviewTextsStretchAndPalette) {
     EXPECT_EQ(pixels[size_t(client.right) * (client.bottom - 1)] & 0xFFFFFF, 0xFF0000u);
     EXPECT_EQ(pixels.back() & 0xFFFFFF, 0x0000FFu);
     EXPECT_EQ(entry(0).previewPalette, nullptr);
+    // A control resized (a new DPI) is painted from a preview of its new size.
+    HWND preview = GetDlgItem(page, IDC_COLL_PREVIEW);
+    SetWindowPos(preview, nullptr, 0, 0, client.right / 2, client.bottom / 2, SWP_NOMOVE | SWP_NOZORDER);
+    RedrawWindow(preview, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    GetClientRect(preview, &client);
+    BITMAP made = {};
+    ASSERT_TRUE(GetObjectW(entry(0).previewBitmap, sizeof made, &made));
+    EXPECT_EQ(made.bmWidth, client.right);
+    EXPECT_EQ(made.bmHeight, client.bottom);
     select({1});
     EXPECT_EQ(entry(0).previewBitmap, nullptr);
     // A pretended 8-bit display gets the halftone palette for a 24-bit picture.

@@ -1,6 +1,7 @@
 // The configuration window's layout under Wine at the scaling of the run:
-// every tab of both tab sets in view without scroll arrows, and every label
-// of every page inside its control, measured with the control's own font.
+// every tab of both tab sets in view without scroll arrows, every label of
+// every page inside its control, measured with the control's own font, the
+// buttons inside the window, and icons at the small icon size.
 #include "app_test_support.h"
 
 #include <commctrl.h>
@@ -8,6 +9,7 @@
 #include <string>
 
 #include "app/config_frame.h"
+#include "app/tray.h"
 #include "platform/system_info.h"
 
 namespace apptest {
@@ -72,6 +74,36 @@ std::string misfit(HWND control) {
            std::to_string(room.bottom - room.top) + " at " + std::to_string(dpi) + " DPI";
 }
 
+int iconWidth(HICON icon) {
+    ICONINFO info = {};
+    if (!icon || !GetIconInfo(icon, &info))
+        return 0;
+    BITMAP bits = {};
+    GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bits, &bits);
+    DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+    return bits.bmWidth;
+}
+
+// Why a child of parent lies outside it or shows an icon not of the small
+// icon size, or empty.
+std::string misplaced(HWND parent, HWND control) {
+    RECT inside = {}, placed = {};
+    GetClientRect(parent, &inside);
+    GetWindowRect(control, &placed);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&placed), 2);
+    const std::string name = "control " + std::to_string(GetDlgCtrlID(control));
+    if ((GetWindowLongW(control, GWL_STYLE) & WS_VISIBLE) && (placed.right > inside.right || placed.bottom > inside.bottom))
+        return name + " ends at " + std::to_string(placed.right) + "," + std::to_string(placed.bottom) +
+               ", its window at " + std::to_string(inside.right) + "," + std::to_string(inside.bottom);
+    if (className(control) == L"Button" && (GetWindowLongW(control, GWL_STYLE) & BS_ICON)) {
+        const int wide = iconWidth(reinterpret_cast<HICON>(SendMessageW(control, BM_GETIMAGE, IMAGE_ICON, 0)));
+        if (wide != GetSystemMetrics(SM_CXSMICON))
+            return name + " shows an icon " + std::to_string(wide) + " px wide";
+    }
+    return {};
+}
+
 class ConfigLayoutTest : public AppWindowTest {
   protected:
     // Each tab in view, then each page's labels.
@@ -81,6 +113,10 @@ class ConfigLayoutTest : public AppWindowTest {
         const int count = static_cast<int>(SendMessageW(tabs, TCM_GETITEMCOUNT, 0, 0));
         ASSERT_EQ(count, static_cast<int>(expectedTabs));
         // The arrows are made while the control is still small and only hidden once the row fits.
+        for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+            const std::string why = misplaced(window, child);
+            EXPECT_TRUE(why.empty()) << "main window: " << why;
+        }
         HWND arrows = FindWindowExW(tabs, nullptr, UPDOWN_CLASSW, nullptr);
         EXPECT_FALSE(arrows && IsWindowVisible(arrows)) << "the tab row scrolls";
         RECT inside = {};
@@ -98,7 +134,7 @@ class ConfigLayoutTest : public AppWindowTest {
             HWND page = currentConfigPage();
             ASSERT_TRUE(page);
             for (HWND control = GetWindow(page, GW_CHILD); control; control = GetWindow(control, GW_HWNDNEXT)) {
-                const std::string why = misfit(control);
+                const std::string why = misfit(control) + misplaced(page, control);
                 EXPECT_TRUE(why.empty()) << "tab " << i << ": " << why;
             }
         }
@@ -111,6 +147,26 @@ TEST_F(ConfigLayoutTest, EveryTabAndEveryLabelFitsOnBothTabSets) {
     quit();
     plat::overrideOsVersion(&plat::kWindows98);
     start();
+    walkTabs(4);
+}
+
+// The tray gets the small icon of the scaling; the window moved to a monitor
+// of another scaling takes the place Windows suggests and lays itself out
+// again.
+TEST_F(ConfigLayoutTest, TrayIconAndNewScalingFollowTheSystem) {
+    start();
+    EXPECT_EQ(iconWidth(trayRecord().hIcon), GetSystemMetrics(SM_CXSMICON));
+    command(40001); // "&Nastavení"
+    ASSERT_TRUE(IsWindowVisible(window));
+    RECT before = {};
+    GetWindowRect(window, &before);
+    RECT suggested = before;
+    OffsetRect(&suggested, 40, 30);
+    SendMessageW(window, 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(96, 96), reinterpret_cast<LPARAM>(&suggested));
+    RECT after = {};
+    GetWindowRect(window, &after);
+    EXPECT_EQ(after.left, suggested.left);
+    EXPECT_EQ(after.top, suggested.top);
     walkTabs(4);
 }
 
