@@ -37,6 +37,7 @@ const PageKind kPages[] = {
     {IDD_PAGE_SETTINGS, u"Nastavení", 2, settingsPageProc, PagePresence::Always},
     {IDD_PAGE_SETTINGS2, u"Nastavení 2", 2, settings2PageProc, PagePresence::Always},
     {IDD_PAGE_SETTINGS3, u"Nastavení 3", 2, settings3PageProc, PagePresence::NtOnly},
+    {IDD_PAGE_EXTRA, u"Další", 2, extraPageProc, PagePresence::Always},
 };
 constexpr int kTabImages[] = {IDI_TAB_COLLECTION, IDI_TAB_LOGO, IDI_TAB_SETTINGS};
 constexpr int kButtons[] = {IDC_BTN_COLLECTION, IDC_BTN_OK, IDC_BTN_CANCEL, IDC_BTN_HELP};
@@ -116,7 +117,19 @@ int placeFrame() {
     OffsetRect(&area, 3, 3);
     win::SendMessageW(g_frame.tabs, TCM_ADJUSTRECT, TRUE, reinterpret_cast<LPARAM>(&area));
     OffsetRect(&area, -area.left, -area.top);
-    const int tabWidth = area.right, tabHeight = area.bottom;
+    const int tabHeight = area.bottom;
+    int tabWidth = area.right;
+    // The tab row never scrolls: with five tabs it may want more room than
+    // the widest page.
+    // (The control answers false for a tab it cannot show yet, but gives
+    // its place all the same.)
+    const LRESULT count = win::SendMessageW(g_frame.tabs, TCM_GETITEMCOUNT, 0, 0);
+    RECT last = {}, margin = {0, 0, 4, 0};
+    MapDialogRect(g_frame.window, &margin);
+    if (count > 0)
+        win::SendMessageW(g_frame.tabs, TCM_GETITEMRECT, static_cast<WPARAM>(count - 1), reinterpret_cast<LPARAM>(&last));
+    if (last.right + margin.right > tabWidth)
+        tabWidth = last.right + margin.right;
 
     RECT window = {}, client = {};
     GetWindowRect(g_frame.window, &window);
@@ -172,8 +185,12 @@ void onSelectionChange() {
     RECT display = {};
     GetClientRect(g_frame.tabs, &display);
     win::SendMessageW(g_frame.tabs, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&display));
-    SetWindowPos(g_frame.page, HWND_TOP, display.left + g_frame.centring, display.top, 0, 0,
-                 SWP_NOSIZE | SWP_NOACTIVATE);
+    // A page narrower than the tab row stands in the middle of it.
+    RECT page = {};
+    GetWindowRect(g_frame.page, &page);
+    const int spare = (display.right - display.left) - (page.right - page.left);
+    SetWindowPos(g_frame.page, HWND_TOP, display.left + g_frame.centring + (spare > 0 ? spare / 2 : 0), display.top, 0,
+                 0, SWP_NOSIZE | SWP_NOACTIVATE);
     ShowWindow(g_frame.page, SW_SHOW);
 }
 

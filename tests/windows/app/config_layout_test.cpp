@@ -107,11 +107,11 @@ class ConfigLayoutTest : public AppWindowTest {
 
 TEST_F(ConfigLayoutTest, EveryTabAndEveryLabelFitsOnBothTabSets) {
     start();
-    walkTabs(4);
+    walkTabs(5);
     quit();
     plat::overrideOsVersion(&plat::kWindows98);
     start();
-    walkTabs(4);
+    walkTabs(5);
 }
 
 } // namespace

@@ -104,7 +104,7 @@ class ConfigWindowTest : public AppWindowTest {
 
 TEST_F(ConfigWindowTest, EachSystemShowsItsTabs) {
     openWindow();
-    EXPECT_EQ(tabTexts(window), (std::vector<std::u16string>{u"Kolekce", u"Nastavení", u"Nastavení 2", u"Nastavení 3"}));
+    EXPECT_EQ(tabTexts(window), (std::vector<std::u16string>{u"Kolekce", u"Nastavení", u"Nastavení 2", u"Nastavení 3", u"Další"}));
     // The tabs hold the largest page; the buttons sit in the window below them.
     RECT client = {}, tabs = {}, page = {}, largest = {0, 0, 212, 211};
     GetClientRect(window, &client);
@@ -125,7 +125,7 @@ TEST_F(ConfigWindowTest, EachSystemShowsItsTabs) {
     quit();
     plat::overrideOsVersion(&plat::kWindows98);
     start();
-    EXPECT_EQ(tabTexts(window), (std::vector<std::u16string>{u"Kolekce", u"Win9x logo", u"Nastavení", u"Nastavení 2"}));
+    EXPECT_EQ(tabTexts(window), (std::vector<std::u16string>{u"Kolekce", u"Win9x logo", u"Nastavení", u"Nastavení 2", u"Další"}));
     // Every page is made anew from the settings when its tab is chosen.
     AppSettings.logoDelayMinutes = 0;
     HWND logo = selectTab(window, u"Win9x logo");
@@ -305,6 +305,41 @@ TEST_F(ConfigWindowTest, StornoAsksAndRestoresSettingsListAndCollection) {
     ASSERT_TRUE(AutoPauseList);
     EXPECT_EQ(std::u16string(AutoPauseList.get()), u"Defrag\n");
     EXPECT_EQ(ActiveCollection.entryCount(), 3);
+}
+
+// The newer options: each box shows and writes its own field, Storno asks
+// and puts them back, OK stores them beside the record.
+TEST_F(ConfigWindowTest, ExtraPageClicksStornoAndOk) {
+    openWindow();
+    struct Box {
+        int id;
+        int32_t ExtraSettingsRecord::*field;
+    } boxes[] = {{IDC_EXTRA_NEXT_PER_MONITOR, &ExtraSettingsRecord::nextPicturePerMonitor},
+                 {IDC_EXTRA_FULL_SCREEN, &ExtraSettingsRecord::pauseForFullScreen},
+                 {IDC_EXTRA_BATTERY_SAVER, &ExtraSettingsRecord::pauseOnBatterySaver},
+                 {IDC_EXTRA_UPRIGHT_PHOTOS, &ExtraSettingsRecord::uprightPhotos}};
+    const ExtraSettingsRecord opened = ExtraSettings;
+    ExtraSettings = {0, 1, 1, 0};
+    HWND page = selectTab(window, u"Další");
+    ASSERT_TRUE(page);
+    for (const Box& b : boxes) {
+        const int32_t before = ExtraSettings.*b.field;
+        EXPECT_EQ(IsDlgButtonChecked(page, b.id) == BST_CHECKED, before != 0) << b.id;
+        click(page, b.id);
+        EXPECT_EQ(ExtraSettings.*b.field, before ? 0 : 1) << b.id;
+    }
+    Answers = {plat::kIdYes};
+    command(IDC_BTN_CANCEL);
+    EXPECT_EQ(Boxes.size(), 1u);
+    EXPECT_EQ(std::memcmp(&ExtraSettings, &opened, sizeof opened), 0);
+
+    command(ID_SETTINGS);
+    click(selectTab(window, u"Další"), IDC_EXTRA_UPRIGHT_PHOTOS);
+    command(IDC_BTN_OK);
+    const std::vector<uint8_t> stored = readValue(kKey212, L"Dalsi");
+    ASSERT_EQ(stored.size(), sizeof(ExtraSettingsRecord));
+    EXPECT_EQ(std::memcmp(stored.data(), &ExtraSettings, stored.size()), 0);
+    EXPECT_EQ(ExtraSettings.uprightPhotos, opened.uprightPhotos ? 0 : 1);
 }
 
 TEST_F(ConfigWindowTest, OpeningADamagedFileKeepsTheCollectionItsNameAndSnapshot) {
