@@ -165,6 +165,15 @@ void destroyPage() {
     g_frame.pageKind = -1;
 }
 
+void shiftControls(HWND page, int by) {
+    for (HWND control = GetWindow(page, GW_CHILD); control; control = GetWindow(control, GW_HWNDNEXT)) {
+        RECT r = {};
+        GetWindowRect(control, &r);
+        MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&r), 2);
+        SetWindowPos(control, nullptr, r.left + by, r.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+}
+
 // The selected tab's page, made anew.
 void onSelectionChange() {
     destroyPage();
@@ -185,12 +194,14 @@ void onSelectionChange() {
     RECT display = {};
     GetClientRect(g_frame.tabs, &display);
     win::SendMessageW(g_frame.tabs, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&display));
-    // A page narrower than the tab row stands in the middle of it.
+    // A page narrower than the tab row fills it, its controls in the middle.
     RECT page = {};
     GetWindowRect(g_frame.page, &page);
-    const int spare = (display.right - display.left) - (page.right - page.left);
-    SetWindowPos(g_frame.page, HWND_TOP, display.left + g_frame.centring + (spare > 0 ? spare / 2 : 0), display.top, 0,
-                 0, SWP_NOSIZE | SWP_NOACTIVATE);
+    const int pageWidth = page.right - page.left, spare = (display.right - display.left) - pageWidth;
+    if (spare > 0)
+        shiftControls(g_frame.page, spare / 2);
+    SetWindowPos(g_frame.page, HWND_TOP, display.left + g_frame.centring, display.top, pageWidth + (spare > 0 ? spare : 0),
+                 page.bottom - page.top, SWP_NOACTIVATE);
     ShowWindow(g_frame.page, SW_SHOW);
 }
 
