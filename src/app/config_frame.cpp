@@ -167,10 +167,13 @@ void destroyPage() {
 
 void shiftControls(HWND page, int by) {
     for (HWND control = GetWindow(page, GW_CHILD); control; control = GetWindow(control, GW_HWNDNEXT)) {
-        RECT r = {};
-        GetWindowRect(control, &r);
-        MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&r), 2);
-        SetWindowPos(control, nullptr, r.left + by, r.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        WINDOWPLACEMENT placement = {};
+        placement.length = sizeof placement;
+        if (!GetWindowPlacement(control, &placement))
+            continue;
+        // Moved, not placed: a placement would show the hidden ones.
+        SetWindowPos(control, nullptr, placement.rcNormalPosition.left + by, placement.rcNormalPosition.top, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
 }
 
