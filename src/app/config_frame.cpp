@@ -37,6 +37,7 @@ const PageKind kPages[] = {
     {IDD_PAGE_SETTINGS, u"Nastavení", 2, settingsPageProc, PagePresence::Always},
     {IDD_PAGE_SETTINGS2, u"Nastavení 2", 2, settings2PageProc, PagePresence::Always},
     {IDD_PAGE_SETTINGS3, u"Nastavení 3", 2, settings3PageProc, PagePresence::NtOnly},
+    {IDD_PAGE_EXTRA, u"Další", 2, extraPageProc, PagePresence::Always},
 };
 constexpr int kTabImages[] = {IDI_TAB_COLLECTION, IDI_TAB_LOGO, IDI_TAB_SETTINGS};
 constexpr int kButtons[] = {IDC_BTN_COLLECTION, IDC_BTN_OK, IDC_BTN_CANCEL, IDC_BTN_HELP};
@@ -130,7 +131,19 @@ int placeFrame() {
     OffsetRect(&area, scaled(3), scaled(3));
     win::SendMessageW(g_frame.tabs, TCM_ADJUSTRECT, TRUE, reinterpret_cast<LPARAM>(&area));
     OffsetRect(&area, -area.left, -area.top);
-    const int tabWidth = area.right, tabHeight = area.bottom;
+    const int tabHeight = area.bottom;
+    int tabWidth = area.right;
+    // The tab row never scrolls: with five tabs it may want more room than
+    // the widest page.
+    // (The control answers false for a tab it cannot show yet, but gives
+    // its place all the same.)
+    const LRESULT count = win::SendMessageW(g_frame.tabs, TCM_GETITEMCOUNT, 0, 0);
+    RECT last = {}, margin = {0, 0, 4, 0};
+    MapDialogRect(g_frame.window, &margin);
+    if (count > 0)
+        win::SendMessageW(g_frame.tabs, TCM_GETITEMRECT, static_cast<WPARAM>(count - 1), reinterpret_cast<LPARAM>(&last));
+    if (last.right + margin.right > tabWidth)
+        tabWidth = last.right + margin.right;
 
     RECT window = {}, client = {};
     GetWindowRect(g_frame.window, &window);
@@ -192,6 +205,18 @@ void destroyPage() {
     g_frame.pageKind = -1;
 }
 
+void shiftControls(HWND page, int by) {
+    for (HWND control = GetWindow(page, GW_CHILD); control; control = GetWindow(control, GW_HWNDNEXT)) {
+        WINDOWPLACEMENT placement = {};
+        placement.length = sizeof placement;
+        if (!GetWindowPlacement(control, &placement))
+            continue;
+        // Moved, not placed: a placement would show the hidden ones.
+        SetWindowPos(control, nullptr, placement.rcNormalPosition.left + by, placement.rcNormalPosition.top, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+}
+
 // The selected tab's page, made anew.
 void onSelectionChange() {
     destroyPage();
@@ -212,8 +237,14 @@ void onSelectionChange() {
     RECT display = {};
     GetClientRect(g_frame.tabs, &display);
     win::SendMessageW(g_frame.tabs, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&display));
-    SetWindowPos(g_frame.page, HWND_TOP, display.left + g_frame.centring, display.top, 0, 0,
-                 SWP_NOSIZE | SWP_NOACTIVATE);
+    // A page narrower than the tab row fills it, its controls in the middle.
+    RECT page = {};
+    GetWindowRect(g_frame.page, &page);
+    const int pageWidth = page.right - page.left, spare = (display.right - display.left) - pageWidth;
+    if (spare > 0)
+        shiftControls(g_frame.page, spare / 2);
+    SetWindowPos(g_frame.page, HWND_TOP, display.left + g_frame.centring, display.top, pageWidth + (spare > 0 ? spare : 0),
+                 page.bottom - page.top, SWP_NOACTIVATE);
     ShowWindow(g_frame.page, SW_SHOW);
 }
 

@@ -265,6 +265,7 @@ void onCancel(HWND window) {
         ActiveCollection = SavedCollection;
         refreshCollectionPage();
         AppSettings = SettingsSnapshot;
+        ExtraSettings = ExtraSettingsSnapshot;
         setAutoPauseList(AutoPauseSnapshot.get());
         if (!AutoPauseSnapshot)
             AutoPauseList.reset();

@@ -15,10 +15,12 @@ bool TrayMenuOpen = false;
 bool SaveAsIfUnnamed = true;
 
 AppSettingsRecord SettingsSnapshot = defaultSettings();
+ExtraSettingsRecord ExtraSettingsSnapshot = defaultExtraSettings(true);
 std::unique_ptr<char16_t[]> AutoPauseSnapshot;
 
 void takeSettingsSnapshots() {
     SettingsSnapshot = AppSettings;
+    ExtraSettingsSnapshot = ExtraSettings;
     AutoPauseSnapshot.reset();
     if (AutoPauseList && AutoPauseList[0]) {
         size_t n = plat::textLength(AutoPauseList.get()) + 1;
@@ -34,7 +36,8 @@ void takeSnapshots() {
 }
 
 bool isChanged() {
-    if (std::memcmp(&AppSettings, &SettingsSnapshot, sizeof(AppSettingsRecord)) != 0)
+    if (std::memcmp(&AppSettings, &SettingsSnapshot, sizeof(AppSettingsRecord)) != 0 ||
+        std::memcmp(&ExtraSettings, &ExtraSettingsSnapshot, sizeof(ExtraSettingsRecord)) != 0)
         return true;
     // The snapshot of an empty list is null, so an empty list compares as
     // null: otherwise a cleared list would count as a change for ever.

@@ -26,9 +26,10 @@ extern bool SaveAsIfUnnamed;
 
 // What the configuration window was opened with.
 extern AppSettingsRecord SettingsSnapshot;
+extern ExtraSettingsRecord ExtraSettingsSnapshot;
 extern std::unique_ptr<char16_t[]> AutoPauseSnapshot; // null when the list was null or empty
 
-// Snapshots of the settings, the auto-pause list and the collection.
+// Snapshots of the settings (both records), the auto-pause list and the collection.
 void takeSnapshots();
 // Only the settings and the list (the collection snapshot moves on its own).
 void takeSettingsSnapshots();

@@ -13,6 +13,7 @@ INT_PTR CALLBACK logoPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lPa
 INT_PTR CALLBACK settingsPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK settings2PageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK settings3PageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
+INT_PTR CALLBACK extraPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Appends every entry of ActiveCollection to the collection page's list and
 // selects the first item.

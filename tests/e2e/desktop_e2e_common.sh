@@ -19,9 +19,9 @@ esac
 # The configuration window's tabs on this system, one a line.
 expected_tabs() {
     if [ "$WIN9X" = 1 ]; then
-        printf '%s\n' Kolekce 'Win9x logo' 'Nastavení' 'Nastavení 2'
+        printf '%s\n' Kolekce 'Win9x logo' 'Nastavení' 'Nastavení 2' 'Další'
     else
-        printf '%s\n' Kolekce 'Nastavení' 'Nastavení 2' 'Nastavení 3'
+        printf '%s\n' Kolekce 'Nastavení' 'Nastavení 2' 'Nastavení 3' 'Další'
     fi
 }
 

@@ -143,11 +143,11 @@ class ConfigLayoutTest : public AppWindowTest {
 
 TEST_F(ConfigLayoutTest, EveryTabAndEveryLabelFitsOnBothTabSets) {
     start();
-    walkTabs(4);
+    walkTabs(5);
     quit();
     plat::overrideOsVersion(&plat::kWindows98);
     start();
-    walkTabs(4);
+    walkTabs(5);
 }
 
 // The tray gets the small icon of the scaling; the window moved to a monitor

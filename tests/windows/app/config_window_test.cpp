@@ -104,7 +104,7 @@ class ConfigWindowTest : public AppWindowTest {
 
 TEST_F(ConfigWindowTest, EachSystemShowsItsTabs) {
     openWindow();
-    EXPECT_EQ(tabTexts(window), (std::vector<std::u16string>{u"Kolekce", u"Nastavení", u"Nastavení 2", u"Nastavení 3"}));
+    EXPECT_EQ(tabTexts(window), (std::vector<std::u16string>{u"Kolekce", u"Nastavení", u"Nastavení 2", u"Nastavení 3", u"Další"}));
     // The tabs hold the largest page; the buttons sit in the window below them.
     RECT client = {}, tabs = {}, page = {}, largest = {0, 0, 212, 211};
     GetClientRect(window, &client);
@@ -125,7 +125,7 @@ TEST_F(ConfigWindowTest, EachSystemShowsItsTabs) {
     quit();
     plat::overrideOsVersion(&plat::kWindows98);
     start();
-    EXPECT_EQ(tabTexts(window), (std::vector<std::u16string>{u"Kolekce", u"Win9x logo", u"Nastavení", u"Nastavení 2"}));
+    EXPECT_EQ(tabTexts(window), (std::vector<std::u16string>{u"Kolekce", u"Win9x logo", u"Nastavení", u"Nastavení 2", u"Další"}));
     // Every page is made anew from the settings when its tab is chosen.
     AppSettings.logoDelayMinutes = 0;
     HWND logo = selectTab(window, u"Win9x logo");
@@ -305,6 +305,31 @@ TEST_F(ConfigWindowTest, StornoAsksAndRestoresSettingsListAndCollection) {
     ASSERT_TRUE(AutoPauseList);
     EXPECT_EQ(std::u16string(AutoPauseList.get()), u"Defrag\n");
     EXPECT_EQ(ActiveCollection.entryCount(), 3);
+}
+
+// The newer options: each box shows and flips its own field, Storno asks and
+// puts them back, OK stores them beside the record.
+TEST_F(ConfigWindowTest, ExtraPageClicksStornoAndOk) {
+    openWindow();
+    const ExtraSettingsRecord opened = ExtraSettings;
+    ExtraSettings = {0, 1, 1, 0};
+    HWND page = selectTab(window, u"Další");
+    for (int id : {IDC_EXTRA_NEXT_PER_MONITOR, IDC_EXTRA_FULL_SCREEN, IDC_EXTRA_BATTERY_SAVER, IDC_EXTRA_UPRIGHT_PHOTOS})
+        click(page, id);
+    const ExtraSettingsRecord flipped = {1, 0, 0, 1};
+    EXPECT_EQ(std::memcmp(&ExtraSettings, &flipped, sizeof flipped), 0);
+    Answers = {plat::kIdYes};
+    command(IDC_BTN_CANCEL);
+    EXPECT_EQ(Boxes.size(), 1u);
+    EXPECT_EQ(std::memcmp(&ExtraSettings, &opened, sizeof opened), 0);
+
+    command(ID_SETTINGS);
+    click(selectTab(window, u"Další"), IDC_EXTRA_UPRIGHT_PHOTOS);
+    command(IDC_BTN_OK);
+    EXPECT_NE(ExtraSettings.uprightPhotos, opened.uprightPhotos);
+    const std::vector<uint8_t> stored = readValue(kKey212, L"Dalsi");
+    ASSERT_EQ(stored.size(), sizeof(ExtraSettingsRecord));
+    EXPECT_EQ(std::memcmp(stored.data(), &ExtraSettings, stored.size()), 0);
 }
 
 TEST_F(ConfigWindowTest, OpeningADamagedFileKeepsTheCollectionItsNameAndSnapshot) {
