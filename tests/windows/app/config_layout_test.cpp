@@ -167,7 +167,7 @@ TEST_F(ConfigLayoutTest, TrayIconAndNewScalingFollowTheSystem) {
     GetWindowRect(window, &after);
     EXPECT_EQ(after.left, suggested.left);
     EXPECT_EQ(after.top, suggested.top);
-    walkTabs(4);
+    walkTabs(5);
 }
 
 } // namespace
