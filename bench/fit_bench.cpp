@@ -8,61 +8,17 @@
 // child from wait4) of each run; medians and ratios are printed.
 //
 // Usage: fit_bench [runs]   (default 7)
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
-#include <fcntl.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#include "bench_child.h"
 
 namespace {
 
-struct Run {
-    double seconds = 0;
-    long peakKb = 0;
-    bool ok = false;
-};
-
-// fork and exec from this small process: a child's ru_maxrss also counts the
-// memory its parent had at the fork.
-Run runChild(const std::vector<std::string>& args) {
-    std::vector<char*> argv;
-    for (const auto& a : args)
-        argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    Run run;
-    auto start = std::chrono::steady_clock::now();
-    pid_t pid = fork();
-    if (pid < 0)
-        return run;
-    if (pid == 0) {
-        int null = open("/dev/null", O_WRONLY);
-        dup2(null, 1);
-        execvp(argv[0], argv.data());
-        _exit(127);
-    }
-    int status = 0;
-    rusage usage = {};
-    if (wait4(pid, &status, 0, &usage) != pid)
-        return run;
-    run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    run.peakKb = usage.ru_maxrss;
-    run.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-    return run;
-}
-
 bool shell(const std::string& command) { return std::system(command.c_str()) == 0; }
-
-template <typename T> T median(std::vector<T> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
 
 // The file with an APP1 "Exif" block right after SOI, as cameras write it: a
 // little-endian TIFF header and one IFD whose ImageDescription text fills the
@@ -138,7 +94,7 @@ int main(int argc, char** argv) {
     bool failed = false;
     for (int i = 0; i < runs; ++i) { // in turns, so that all see the same machine load
         for (int c = 0; c < 3; ++c) {
-            Run r = runChild(commands[c]);
+            Run r = runCommand(commands[c]);
             failed = failed || !r.ok;
             seconds[c].push_back(r.seconds);
             peaks[c].push_back(r.peakKb);

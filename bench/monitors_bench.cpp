@@ -10,17 +10,12 @@
 // 16 MiB.
 //
 // Usage: monitors_bench [runs]   (default 5)
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
-#include <fcntl.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#include "bench_child.h"
 
 #include "desktop_core/monitor_layout.h"
 #include "image/compose.h"
@@ -32,12 +27,6 @@ namespace {
 const desk::MonitorRect kMonitors[] = {{0, 0, 2560, 1440, true}, {2560, 0, 4480, 1080, false}};
 const uint32_t kColour = 0x00302010; // COLORREF
 constexpr int32_t kPhotoW = 6000, kPhotoH = 4000;
-
-struct Run {
-    double seconds = 0;
-    long peakKb = 0;
-    bool ok = false;
-};
 
 // The composition in this process; 0 when written.
 int composeOurs(const std::string& jpeg, const std::string& out) {
@@ -55,41 +44,6 @@ int composeOurs(const std::string& jpeg, const std::string& out) {
                             },
                             &composed);
     return r == 0 && composed.write(target.c_str()) == 1 ? 0 : 1;
-}
-
-// A child running `ours` or the command; fork from this small process: a
-// child's ru_maxrss also counts what its parent held at the fork.
-Run runChild(const std::vector<std::string>& args, const std::string& jpeg, const std::string& out) {
-    Run run;
-    auto start = std::chrono::steady_clock::now();
-    pid_t pid = fork();
-    if (pid < 0)
-        return run;
-    if (pid == 0) {
-        if (args.empty())
-            _exit(composeOurs(jpeg, out));
-        std::vector<char*> argv;
-        for (const auto& a : args)
-            argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        int null = open("/dev/null", O_WRONLY);
-        dup2(null, 1);
-        execvp(argv[0], argv.data());
-        _exit(127);
-    }
-    int status = 0;
-    rusage usage = {};
-    if (wait4(pid, &status, 0, &usage) != pid)
-        return run;
-    run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    run.peakKb = usage.ru_maxrss;
-    run.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-    return run;
-}
-
-template <typename T> T median(std::vector<T> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
 }
 
 // convert: the photo fitted into each monitor with `fit` (-sample or
@@ -135,7 +89,7 @@ int main(int argc, char** argv) {
     bool failed = false;
     for (int i = 0; i < runs; ++i) {
         for (int c = 0; c < 3; ++c) {
-            Run r = runChild(commands[c], jpeg, out);
+            Run r = commands[c].empty() ? runInChild([&] { return composeOurs(jpeg, out); }) : runCommand(commands[c]);
             failed = failed || !r.ok;
             seconds[c].push_back(r.seconds);
             peaks[c].push_back(r.peakKb);
