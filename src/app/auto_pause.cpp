@@ -103,6 +103,7 @@ void checkAutoPause() {
     case AutoPauseStep::Search: {
         // The cheap presence tests first; the window titles only without them.
         bool found = presencePauses(presenceNow(), g_exemptPresence);
+        PresencePause = found;
         if (!found && AutoPauseList && AutoPauseList[0]) {
             pruneIgnoredTitles(IgnoredTitles, kIgnoredTitlesUnits, windowWithTitleExists, nullptr);
             EnumWindows(matchWindow, reinterpret_cast<LPARAM>(&found));
@@ -111,6 +112,7 @@ void checkAutoPause() {
         break;
     }
     case AutoPauseStep::ClearStale:
+        PresencePause = false;
         setPauseState(kRunning);
         break;
     case AutoPauseStep::Nothing:

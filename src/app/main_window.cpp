@@ -132,7 +132,7 @@ BOOL onInitDialog(HWND window, const InitParameter* init) {
 
 void onChangeTimer() {
     const ChangeTickInput in{AppSettings.PauseState, isMainWindowVisible(), AppSettings.periodicChange, entries(),
-                             TrayMenuOpen, AppSettings.intervalMinutes, isBusy()};
+                             TrayMenuOpen, AppSettings.intervalMinutes, isBusy(), PresencePause};
     const TickOutcome outcome = changeCycleTick(ChangeCountdown, in, isScreenSaverRunning, plat::workstationLocked);
     if (outcome == TickOutcome::Idle)
         return;

@@ -11,6 +11,7 @@ char16_t CollectionFileName[plat::kPathUnits] = {};
 int32_t ChangeCountdown = 0;
 int32_t LogoCountdown = 0;
 std::atomic<int32_t> BusyFlag{0};
+bool PresencePause = false;
 bool TrayMenuOpen = false;
 bool SaveAsIfUnnamed = true;
 

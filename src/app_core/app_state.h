@@ -21,6 +21,10 @@ extern int32_t LogoCountdown;   // minutes until the Windows 9x start-up logo is
 // 1 while a long operation runs; read by the cancel popup's thread.
 extern std::atomic<int32_t> BusyFlag;
 extern bool TrayMenuOpen;
+// The automatic pause holds for a full-screen program or the battery saver
+// rather than for a window title (written by the auto-pause check): the
+// countdown goes on underneath, so a change that fell due comes when it ends.
+extern bool PresencePause;
 // Saving an unnamed collection asks for a name; not during shutdown.
 extern bool SaveAsIfUnnamed;
 

@@ -6,15 +6,18 @@
 TickOutcome changeCycleTick(int32_t& countdown, const ChangeTickInput& in, ScreenSaverTest screenSaverRunning,
                             ScreenSaverTest workstationLocked) {
     // The countdown stands still while paused, while the window is open and
-    // while there is nothing to change to.
-    if (in.pauseState != kRunning || in.windowVisible || !in.periodicChange || in.entryCount <= 0)
+    // while there is nothing to change to. A pause for a full-screen program
+    // or the battery saver only holds the change: the picture that fell due
+    // meanwhile comes as soon as the game or the presentation ends.
+    const bool holdOnly = in.pauseState == kAutoPaused && in.presencePause;
+    if ((in.pauseState != kRunning && !holdOnly) || in.windowVisible || !in.periodicChange || in.entryCount <= 0)
         return TickOutcome::Idle;
     --countdown;
     // A change that falls due while the user works in the tray menu, while
     // another operation is still running, while a screen saver runs or while
     // the workstation is locked (nobody sees it; it comes after the unlock)
     // waits another minute.
-    if (countdown < 1 && (in.trayMenuOpen || in.busy || (screenSaverRunning && screenSaverRunning()) ||
+    if (countdown < 1 && (holdOnly || in.trayMenuOpen || in.busy || (screenSaverRunning && screenSaverRunning()) ||
                           (workstationLocked && workstationLocked())))
         countdown = 1;
     if (countdown < 1) {

@@ -28,7 +28,8 @@ struct ChangeTickInput {
     int32_t entryCount;
     bool trayMenuOpen;
     int32_t intervalMinutes;
-    bool busy; // a long operation runs (this tick arrived from inside it)
+    bool busy;          // a long operation runs (this tick arrived from inside it)
+    bool presencePause; // the automatic pause is one for a full-screen program or the battery saver
 };
 
 enum class TickOutcome {

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "app_core/change_cycle.h"
+#include "settings/app_settings.h"
 
 namespace {
 
@@ -12,7 +13,8 @@ TEST(ChangeCycleTest, StandsStillOrWaitsWhileSomethingHoldsIt) {
     // Paused, automatic pause, window open, periodic change off, nothing to show.
     for (int k = 0; k < 5; ++k) {
         int32_t countdown = 1;
-        EXPECT_EQ(changeCycleTick(countdown, {k == 0 ? 1 : k == 1 ? 2 : 0, k == 2, k != 3, k == 4 ? 0 : 3, false, 5, false},
+        EXPECT_EQ(changeCycleTick(countdown,
+                                  {k == 0 ? 1 : k == 1 ? 2 : 0, k == 2, k != 3, k == 4 ? 0 : 3, false, 5, false, k == 0},
                                   saverRunning),
                   TickOutcome::Idle)
             << k;
@@ -23,12 +25,20 @@ TEST(ChangeCycleTest, StandsStillOrWaitsWhileSomethingHoldsIt) {
         for (int32_t before : {1, 1, 0}) {
             g_saver = holder >= 2;
             int32_t countdown = before;
-            EXPECT_EQ(changeCycleTick(countdown, {0, false, 1, 3, holder == 0, 5, holder == 1},
+            EXPECT_EQ(changeCycleTick(countdown, {0, false, 1, 3, holder == 0, 5, holder == 1, false},
                                       holder == 2 ? saverRunning : nullptr, holder == 3 ? saverRunning : nullptr),
                       TickOutcome::Counted);
             EXPECT_EQ(countdown, 1) << holder;
         }
     g_saver = false;
+    // An automatic pause for a full-screen program counts down and holds the
+    // due change at 1 until it ends; one for a window title stands still.
+    for (bool presence : {false, true}) {
+        int32_t countdown = 2;
+        for (int tick = 0; tick < 3; ++tick)
+            changeCycleTick(countdown, {kAutoPaused, false, 1, 3, false, 5, false, presence}, nullptr);
+        EXPECT_EQ(countdown, presence ? 1 : 2);
+    }
 }
 
 TEST(LogoCountdownTest, WaitsForItsConditionsTheOpenMenuAndARunningOperation) {

@@ -50,8 +50,7 @@ TEST_F(AppWindowTest, ABurningProgramPausesUntilCancelledOrClosed) {
 TEST_F(ChangeCycleTest, AFullScreenProgramPausesTheChangeUntilItEnds) {
     const int32_t extra[4] = {0, 1, 0, 1}; // only the full-screen switch on
     writeValue(kKey212, L"Dalsi", REG_BINARY, extra, sizeof extra);
-    start();
-    timer(2, 2);
+    start(); // three minutes to the change
     wchar_t line[MAX_PATH + 32] = L"\"";
     GetModuleFileNameW(nullptr, line + 1, MAX_PATH);
     wcscpy(wcsrchr(line, L'\\'), L"\\full_screen_helper.exe\" full"); // beside the tests
@@ -60,15 +59,16 @@ TEST_F(ChangeCycleTest, AFullScreenProgramPausesTheChangeUntilItEnds) {
     ASSERT_TRUE(CreateProcessW(nullptr, line, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &helper));
     EXPECT_TRUE(pumpUntil([] { return AppSettings.PauseState == 2; }, 10000)) << "the real timer 4 finds it";
     EXPECT_EQ(tip(), u"Plochar: automatická pauza aktivována.");
-    timer(2, 3);
+    timer(2, 4);
     EXPECT_TRUE(Applied.empty()) << "the change that fell due waits";
+    EXPECT_EQ(tip(), u"Plochar: automatická pauza aktivována.");
     TerminateProcess(helper.hProcess, 0);
     WaitForSingleObject(helper.hProcess, 10000);
     CloseHandle(helper.hProcess);
     CloseHandle(helper.hThread);
     EXPECT_TRUE(pumpUntil([] { return AppSettings.PauseState == 0; }, 4000)) << "and sees it end";
     timer(2);
-    EXPECT_EQ(Applied.size(), 1u);
+    EXPECT_EQ(Applied.size(), 1u) << "at the next minute, not after the three the pause lasted";
     quit();
 }
 
