@@ -110,11 +110,17 @@ bool insertTabs() {
     return true;
 }
 
+// The pixels of 4 x 8 dialog units in the dialog's font now.
+RECT dialogUnits() {
+    RECT units = {0, 0, 4, 8};
+    MapDialogRect(g_frame.window, &units);
+    return units;
+}
+
 // Pixels of the 8-point dialog font at 96 DPI (13 per 8 dialog units) in the
 // dialog's font now, so the frame's margins grow with the scaling.
 int scaled(int pixels) {
-    RECT units = {0, 0, 4, 8};
-    MapDialogRect(g_frame.window, &units);
+    const RECT units = dialogUnits();
     return win::scaleBy(pixels, units.bottom > 0 ? units.bottom : 13, 13);
 }
 
@@ -158,12 +164,6 @@ int placeFrame() {
     SetWindowPos(g_frame.window, nullptr, 0, 0, windowWidth, tabHeight + frameHeight + scaled(50),
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     return tabHeight;
-}
-
-RECT dialogUnits() {
-    RECT units = {0, 0, 4, 8};
-    MapDialogRect(g_frame.window, &units);
-    return units;
 }
 
 void rememberButtons() {
