@@ -29,11 +29,10 @@
 #include "platform/win_layer.h"
 #include "settings/app_settings.h"
 
-namespace {
-
 // IDesktopWallpaper of Windows 8, declared here: older SDK headers lack it.
-// Only the methods used are called; the order is the interface's.
-enum { kPositionCentre = 0 }; // DWPOS_CENTER
+// Only the methods used are called; the order is the interface's. Outside
+// the unnamed namespace: there, with no class of ours implementing it, GCC
+// takes every call through it for unreachable and drops it.
 struct DesktopWallpaper : public IUnknown {
     virtual HRESULT STDMETHODCALLTYPE SetWallpaper(LPCWSTR monitorId, LPCWSTR wallpaper) = 0;
     virtual HRESULT STDMETHODCALLTYPE GetWallpaper(LPCWSTR monitorId, LPWSTR* wallpaper) = 0;
@@ -44,6 +43,10 @@ struct DesktopWallpaper : public IUnknown {
     virtual HRESULT STDMETHODCALLTYPE GetBackgroundColor(COLORREF* colour) = 0;
     virtual HRESULT STDMETHODCALLTYPE SetPosition(int position) = 0;
 };
+
+namespace {
+
+enum { kPositionCentre = 0 }; // DWPOS_CENTER
 const CLSID kClsidDesktopWallpaper = {0xC2CF3110, 0x460E, 0x4FC1, {0xB9, 0xD0, 0x8A, 0x1C, 0x0C, 0x9C, 0xC4, 0xBD}};
 const IID kIidDesktopWallpaper = {0xB92B56A9, 0x8B55, 0x4E14, {0x9A, 0x89, 0x01, 0x99, 0xBB, 0xB6, 0xF9, 0x3B}};
 
@@ -261,11 +264,11 @@ int applyToMonitors(const WallpaperEntry& entry, const char16_t* primaryPath, co
     std::vector<desk::MonitorRect> monitors = listMonitors();
     if (monitors.size() < 2)
         return kOneMonitor;
-    if (!g_overridden) {
-        int r = applyPerMonitor(entry, primaryPath, temp, allowAbort);
-        if (r != kOneMonitor)
-            return r;
-    }
+    // The per-monitor object names the monitors itself; without it (Windows
+    // 7 and older) one bitmap is composed over the monitors listed here.
+    int shown = applyPerMonitor(entry, primaryPath, temp, allowAbort);
+    if (shown != kOneMonitor)
+        return shown;
     MonitorPlan plan;
     if (!planMonitors(entry, monitors, &plan))
         return kApplyFailed;

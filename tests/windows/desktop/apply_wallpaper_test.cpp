@@ -4,6 +4,10 @@
 
 #include <windows.h>
 
+#include <objbase.h>
+
+#include <string>
+
 #include "app_core/app_state.h"
 #include "desktop/apply_monitors.h"
 #include "desktop/desktop.h"
@@ -310,6 +314,167 @@ TEST_F(ApplyWallpaperTest, FurtherMonitorsShowTheNextPicturesOfTheCollection) {
                 wrong += bmpPixel(got, left + (32 - w) / 2 + x, (24 - h) / 2 + y) != bmpPixel(source, x, y);
         EXPECT_EQ(wrong, 0) << "picture " << picture;
     }
+}
+
+namespace {
+
+// Windows 8's per-monitor wallpaper object, in the order of its interface
+// (IDesktopWallpaper), played here: Wine has none.
+struct DesktopWallpaperMethods : public IUnknown {
+    virtual HRESULT STDMETHODCALLTYPE SetWallpaper(LPCWSTR monitorId, LPCWSTR wallpaper) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetWallpaper(LPCWSTR monitorId, LPWSTR* wallpaper) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetMonitorDevicePathAt(UINT index, LPWSTR* monitorId) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetMonitorDevicePathCount(UINT* count) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetMonitorRECT(LPCWSTR monitorId, RECT* rect) = 0;
+    virtual HRESULT STDMETHODCALLTYPE SetBackgroundColor(COLORREF colour) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetBackgroundColor(COLORREF* colour) = 0;
+    virtual HRESULT STDMETHODCALLTYPE SetPosition(int position) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetPosition(int* position) = 0;
+};
+const CLSID kClsidDesktopWallpaper = {0xC2CF3110, 0x460E, 0x4FC1, {0xB9, 0xD0, 0x8A, 0x1C, 0x0C, 0x9C, 0xC4, 0xBD}};
+const IID kIidDesktopWallpaper = {0xB92B56A9, 0x8B55, 0x4E14, {0x9A, 0x89, 0x01, 0x99, 0xBB, 0xB6, 0xF9, 0x3B}};
+
+struct FakeDesktopWallpaper : DesktopWallpaperMethods {
+    struct Monitor {
+        std::wstring id;
+        RECT rect;
+    };
+    std::vector<Monitor> monitors;
+    std::vector<std::pair<std::wstring, std::wstring>> shown; // monitor, file
+    int position = -1;
+    COLORREF colour = CLR_INVALID;
+    HRESULT setResult = S_OK;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+        *out = iid == kIidDesktopWallpaper || iid == IID_IUnknown ? this : nullptr;
+        return *out ? S_OK : E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+
+    HRESULT STDMETHODCALLTYPE SetWallpaper(LPCWSTR id, LPCWSTR file) override {
+        shown.emplace_back(id, file);
+        return setResult;
+    }
+    HRESULT STDMETHODCALLTYPE GetWallpaper(LPCWSTR, LPWSTR*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetMonitorDevicePathAt(UINT index, LPWSTR* id) override {
+        if (index >= monitors.size())
+            return E_INVALIDARG;
+        const std::wstring& name = monitors[index].id;
+        *id = static_cast<LPWSTR>(CoTaskMemAlloc((name.size() + 1) * sizeof(wchar_t)));
+        lstrcpyW(*id, name.c_str());
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetMonitorDevicePathCount(UINT* count) override {
+        *count = UINT(monitors.size());
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetMonitorRECT(LPCWSTR id, RECT* rect) override {
+        for (const Monitor& m : monitors)
+            if (m.id == id)
+                return *rect = m.rect, S_OK;
+        return E_INVALIDARG;
+    }
+    HRESULT STDMETHODCALLTYPE SetBackgroundColor(COLORREF c) override { return colour = c, S_OK; }
+    HRESULT STDMETHODCALLTYPE GetBackgroundColor(COLORREF*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SetPosition(int p) override { return position = p, S_OK; }
+    HRESULT STDMETHODCALLTYPE GetPosition(int*) override { return E_NOTIMPL; }
+};
+
+struct FakeFactory : IClassFactory {
+    FakeDesktopWallpaper* made;
+    explicit FakeFactory(FakeDesktopWallpaper* object) : made(object) {}
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+        *out = iid == IID_IClassFactory || iid == IID_IUnknown ? this : nullptr;
+        return *out ? S_OK : E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown*, REFIID iid, void** out) override {
+        return made->QueryInterface(iid, out);
+    }
+    HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
+};
+
+} // namespace
+
+TEST_F(ApplyWallpaperTest, WindowsEightGivesEveryMonitorItsOwnFile) {
+    // Three pictures, the current one first; the monitors listed left, primary, right.
+    const std::u16string sources[] = {bmp(24, 100, 50), bmp(24, 40, 60), bmp(24, 30, 30)};
+    const plat::ScreenSize sizes[] = {{32, 24}, {64, 48}, {16, 12}};
+    const desk::MonitorRect rects[] = {{-32, -8, 0, 16, false}, {0, 0, 64, 48, true}, {64, 0, 80, 12, false}};
+    const std::u16string files[] = {programFile(u"desktop-2.bmp"), shown, programFile(u"desktop-3.bmp")};
+    const int pictureOn[] = {1, 0, 2}; // with the next picture per monitor
+    // What a single monitor of each size shows of each picture (centred by the system).
+    Bytes single[3][3];
+    for (int m = 0; m < 3; ++m)
+        for (int p = 0; p < 3; ++p) {
+            plat::overrideScreenSize(&sizes[m]);
+            apply(sources[p], 1, 0, kStyleStretchedProportionally);
+            single[m][p] = readAll(shown);
+        }
+    plat::overrideScreenSize(&kScreen);
+    ActiveCollection.clear();
+    for (const auto& path : sources)
+        ASSERT_EQ(ActiveCollection.addPath(path.c_str()), AddOutcome::Added);
+
+    FakeDesktopWallpaper fake;
+    FakeFactory factory(&fake);
+    for (int m = 0; m < 3; ++m)
+        fake.monitors.push_back({L"\\\\?\\DISPLAY#Fake#" + std::to_wstring(m),
+                                 RECT{rects[m].left, rects[m].top, rects[m].right, rects[m].bottom}});
+    struct Registered { // undone however the test ends
+        HRESULT com = CoInitialize(nullptr);
+        DWORD cookie = 0;
+        ~Registered() {
+            CoRevokeClassObject(cookie);
+            if (SUCCEEDED(com))
+                CoUninitialize();
+            overrideMonitors(nullptr, 0);
+            ExtraSettings.nextPicturePerMonitor = 0;
+            ActiveCollection.clear();
+        }
+    } registered;
+    ASSERT_EQ(CoRegisterClassObject(kClsidDesktopWallpaper, &factory, CLSCTX_INPROC_SERVER,
+                                    REGCLS_MULTIPLEUSE, &registered.cookie),
+              S_OK);
+    overrideMonitors(rects, 3);
+    const uint32_t c = GetSysColor(COLOR_BACKGROUND);
+    const uint32_t background = (c & 0xFF) << 16 | (c & 0xFF00) | (c >> 16 & 0xFF);
+    for (int next : {0, 1}) {
+        SCOPED_TRACE(next ? "next picture per monitor" : "one picture");
+        ExtraSettings.nextPicturePerMonitor = next;
+        fake.shown.clear();
+        EXPECT_EQ(apply(sources[0], 1, 0, kStyleStretchedProportionally), Texts());
+        EXPECT_EQ(fake.position, 0) << "centred: our files are fitted already";
+        EXPECT_EQ(fake.colour, c);
+        ASSERT_EQ(fake.shown.size(), 3u);
+        for (int m = 0; m < 3; ++m) {
+            EXPECT_EQ(fake.shown[m], std::make_pair(fake.monitors[m].id, std::wstring(W(files[m]))));
+            const Bytes got = readAll(files[m]), &one = single[m][next ? pictureOn[m] : 0];
+            ASSERT_GT(got.size(), 54u);
+            ASSERT_EQ(readLe32(&got[18]), uint32_t(sizes[m].width));
+            ASSERT_EQ(readLe32(&got[22]), uint32_t(sizes[m].height));
+            const int32_t pw = int32_t(readLe32(&one[18])), ph = int32_t(readLe32(&one[22]));
+            const int32_t px = (sizes[m].width - pw) / 2, py = (sizes[m].height - ph) / 2;
+            int wrong = 0;
+            for (int32_t y = 0; y < sizes[m].height; ++y)
+                for (int32_t x = 0; x < sizes[m].width; ++x) {
+                    const bool inside = x >= px && x < px + pw && y >= py && y < py + ph;
+                    wrong += bmpPixel(got, x, y) != (inside ? bmpPixel(one, x - px, y - py) : background);
+                }
+            EXPECT_EQ(wrong, 0) << "monitor " << m;
+        }
+    }
+    // An object that cannot show them: one tiled bitmap over all monitors.
+    fake.setResult = E_FAIL;
+    EXPECT_EQ(apply(sources[0], 1, 0, kStyleStretchedProportionally), Texts());
+    EXPECT_EQ(userString(kDesktopKey, L"TileWallpaper") + userString(kDesktopKey, L"WallpaperStyle"), u"10");
+    const Bytes composed = readAll(shown);
+    ASSERT_GT(composed.size(), 54u);
+    EXPECT_EQ(readLe32(&composed[18]), 112u);
+    EXPECT_EQ(readLe32(&composed[22]), 56u);
+    remove(files[0]), remove(files[2]);
 }
 
 TEST(Win32CheckUserAbort, PendingMessagesCancelAsLongAsTheyWait) {
